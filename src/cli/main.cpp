@@ -1,0 +1,42 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+using namespace korvance::cli;
+
+namespace {
+
+// Add a row here for each subcommand; its function lives in a file of its own.
+const Subcommand kSubcommands[] = {
+    {"datums", "list the datum table, one name a line", runDatums},
+};
+
+void usage(std::ostream& os) {
+    os << "usage: korvance-cli SUBCOMMAND [ARGS...]   (korvance-cli SUBCOMMAND --help)\n\nsubcommands:\n";
+    for (const auto& s : kSubcommands) os << "  " << s.name << std::string(20 - std::string(s.name).size(), ' ') << s.summary << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage(std::cerr);
+        return kUsage;
+    }
+    std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        usage(std::cout);
+        return kOk;
+    }
+    for (const auto& s : kSubcommands) {
+        if (name == s.name) {
+            Args args(std::vector<std::string>(argv + 2, argv + argc));
+            return s.run(args, std::cout, std::cerr);
+        }
+    }
+    std::cerr << "korvance-cli: unknown subcommand '" << name << "'\n";
+    usage(std::cerr);
+    return kUsage;
+}

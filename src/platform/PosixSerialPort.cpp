@@ -1,0 +1,215 @@
+#include "platform/SerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace korvance {
+
+namespace {
+
+speed_t speedFor(uint32_t baud, bool* ok) {
+    *ok = true;
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        default: *ok = false; return B9600;
+    }
+}
+
+}  // namespace
+
+PosixSerialPort::PosixSerialPort() {
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+PosixSerialPort::~PosixSerialPort() {
+    close();
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+bool PosixSerialPort::open(const std::string& device, uint32_t baud) {
+    close();
+    error_.clear();
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error_ = device + ": " + std::strerror(errno);
+        return false;
+    }
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        error_ = device + ": not a serial device (" + std::strerror(errno) + ")";
+        ::close(fd);
+        return false;
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    tcsetattr(fd, TCSANOW, &tio);
+    fd_ = fd;
+    device_ = device;
+    if (!setBaudRate(baud)) {
+        // Pseudo-terminals accept any speed; a real device that refuses one is unusable.
+        error_ = device + ": cannot set " + std::to_string(baud) + " baud";
+        close();
+        return false;
+    }
+    return true;
+}
+
+void PosixSerialPort::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+bool PosixSerialPort::setBaudRate(uint32_t baud) {
+    if (fd_ < 0) return false;
+    bool ok = false;
+    speed_t s = speedFor(baud, &ok);
+    if (!ok) return false;
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) return false;
+    cfsetispeed(&tio, s);
+    cfsetospeed(&tio, s);
+    if (tcsetattr(fd_, TCSADRAIN, &tio) != 0) return false;
+    baud_ = baud;
+    return true;
+}
+
+bool PosixSerialPort::writeAll(const uint8_t* data, size_t size) {
+    if (fd_ < 0) return false;
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd_, data + done, size - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, 2000) <= 0) return false;  // the line stays blocked
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+size_t PosixSerialPort::read(uint8_t* buffer, size_t max, int timeoutMs) {
+    if (fd_ < 0 || max == 0) return 0;
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, max);
+        if (n > 0) return static_cast<size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return 0;
+        // Nothing there (n == 0 is a pseudo-terminal without its other side).
+        if (timeoutMs == 0) return 0;
+        pollfd p{fd_, POLLIN, 0};
+        int r = ::poll(&p, 1, timeoutMs);
+        if (r <= 0) return 0;
+        if (!(p.revents & POLLIN)) {
+            // Hang-up without data: wait out the timeout rather than spin.
+            if (timeoutMs > 0) ::poll(nullptr, 0, timeoutMs);
+            return 0;
+        }
+        timeoutMs = 0;
+    }
+}
+
+int PosixSerialPort::readByte(int timeoutMs) {
+    uint8_t b = 0;
+    return read(&b, 1, timeoutMs) == 1 ? b : -1;
+}
+
+size_t PosixSerialPort::bytesQueued() {
+    if (fd_ < 0) return 0;
+    int n = 0;
+    if (ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
+    return static_cast<size_t>(n);
+}
+
+void PosixSerialPort::flushInput() {
+    if (fd_ < 0) return;
+    tcflush(fd_, TCIFLUSH);
+    uint8_t buf[256];
+    while (::read(fd_, buf, sizeof buf) > 0) {
+    }
+}
+
+bool PosixSerialPort::waitForData(int timeoutMs) {
+    if (fd_ < 0) return false;
+    pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    int r = ::poll(p, wakeFd_ >= 0 ? 2 : 1, timeoutMs);
+    if (r <= 0) return false;
+    if (wakeFd_ >= 0 && (p[1].revents & POLLIN)) {
+        uint64_t v = 0;
+        [[maybe_unused]] ssize_t n = ::read(wakeFd_, &v, sizeof v);
+        return false;
+    }
+    if (p[0].revents & POLLIN) return true;
+    // POLLHUP without data (the other side of a pseudo-terminal closed): do not spin.
+    if (timeoutMs != 0) {
+        pollfd w{wakeFd_, POLLIN, 0};
+        ::poll(&w, wakeFd_ >= 0 ? 1 : 0, timeoutMs < 0 ? 100 : std::min(timeoutMs, 100));
+    }
+    return false;
+}
+
+void PosixSerialPort::wake() {
+    if (wakeFd_ < 0) return;
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+std::vector<std::string> listSerialDevices() {
+    std::vector<std::string> out;
+    namespace fs = std::filesystem;
+    for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
+        std::vector<std::pair<long, std::string>> found;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator("/dev", ec)) {
+            std::string name = e.path().filename().string();
+            if (name.rfind(prefix, 0) != 0) continue;
+            std::string digits = name.substr(std::strlen(prefix));
+            if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) continue;
+            found.emplace_back(std::stol(digits), e.path().string());
+        }
+        std::sort(found.begin(), found.end());
+        for (auto& f : found) out.push_back(f.second);
+    }
+    return out;
+}
+
+std::string serialDeviceForPort(int portNumber) {
+    if (portNumber < 1) return {};
+    auto devices = listSerialDevices();
+    if (static_cast<size_t>(portNumber) > devices.size()) return {};
+    return devices[static_cast<size_t>(portNumber) - 1];
+}
+
+std::string resolveSerialDevice(const std::string& explicitDevice, int portNumber) {
+    return explicitDevice.empty() ? serialDeviceForPort(portNumber) : explicitDevice;
+}
+
+}  // namespace korvance

@@ -1,0 +1,83 @@
+#pragma once
+// Byte transport to a receiver: a serial device or a pseudo-terminal.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvance {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Opens the device raw (8N1, no flow control) at `baud`.
+    virtual bool open(const std::string& device, uint32_t baud) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual const std::string& device() const = 0;
+
+    virtual bool setBaudRate(uint32_t baud) = 0;
+    virtual uint32_t baudRate() const = 0;
+
+    // Writes every byte (waiting for the line when needed); false on failure.
+    virtual bool writeAll(const uint8_t* data, size_t size) = 0;
+    bool writeAll(const std::vector<uint8_t>& data) { return writeAll(data.data(), data.size()); }
+    // One byte, or -1 when none arrived within timeoutMs (or the port failed).
+    virtual int readByte(int timeoutMs) = 0;
+    // Whatever is available now, up to `max` bytes, waiting at most timeoutMs for the first.
+    virtual size_t read(uint8_t* buffer, size_t max, int timeoutMs) = 0;
+    // Bytes received and not read yet.
+    virtual size_t bytesQueued() = 0;
+    virtual void flushInput() = 0;
+
+    // Waits until data arrive (true), the timeout passes or wake() is called
+    // from another thread (false). A negative timeout waits without limit.
+    virtual bool waitForData(int timeoutMs) = 0;
+    // Thread-safe: ends a waitForData() in progress (or the next one).
+    virtual void wake() = 0;
+};
+
+class PosixSerialPort : public SerialPort {
+public:
+    PosixSerialPort();
+    ~PosixSerialPort() override;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    bool open(const std::string& device, uint32_t baud) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    const std::string& device() const override { return device_; }
+    bool setBaudRate(uint32_t baud) override;
+    uint32_t baudRate() const override { return baud_; }
+    bool writeAll(const uint8_t* data, size_t size) override;
+    using SerialPort::writeAll;
+    int readByte(int timeoutMs) override;
+    size_t read(uint8_t* buffer, size_t max, int timeoutMs) override;
+    size_t bytesQueued() override;
+    void flushInput() override;
+    bool waitForData(int timeoutMs) override;
+    void wake() override;
+
+    // The error text of the last failed open.
+    const std::string& lastError() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int wakeFd_ = -1;  // eventfd
+    uint32_t baud_ = 0;
+    std::string device_;
+    std::string error_;
+};
+
+// Serial devices present, in the order port numbers count them:
+// /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS*, each sorted by number.
+std::vector<std::string> listSerialDevices();
+// The device of port number n (1-based), or "" when there are fewer devices.
+std::string serialDeviceForPort(int portNumber);
+// An explicit device path wins over the port number.
+std::string resolveSerialDevice(const std::string& explicitDevice, int portNumber);
+
+}  // namespace korvance

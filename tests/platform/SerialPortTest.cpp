@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/PseudoTerminal.h"
+#include "platform/SerialPort.h"
+
+using namespace korvance;
+
+TEST(SerialPort, TalksOverPseudoTerminal) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    PosixSerialPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 9600)) << port.lastError();
+    EXPECT_EQ(port.baudRate(), 9600u);
+    ASSERT_TRUE(port.setBaudRate(115200));
+
+    const uint8_t out[] = {0x10, 0xFE, 0x00, 0x02, 0x10, 0x03};
+    ASSERT_TRUE(port.writeAll(out, sizeof out));
+    uint8_t got[16];
+    size_t n = 0;
+    while (n < sizeof out) {
+        size_t r = pty.read(got + n, sizeof got - n, 1000);
+        ASSERT_GT(r, 0u);
+        n += r;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(got, got + n), std::vector<uint8_t>(out, out + sizeof out));
+
+    const uint8_t in[] = {0x10, 0x06, 0x0D, 0x0A, 0xFF};
+    ASSERT_TRUE(pty.writeAll(in, sizeof in));
+    for (uint8_t expected : in) EXPECT_EQ(port.readByte(1000), expected);
+    EXPECT_EQ(port.readByte(50), -1);
+}
+
+TEST(SerialPort, FlushAndQueueCount) {
+    PseudoTerminal pty;
+    PosixSerialPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 4800));
+    const uint8_t junk[] = {'$', 'G', 'P', 'R', 'M', 'C'};
+    pty.writeAll(junk, sizeof junk);
+    for (int i = 0; i < 100 && port.bytesQueued() < sizeof junk; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(port.bytesQueued(), sizeof junk);
+    port.flushInput();
+    EXPECT_EQ(port.bytesQueued(), 0u);
+    EXPECT_EQ(port.readByte(20), -1);
+}
+
+TEST(SerialPort, WaitEndsOnDataOrWake) {
+    PseudoTerminal pty;
+    PosixSerialPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 4800));
+    EXPECT_FALSE(port.waitForData(30));  // silence: times out
+
+    std::thread waker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        port.wake();
+    });
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.waitForData(-1));  // woken, no data
+    waker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+
+    const uint8_t b = 'x';
+    pty.writeAll(&b, 1);
+    EXPECT_TRUE(port.waitForData(1000));
+    EXPECT_EQ(port.readByte(0), 'x');
+}
+
+TEST(SerialPort, OpenFailuresNameTheDevice) {
+    PosixSerialPort port;
+    EXPECT_FALSE(port.open("/nonexistent/ttyUSB9", 9600));
+    EXPECT_NE(port.lastError().find("/nonexistent/ttyUSB9"), std::string::npos);
+    EXPECT_FALSE(port.open("/dev/null", 9600));  // not a terminal
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.readByte(0), -1);
+    EXPECT_EQ(resolveSerialDevice("/dev/pts/7", 1), "/dev/pts/7");
+    EXPECT_EQ(serialDeviceForPort(0), "");
+    EXPECT_EQ(serialDeviceForPort(1000), "");
+}
