@@ -36,3 +36,11 @@ function(korvance_test name)
     KORVANCE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${KT_PROPERTIES})
 endfunction()
+
+# korvance_bench(NAME SOURCES ... [LIBS ...]): a Google Benchmark program.
+function(korvance_bench name)
+  cmake_parse_arguments(KB "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${KB_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/bench)
+  target_link_libraries(${name} PRIVATE ${KB_LIBS} benchmark::benchmark Threads::Threads)
+endfunction()
