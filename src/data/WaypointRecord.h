@@ -16,6 +16,15 @@
 
 namespace korvance {
 
+// Narrows a double to a record's float field; values beyond the float range
+// are held at its largest value instead of overflowing.
+inline float toFloatField(double v) {
+    constexpr double kMax = 3.4028234663852886e38;
+    if (v > kMax) return static_cast<float>(kMax);
+    if (v < -kMax) return static_cast<float>(-kMax);
+    return static_cast<float>(v);
+}
+
 struct WaypointRecord {
     static constexpr size_t kSize = 116;
     static constexpr size_t kIdentifierWidth = 24;  // at most 23 characters

@@ -1,0 +1,20 @@
+#pragma once
+// How the lists report their limits: the error message window, with its beep.
+
+#include <string>
+
+#include "platform/UserPrompt.h"
+
+namespace korvance {
+
+inline void showListLimit(UserPrompt& prompt, const std::string& text) {
+    prompt.beep(BeepKind::Asterisk);
+    prompt.errorWindow(text);
+}
+
+// Growing an array failed: nothing was changed.
+inline void showNotEnoughMemory(UserPrompt& prompt) {
+    prompt.message("not enough memory", "korvance", Icon::Stop);
+}
+
+}  // namespace korvance

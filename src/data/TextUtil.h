@@ -1,0 +1,62 @@
+#pragma once
+// Small text, number and calendar-time tools shared by the records and the
+// file formats. Record text is 8-bit OEM text; user-interface text is UTF-8.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/CodePage.h"
+
+namespace korvance {
+
+// Caption of the program's own message boxes.
+inline constexpr const char* kAppCaption = "korvance";
+
+// Byte-wise comparison with bytes taken as signed: -1, 0 or 1. A prefix is
+// less than the longer text.
+int compareBytes(std::string_view a, std::string_view b);
+// The same over the first n bytes only (0 for n < 1).
+int compareBytesN(std::string_view a, std::string_view b, int n);
+
+// Copies `src` into a caller buffer of `size` bytes: at most size - 1 bytes,
+// always terminated (nothing happens for size 0). Returns the bytes copied.
+size_t copyToBuffer(char* dst, size_t size, std::string_view src);
+
+// OEM text to UI text. With maxChars > 0 the result holds at most that many
+// characters (messages quote identifiers so). Without a code page the bytes
+// are taken as Latin-1.
+std::string oemToUi(const CodePage* codePage, std::string_view oem, size_t maxChars = 0);
+// UI text to OEM text of at most size - 1 bytes, never ending inside a
+// two-byte character (size 0: no limit).
+std::string uiToOem(const CodePage* codePage, std::string_view ui, size_t size = 0);
+
+// A base-10 integer at the start of the text: leading blanks and a sign are
+// allowed, reading stops at the first byte that is not part of the number;
+// no number gives 0. Values beyond 32 bits are clamped.
+int32_t parseInteger(std::string_view text);
+// A decimal floating-point number read the same way ("12.5e" gives 12.5,
+// "abc" gives 0). Independent of the process locale.
+double parseDouble(std::string_view text);
+
+struct CalendarTime {
+    int year = 1970;
+    int month = 1;   // 1..12
+    int day = 1;     // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    friend bool operator==(const CalendarTime&, const CalendarTime&) = default;
+};
+
+// Seconds from 1970-01-01 00:00:00 (Gregorian, UTC). Empty for a date or
+// time that does not exist or lies outside the 32-bit range.
+std::optional<int32_t> calendarToSeconds(const CalendarTime& t);
+CalendarTime secondsToCalendar(int32_t seconds);
+// The same on 64 bits, for receiver times beyond 2038.
+int64_t daysFromCivil(int year, int month, int day);
+CalendarTime calendarFromUnix(int64_t seconds);
+
+}  // namespace korvance
