@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "geodesy/Datum.h"
+
+namespace korvance {
+namespace {
+
+std::string lower(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+TEST(DatumTable, TextAndRowsHaveTheFixedShape) {
+    std::string_view text = DatumTableText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 123);
+    EXPECT_EQ(text.find('\r'), std::string_view::npos);
+    EXPECT_NE(text.back(), '\n');
+    const auto& table = DatumTable();
+    ASSERT_EQ(table.size(), 124u);
+    EXPECT_EQ(table[116].name, "Tokyo");
+    EXPECT_EQ(table[121].name, "WGS 84");
+    EXPECT_EQ(table[8].name, "Astro Beacon \"E\"");
+    // Table order is the order of the names without regard to case, so a sorted
+    // list of names has every row at its index.
+    for (size_t i = 1; i < table.size(); ++i) EXPECT_LT(lower(table[i - 1].name), lower(table[i].name)) << i;
+}
+
+TEST(DatumTable, RowsCarryTheirFigures) {
+    struct Row {
+        int index;
+        const char* name;
+        const char* ellipsoid;
+        double da, df, dx, dy, dz;
+    };
+    const Row rows[] = {
+        {0, "Adindan", "Clarke_1880", -112.145, -0.54750714e-4, -162, -12, 206},
+        {29, "Danish Gi 1934", "Danish Gi 1934", 1033, 0.1947733e-4, 662, 18, 734},
+        // Negated against the old listing: matches the published GGRS87 -> WGS 84 translation.
+        {39, "GGRS 87", "GGRS 87", 0, -0.000000164348e-4, -200, 75, 246},
+        {49, "Indonesia 74", "Australian_National", -23, -0.001126821e-4, -3, 15, 0},
+        {78, "NAD83", "GRS_80", 0, -0.000000164348e-4, 0, 0, 0},
+        {103, "Reunion", "International", -251, -0.14192702e-4, 94, -948, -1262},
+        {116, "Tokyo", "Bessel_1841", 739.845, 0.10037483e-4, -128, 481, 664},
+        {120, "WGS 72", "WGS 72", 2, 0.000312106e-4, 0, 0, 5},
+        {121, "WGS 84", "WGS 84", 0, 0, 0, 0, 0},
+        {123, "Zanderij", "International", -251, -0.14192702e-4, -265, 120, -358},
+    };
+    const auto& table = DatumTable();
+    for (const Row& r : rows) {
+        const DatumRow& t = table[static_cast<size_t>(r.index)];
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(t.name, r.name);
+        EXPECT_EQ(t.ellipsoidName, r.ellipsoid);
+        EXPECT_DOUBLE_EQ(t.da, r.da);
+        EXPECT_NEAR(t.df, r.df, 1e-18);
+        EXPECT_EQ(t.dx, r.dx);
+        EXPECT_EQ(t.dy, r.dy);
+        EXPECT_EQ(t.dz, r.dz);
+    }
+}
+
+TEST(DatumTable, SameEllipsoidSameFiguresExceptIndonesia74) {
+    std::map<std::string, const DatumRow*> first;
+    for (const auto& row : DatumTable()) {
+        auto [it, inserted] = first.emplace(row.ellipsoidName, &row);
+        if (inserted || row.name == "Indonesia 74") continue;
+        EXPECT_EQ(row.da, it->second->da) << row.name;
+        EXPECT_EQ(row.df, it->second->df) << row.name;
+    }
+}
+
+TEST(Datum, SelectsByExactNameElseTokyo) {
+    const std::pair<const char*, int> cases[] = {
+        {"WGS 84", 121}, {"Tokyo", 116}, {"Adindan", 0}, {"Zanderij", 123}, {"Astro Beacon \"E\"", 8},
+        {"WGS84", 116},  {"wgs 84", 116}, {"", 116},     {"WGS 84 ", 116},  {"Nonexistent", 116},
+    };
+    for (auto [name, index] : cases) {
+        Datum d(name);
+        EXPECT_EQ(d.rowIndex(), index) << name;
+        EXPECT_EQ(d.name(), DatumTable()[static_cast<size_t>(index)].name);
+    }
+    EXPECT_EQ(FindDatumRow("WGS84"), -1);
+    EXPECT_EQ(Datum("x").rowCount(), 124);
+}
+
+TEST(Datum, NameCopiesAreBounded) {
+    Datum d("Ord Srvy Grt Britn");
+    char buf[8];
+    EXPECT_EQ(d.GetName(nullptr, 0), 18u);
+    EXPECT_EQ(d.GetName(buf, sizeof buf), 7u);
+    EXPECT_STREQ(buf, "Ord Srv");
+    EXPECT_EQ(d.GetEllipsoidName(buf, sizeof buf), 4u);
+    EXPECT_STREQ(buf, "Airy");
+    buf[0] = 'x';
+    EXPECT_EQ(d.GetRowName(0, buf, 1), 0u);
+    EXPECT_EQ(buf[0], '\0');
+    buf[0] = 'x';
+    EXPECT_EQ(d.GetRowName(124, buf, sizeof buf), 0u);
+    EXPECT_EQ(d.GetRowName(-1, buf, sizeof buf), 0u);
+    EXPECT_EQ(buf[0], 'x');
+    EXPECT_EQ(d.GetRowName(121, buf, sizeof buf), 6u);
+    EXPECT_STREQ(buf, "WGS 84");
+}
+
+TEST(Datum, NearestNamesAnswerATypo) {
+    auto near = NearestDatumNames("wgs84", 3);
+    ASSERT_EQ(near.size(), 3u);
+    EXPECT_EQ(near[0], "WGS 84");
+    EXPECT_EQ(NearestDatumNames("tokio", 1).at(0), "Tokyo");
+    EXPECT_EQ(NearestDatumNames("European", 2).at(0), "European 1950");
+}
+
+TEST(DatumShift, Wgs84IsExactlyTheIdentity) {
+    Datum d("WGS 84");
+    const double points[][3] = {{35, 139, 0}, {-33.9, 18.4, 1200.5}, {89.9, -179.9, -50}, {0, 0, 0}};
+    for (const auto& p : points) {
+        double lat, lon, h;
+        d.FromWgs84(p[0], p[1], p[2], lat, lon, h);
+        EXPECT_EQ(lat, p[0]);
+        EXPECT_EQ(lon, p[1]);
+        EXPECT_EQ(h, p[2]);
+        d.ToWgs84(p[0], p[1], p[2], lat, lon, h);
+        EXPECT_EQ(lat, p[0]);
+        EXPECT_EQ(lon, p[1]);
+        EXPECT_EQ(h, p[2]);
+    }
+}
+
+TEST(DatumShift, TokyoAtThirtyFiveNorth) {
+    Datum d("Tokyo");
+    double lat, lon, h;
+    ASSERT_TRUE(d.FromWgs84(35, 139, 0, lat, lon, h));
+    EXPECT_NEAR(lat, 34.996666, 5e-7);
+    EXPECT_NEAR(lon, 139.003057, 5e-7);
+    EXPECT_NEAR(h, -0.47, 0.01);
+    double lat2, lon2, h2;
+    ASSERT_TRUE(d.ToWgs84(lat, lon, h, lat2, lon2, h2));
+    EXPECT_NEAR(lat2, 35.0, 5e-7);
+    EXPECT_NEAR(lon2, 139.0, 5e-7);
+}
+
+// The two shifts are not exact inverses: there and back errs by the second-order
+// terms, growing with the size of the shift and towards the poles (docs/geodesy.md).
+double worstRoundTrip(double maxLatitude, double latitudeStep) {
+    double worst = 0;
+    for (const auto& row : DatumTable()) {
+        Datum d(row.name);
+        for (double lat = -maxLatitude; lat <= maxLatitude; lat += latitudeStep) {
+            for (double lon = -180; lon <= 180; lon += 36) {
+                double a, b, h, lat2, lon2, h2;
+                EXPECT_TRUE(d.FromWgs84(lat, lon, 100, a, b, h));
+                EXPECT_TRUE(d.ToWgs84(a, b, h, lat2, lon2, h2));
+                double north = (lat2 - lat) * 111320.0;
+                double east = (lon2 - lon) * 111320.0 * std::cos(lat * 0.017453292519943295);
+                worst = std::max({worst, std::hypot(north, east), std::fabs(h2 - 100)});
+            }
+        }
+    }
+    return worst;
+}
+
+TEST(DatumShift, RoundTripOfEveryRowOverAGrid) {
+    EXPECT_LT(worstRoundTrip(60, 10), 0.6);
+    EXPECT_LT(worstRoundTrip(85, 17), 2.5);
+    // A moderate shift at mid-latitudes comes back within centimetres.
+    Datum d("NAD27 CONUS");
+    double a, b, h, lat, lon, hh;
+    d.FromWgs84(40, -100, 0, a, b, h);
+    d.ToWgs84(a, b, h, lat, lon, hh);
+    EXPECT_LT(std::hypot((lat - 40) * 111320.0, (lon + 100) * 85280.0), 0.05);
+}
+
+TEST(DatumShift, PoleAndNonFiniteInputStaySafe) {
+    Datum d("European 1950");
+    double lat, lon, h;
+    EXPECT_TRUE(d.FromWgs84(90, 12.5, 0, lat, lon, h));
+    EXPECT_EQ(lon, 12.5);
+    EXPECT_TRUE(d.ToWgs84(-90, -40, 0, lat, lon, h));
+    EXPECT_EQ(lon, -40);
+    EXPECT_FALSE(d.FromWgs84(std::numeric_limits<double>::quiet_NaN(), 0, 0, lat, lon, h));
+    EXPECT_FALSE(d.ToWgs84(0, std::numeric_limits<double>::infinity(), 0, lat, lon, h));
+}
+
+TEST(DatumDistance, GreatCircleOnTheDatumAxis) {
+    Datum wgs("WGS 84");
+    // acos(cos(x)) near 1 degree is good to about 1e-13 relative.
+    EXPECT_NEAR(wgs.DistanceKm(0, 0, 0, 1), 6378137.0 * 0.017453292519944444 * 0.001, 1e-9);
+    EXPECT_NEAR(wgs.DistanceKm(0, 0, 0, 1), 111.3195, 1e-4);
+    Datum tokyo("Tokyo");
+    EXPECT_NEAR(tokyo.DistanceKm(0, 0, 0, 1), (6378137.0 - 739.845) * 0.017453292519944444 * 0.001, 1e-9);
+    EXPECT_NEAR(wgs.DistanceKm(0, 0, 0, 180), 6378137.0 * 3.14159265358979 * 0.001, 1e-3);
+    EXPECT_NEAR(wgs.DistanceKm(10, 20, -10, -160), 6378137.0 * 3.14159265358979 * 0.001, 1e-3);
+}
+
+TEST(DatumDistance, IdenticalPositionsAreExactlyZero) {
+    Datum d("WGS 84");
+    const double points[][2] = {{35.681236, 139.767125}, {-33.9, 18.4}, {51.5, -0.5}, {89.999, 179.999},
+                                {0.1, 0.1},              {47.123456789, 8.987654321}};
+    for (const auto& p : points) {
+        EXPECT_EQ(d.DistanceKm(p[0], p[1], p[0], p[1]), 0.0);
+    }
+    // Very close positions: finite and tiny, never NaN from a cosine above 1.
+    double close = d.DistanceKm(35.0, 139.0, 35.0, 139.0 + 1e-12);
+    EXPECT_TRUE(std::isfinite(close));
+    EXPECT_LT(close, 1e-3);
+}
+
+}  // namespace
+}  // namespace korvance

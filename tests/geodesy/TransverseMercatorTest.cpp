@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "geodesy/TransverseMercator.h"
+
+namespace korvance {
+namespace {
+
+TEST(Utm, ForwardOnWgs84) {
+    struct Case {
+        double lat, lon;
+        int zone;
+        char letter;
+        double northing, easting;
+    };
+    const Case cases[] = {
+        {35.0, 139.0, 54, 'S', 3874870.63, 317483.91},  {0.0, 0.0, 31, 'N', 0.0, 166021.45},
+        {51.5, -0.5, 30, 'U', 5708392.65, 673519.50},   {-8.0, -6.5, 29, 'M', 9114865.00, 775582.60},
+        {-33.9, 18.4, 34, 'H', 6245888.05, 259583.22},
+    };
+    TransverseMercator tm(Datum("WGS 84"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lat << " " << c.lon);
+        int16_t zone;
+        char letter;
+        double n, e;
+        ASSERT_TRUE(tm.LatLonToUtm(c.lat, c.lon, zone, letter, n, e));
+        EXPECT_EQ(zone, c.zone);
+        EXPECT_EQ(letter, c.letter);
+        EXPECT_NEAR(n, c.northing, 0.005);
+        EXPECT_NEAR(e, c.easting, 0.005);
+    }
+}
+
+TEST(Utm, BandsAndZonesAtTheEdges) {
+    TransverseMercator tm;
+    UtmReference r;
+    ASSERT_TRUE(tm.LatLonToUtm({84.5, 10}, r));
+    EXPECT_EQ(r.letter, 'X');
+    ASSERT_TRUE(tm.LatLonToUtm({72.0, 10}, r));
+    EXPECT_EQ(r.letter, 'X');
+    ASSERT_TRUE(tm.LatLonToUtm({-85, 10}, r));
+    EXPECT_EQ(r.letter, 'C');
+    ASSERT_TRUE(tm.LatLonToUtm({60, 5}, r));  // no widened Norway zone
+    EXPECT_EQ(r.zone, 31);
+    ASSERT_TRUE(tm.LatLonToUtm({10, 179.999}, r));
+    EXPECT_EQ(r.zone, 60);
+}
+
+// Longitude 180 lies in zone 1: it must give the same grid reference as -180,
+// 3 degrees west of zone 1's central meridian, not a point 357 degrees away.
+TEST(Utm, AntimeridianGivesOneGridReference) {
+    TransverseMercator tm;
+    for (double lat : {-45.0, 0.0, 10.0, 65.0}) {
+        UtmReference east, west;
+        ASSERT_TRUE(tm.LatLonToUtm({lat, 180.0}, east));
+        ASSERT_TRUE(tm.LatLonToUtm({lat, -180.0}, west));
+        EXPECT_EQ(east.zone, 1);
+        EXPECT_EQ(west.zone, 1);
+        EXPECT_EQ(east.northing, west.northing);
+        EXPECT_EQ(east.easting, west.easting);
+        EXPECT_GT(east.easting, 100000.0);
+        EXPECT_LT(east.easting, 500000.0);
+        GeoPosition back;
+        ASSERT_TRUE(tm.UtmToLatLon(east, back));
+        EXPECT_NEAR(back.latitude, lat, 1e-8);
+        EXPECT_NEAR(back.longitude, -180.0, 1e-8);
+    }
+}
+
+TEST(Utm, InverseConvergesInFivePasses) {
+    TransverseMercator tm;
+    double lat, lon;
+    ASSERT_TRUE(tm.UtmToLatLon(3874870.63, 317483.91, 54, 'S', lat, lon));
+    EXPECT_NEAR(lat, 35.0, 1e-7);
+    EXPECT_NEAR(lon, 139.0, 1e-7);
+    int16_t zone;
+    char letter;
+    double n, e;
+    ASSERT_TRUE(tm.LatLonToUtm(35.0, 139.0, zone, letter, n, e));
+    ASSERT_TRUE(tm.UtmToLatLon(n, e, zone, letter, lat, lon));
+    EXPECT_NEAR(lat, 35.0, 1e-9);
+    EXPECT_NEAR(lon, 139.0, 1e-9);
+    EXPECT_EQ(tm.lastPasses(), 5);
+}
+
+TEST(Utm, LowerCaseLetterCountsAsNorthern) {
+    TransverseMercator tm;
+    double latUpper, lonUpper, latLower, lonLower;
+    ASSERT_TRUE(tm.UtmToLatLon(6245888.05, 259583.22, 34, 'H', latUpper, lonUpper));
+    EXPECT_NEAR(latUpper, -33.9, 1e-7);
+    ASSERT_TRUE(tm.UtmToLatLon(6245888.05, 259583.22, 34, 'h', latLower, lonLower));
+    EXPECT_GT(latLower, 0.0);
+}
+
+TEST(Utm, RefusesWhatCannotConverge) {
+    TransverseMercator tm;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double northing, easting;
+        int16_t zone;
+    };
+    const Case cases[] = {
+        {nan, 500000, 31}, {5000000, nan, 31}, {inf, 500000, 31}, {5000000, -inf, 31},
+        {5000000, 1e12, 31}, {5000000, -1e9, 31}, {1e15, 500000, 31}, {5000000, 500000, 0},
+        {5000000, 500000, 61},
+    };
+    for (const Case& c : cases) {
+        double lat = 1, lon = 1;
+        EXPECT_FALSE(tm.UtmToLatLon(c.northing, c.easting, c.zone, 'N', lat, lon))
+            << c.northing << " " << c.easting << " " << c.zone;
+        EXPECT_TRUE(std::isfinite(lat) && std::isfinite(lon));
+        EXPECT_LE(tm.lastPasses(), TransverseMercator::kMaxInversePasses);
+    }
+    UtmReference r;
+    EXPECT_FALSE(tm.LatLonToUtm({nan, 0}, r));
+    EXPECT_FALSE(tm.LatLonToUtm({0, inf}, r));
+    EXPECT_TRUE(tm.LatLonToUtm({10, 1e300}, r));  // huge longitude: a zone, no overflow
+    EXPECT_GE(r.zone, 1);
+    EXPECT_LE(r.zone, 60);
+}
+
+TEST(Utm, RoundTripOverAGridOfEveryEllipsoidKind) {
+    for (const char* name : {"WGS 84", "Tokyo", "European 1950", "NAD27 CONUS", "Ord Srvy Grt Britn", "Indian Thailand"}) {
+        TransverseMercator tm{Datum(name)};
+        double worst = 0;
+        for (double lat = -80; lat <= 84; lat += 4) {
+            for (double lon = -180; lon < 180; lon += 2.3) {
+                UtmReference r;
+                GeoPosition back;
+                ASSERT_TRUE(tm.LatLonToUtm({lat, lon}, r));
+                ASSERT_TRUE(tm.UtmToLatLon(r, back)) << name << " " << lat << " " << lon;
+                double dlon = std::remainder(back.longitude - lon, 360.0);
+                worst = std::max({worst, std::fabs(back.latitude - lat), std::fabs(dlon)});
+            }
+        }
+        EXPECT_LT(worst, 1e-8) << name;
+    }
+}
+
+// Each projection object keeps the state of its own datum.
+TEST(Utm, StatePerObject) {
+    TransverseMercator wgs;
+    TransverseMercator tokyo{Datum("Tokyo")};
+    UtmReference a, b, c;
+    ASSERT_TRUE(wgs.LatLonToUtm({35, 139}, a));
+    ASSERT_TRUE(tokyo.LatLonToUtm({35, 139}, b));
+    ASSERT_TRUE(wgs.LatLonToUtm({35, 139}, c));
+    EXPECT_NE(a.northing, b.northing);
+    EXPECT_EQ(a.northing, c.northing);
+    EXPECT_EQ(a.easting, c.easting);
+    wgs.SetTmEllipsoid(Datum("Tokyo").da(), Datum("Tokyo").df());
+    ASSERT_TRUE(wgs.LatLonToUtm({35, 139}, c));
+    EXPECT_EQ(b.northing, c.northing);
+    EXPECT_DOUBLE_EQ(tokyo.a(), 6378137.0 - 739.845);
+}
+
+}  // namespace
+}  // namespace korvance
