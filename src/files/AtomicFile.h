@@ -1,0 +1,56 @@
+#pragma once
+// Writing a file so that a failed or interrupted write never costs the user
+// the previous file: everything goes to a temporary file beside the target,
+// which is renamed over it only after every write succeeded.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvance::files {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path);
+    // Removes the temporary file unless commit() succeeded.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file in the target's folder. False (error() set)
+    // when it cannot be created.
+    bool open();
+    // Appends bytes. False once any write failed; later writes are ignored.
+    bool write(const void* data, size_t size);
+    bool write(std::string_view text) { return write(text.data(), text.size()); }
+    // Flushes, syncs and renames the temporary file over the target.
+    bool commit();
+    // Gives up: closes and removes the temporary file; the target is untouched.
+    void discard();
+
+    const std::string& path() const { return path_; }
+    const std::string& tempPath() const { return temp_; }
+    bool ok() const { return error_ == 0; }
+    // errno of the first failure, 0 when none.
+    int error() const { return error_; }
+
+private:
+    bool flush();
+    void fail(int err);
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool committed_ = false;
+    std::vector<uint8_t> buffer_;
+};
+
+// Reads a whole file. False (errno in *error) when it cannot be opened or
+// read, or when it is larger than maxBytes.
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, int* error = nullptr,
+                   size_t maxBytes = size_t(1) << 31);
+
+}  // namespace korvance::files
