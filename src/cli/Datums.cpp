@@ -1,16 +1,20 @@
 #include <ostream>
 
 #include "cli/Cli.h"
+#include "geodesy/Datum.h"
 
 namespace korvance::cli {
 
-// Filled in with the datum table.
 int runDatums(Args& args, std::ostream& out, std::ostream& err) {
     if (args.help()) {
         out << "usage: korvance-cli datums\n  Lists the datum table, one row name a line, in table order.\n";
         return kOk;
     }
-    (void)err;
+    if (!args.rest().empty()) {
+        err << "korvance-cli datums: takes no arguments ('" << args.rest().front() << "')\n";
+        return kUsage;
+    }
+    for (const auto& row : DatumTable()) out << row.name << "\n";
     return kOk;
 }
 

@@ -11,6 +11,7 @@ namespace {
 // Add a row here for each subcommand; its function lives in a file of its own.
 const Subcommand kSubcommands[] = {
     {"datums", "list the datum table, one name a line", runDatums},
+    {"coord", "UTM, datum shift, distance and degree text", runCoord},
 };
 
 void usage(std::ostream& os) {
