@@ -10,6 +10,8 @@ namespace korvance {
 
 namespace {
 constexpr const char* kCaption = "IFTxtFile";
+constexpr int kEnd = -1;
+constexpr int kRefused = -2;
 }
 
 IFTxtFile::IFTxtFile(UserPrompt& prompt, char terminator)
@@ -59,9 +61,9 @@ int IFTxtFile::fill(int at, int want) {
 int IFTxtFile::findLine(int capacity, int& start, int& after) {
     if (capacity >= kHalf) {
         prompt_.message("Too big buffer", kCaption, Icon::Stop);
-        return -1;
+        return kRefused;
     }
-    if (valid_ < kBufferSize && position_ >= valid_) return -1;  // end of file
+    if (valid_ < kBufferSize && position_ >= valid_) return kEnd;
 
     const char* base = buffer_.get();
     const void* hit = std::memchr(base + position_, terminator_, size_t(valid_ - position_));
@@ -71,7 +73,7 @@ int IFTxtFile::findLine(int capacity, int& start, int& after) {
         after = end + 1;
     } else if (valid_ >= kBufferSize) {
         prompt_.message("Buffer Over Flow", kCaption, Icon::Stop);
-        return -1;
+        return kRefused;
     } else {
         end = valid_;
         after = valid_;
@@ -81,7 +83,7 @@ int IFTxtFile::findLine(int capacity, int& start, int& after) {
     // so that files with bare line feeds and a final unterminated line keep
     // every character.
     if (length > 0 && base[end - 1] == '\r') --length;
-    if (length >= capacity) return -1;
+    if (length >= capacity) return kRefused;
     start = position_;
     return length;
 }
@@ -104,7 +106,7 @@ int IFTxtFile::readLine(char* destination, int capacity) {
     int length = findLine(capacity, start, after);
     if (length < 0) {
         // At the end of the file the destination is left as it was.
-        if (destination && capacity > 0 && !(valid_ < kBufferSize && position_ >= valid_)) destination[0] = 0;
+        if (length == kRefused && destination && capacity > 0) destination[0] = 0;
         return -1;
     }
     std::memcpy(destination, buffer_.get() + start, size_t(length));
@@ -122,7 +124,7 @@ int IFTxtFile::readLine(std::string& line, int capacity) {
     int start = 0, after = 0;
     int length = findLine(capacity, start, after);
     if (length < 0) {
-        if (!(valid_ < kBufferSize && position_ >= valid_)) line.clear();
+        if (length == kRefused) line.clear();
         return -1;
     }
     line.assign(buffer_.get() + start, size_t(length));

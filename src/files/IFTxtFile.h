@@ -46,7 +46,7 @@ private:
     // Reads until `want` bytes arrived or the file ended; the count read.
     int fill(int at, int want);
     // Steps shared by both readLine forms: finds the next line in the window
-    // (its start and length), or returns -1 with the message already shown.
+    // (its start and length); negative at the end or when refused.
     int findLine(int capacity, int& start, int& after);
     // Moves the window on by half once the reading has passed its middle.
     void slide();

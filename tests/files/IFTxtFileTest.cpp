@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "files/IFTxtFile.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+namespace fs = std::filesystem;
+
+namespace {
+
+class LineReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("korvance-iftxt-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string write(const std::string& name, const std::string& bytes) {
+        auto p = (dir_ / name).string();
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    static std::vector<std::string> readAll(IFTxtFile& f, int capacity = 16383) {
+        std::vector<std::string> lines;
+        std::string line;
+        while (f.readLine(line, capacity) >= 0) lines.push_back(line);
+        return lines;
+    }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(LineReaderTest, LineEnds) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"CR LF", "PQ\r\nRS\r\n", {"PQ", "RS"}},
+        {"LF only keeps every character", "PQ\nRS\n", {"PQ", "RS"}},
+        {"unterminated last line is kept whole", "PQ\r\nXYZ", {"PQ", "XYZ"}},
+        {"CR LF alone is an empty line", "\r\n", {""}},
+        {"bare LF is an empty line", "\n", {""}},
+        {"empty file", "", {}},
+        {"blank line in between", "a\n\nb", {"a", "", "b"}},
+        {"unterminated line ending in CR", "XY\r", {"XY"}},
+        {"CR inside a line stays", "a\rb\n", {"a\rb"}},
+        {"other bytes before LF stay", "ab;\n", {"ab;"}},
+        {"zero byte inside a line", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+    };
+    for (const auto& r : rows) {
+        ScriptedPrompt p;
+        IFTxtFile f(p, '\n');
+        ASSERT_TRUE(f.open(write("t.txt", r.bytes))) << r.name;
+        EXPECT_EQ(readAll(f), r.lines) << r.name;
+        std::string line = "kept";
+        EXPECT_EQ(f.readLine(line), -1) << r.name;
+        EXPECT_EQ(line, "kept") << "the end leaves the destination alone: " << r.name;
+        EXPECT_TRUE(p.shown.empty()) << r.name;
+        EXPECT_FALSE(f.readFailed());
+    }
+}
+
+TEST_F(LineReaderTest, CharBufferForm) {
+    ScriptedPrompt p;
+    IFTxtFile f(p);
+    ASSERT_TRUE(f.open(write("t.txt", "hello\r\nworld\n")));
+    char buf[6];
+    EXPECT_EQ(f.readLine(buf, sizeof buf), 5);
+    EXPECT_STREQ(buf, "hello");
+    char small[3] = {'x', 'x', 0};
+    EXPECT_EQ(f.readLine(small, sizeof small), -1) << "a line longer than the buffer is refused";
+    EXPECT_EQ(small[0], 0);
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(f.readLine(buf, sizeof buf), 5) << "the refused line is still there";
+    EXPECT_STREQ(buf, "world");
+}
+
+TEST_F(LineReaderTest, TooBigBuffer) {
+    ScriptedPrompt p;
+    IFTxtFile f(p);
+    ASSERT_TRUE(f.open(write("t.txt", "abc\n")));
+    std::string line = "x";
+    EXPECT_EQ(f.readLine(line, 16384), -1);
+    EXPECT_EQ(line, "");
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, "Too big buffer");
+    EXPECT_EQ(p.shown[0].caption, "IFTxtFile");
+    EXPECT_EQ(p.shown[0].icon, Icon::Stop);
+    EXPECT_EQ(f.readLine(line, 16383), 3);
+    EXPECT_EQ(line, "abc");
+}
+
+TEST_F(LineReaderTest, WindowWithoutTerminatorOverflows) {
+    ScriptedPrompt p;
+    IFTxtFile f(p);
+    ASSERT_TRUE(f.open(write("t.txt", "short\n" + std::string(40000, 'L') + "\nafter\n")));
+    std::string line;
+    EXPECT_EQ(f.readLine(line), 5);
+    EXPECT_EQ(f.readLine(line), -1);
+    EXPECT_EQ(line, "");
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, "Buffer Over Flow");
+    EXPECT_EQ(p.shown[0].caption, "IFTxtFile");
+    EXPECT_EQ(p.shown[0].icon, Icon::Stop);
+}
+
+TEST_F(LineReaderTest, OverlongLineWithinWindowIsRefusedQuietly) {
+    ScriptedPrompt p;
+    IFTxtFile f(p);
+    ASSERT_TRUE(f.open(write("t.txt", std::string(20000, 'L') + "\n")));
+    std::string line = "x";
+    EXPECT_EQ(f.readLine(line), -1);
+    EXPECT_EQ(line, "");
+    EXPECT_TRUE(p.shown.empty());
+}
+
+TEST_F(LineReaderTest, LargeFileReadCompletelyAndInOrder) {
+    struct Row {
+        const char* ending;
+        int lines;
+    } rows[] = {{"\r\n", 200000}, {"\n", 200000}};
+    for (const auto& r : rows) {
+        std::string text;
+        std::vector<std::string> want;
+        for (int i = 0; i < r.lines; ++i) {
+            // Lengths vary so that lines straddle every point of the window.
+            std::string line = std::to_string(i) + "," + std::string(size_t(i % 37), char('a' + i % 26));
+            if (i % 5000 == 4999) line += std::string(15000, 'Z');  // long lines near the limit
+            want.push_back(line);
+            text += line + r.ending;
+        }
+        ASSERT_GT(text.size(), 10u * IFTxtFile::kBufferSize);
+        ScriptedPrompt p;
+        IFTxtFile f(p);
+        ASSERT_TRUE(f.open(write("big.txt", text)));
+        auto got = readAll(f);
+        EXPECT_TRUE(p.shown.empty()) << (p.shown.empty() ? "" : p.shown[0].text);
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], want[i]) << "line " << i;
+    }
+}
+
+TEST_F(LineReaderTest, OpenAndClose) {
+    ScriptedPrompt p;
+    IFTxtFile f(p);
+    std::string line = "x";
+    EXPECT_EQ(f.readLine(line), 0) << "no file: an empty line";
+    EXPECT_EQ(line, "");
+    EXPECT_FALSE(f.open((dir_ / "missing.txt").string()));
+    EXPECT_FALSE(f.open(dir_.string())) << "a folder is not a text file";
+    auto path = write("t.txt", "one\ntwo\n");
+    ASSERT_TRUE(f.open(path));
+    EXPECT_FALSE(f.open(path)) << "already open";
+    EXPECT_EQ(f.readLine(line), 3);
+    f.close();
+    EXPECT_FALSE(f.isOpen());
+    ASSERT_TRUE(f.open(path));
+    EXPECT_EQ(readAll(f), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST_F(LineReaderTest, OtherTerminator) {
+    ScriptedPrompt p;
+    IFTxtFile f(p, ';');
+    ASSERT_TRUE(f.open(write("t.txt", "a;b\r;c")));
+    EXPECT_EQ(readAll(f), (std::vector<std::string>{"a", "b", "c"}));
+}
