@@ -1,0 +1,130 @@
+#include "files/WaypointText.h"
+
+#include <cstdio>
+
+#include "data/FieldSplitter.h"
+#include "data/TextUtil.h"
+#include "files/AtomicFile.h"
+#include "files/FileReport.h"
+#include "files/IFTxtFile.h"
+#include "geodesy/Coordinates.h"
+
+namespace korvance::files {
+
+namespace {
+
+constexpr size_t kLineBuffer = 256;  // lines of at most 255 bytes
+
+std::string cut(std::string s, size_t max) {
+    if (s.size() > max) s.resize(max);
+    return s;
+}
+
+// Degree text of the file into degrees; the field is 8-bit text of the code page.
+double degreesFromField(std::string_view field, const CodePage* cp) {
+    std::string ui = oemToUi(cp, field, 32);
+    return DegreeValue::FromText(ui).Degrees();
+}
+
+}  // namespace
+
+std::string waypointTextDatumLine(const Datum& datum) {
+    const DatumRow& row = datum.row();
+    char shifts[64];
+    std::snprintf(shifts, sizeof shifts, ",%d,%d,%d", int(row.dx), int(row.dy), int(row.dz));
+    return cut("DATUM=" + row.name.substr(0, 63) + "," + row.ellipsoidName.substr(0, 63) + "," +
+                   FormatFixed(row.da, 3) + "," + FormatFixed(row.df * 10000.0, 8) + shifts,
+               kLineBuffer - 1);
+}
+
+std::string waypointTextLine(const WaypointRecord& w, bool utm, const TransverseMercator& tm) {
+    std::string line = w.identifier.str() + ",";
+    if (utm) {
+        int16_t zone = 0;
+        char letter = 'N';
+        double northing = 0, easting = 0;
+        tm.LatLonToUtm(w.latitude, w.longitude, zone, letter, northing, easting);
+        char z[32];
+        std::snprintf(z, sizeof z, "%d%c,", int(zone), letter);
+        line += z + FormatFixed(easting, 2) + "," + FormatFixed(northing, 2) + ",";
+    } else {
+        line += DegreeValue(w.latitude).FormatDms() + "," + DegreeValue(w.longitude).FormatDms() + ",";
+    }
+    char sym[16];
+    std::snprintf(sym, sizeof sym, ",%d", int(w.symbol));
+    return cut(line + w.comment.str() + sym, kLineBuffer - 1);
+}
+
+bool exportWaypointText(const std::string& path, const Datum& datum, const TransverseMercator& tm,
+                        std::span<const WaypointRecord> waypoints, bool utm, UserPrompt& prompt, const CodePage* cp) {
+    (void)cp;  // record text is written as stored
+    AtomicFile file(path);
+    if (!file.open()) {
+        reportFileError(prompt, path, file.error());
+        return false;
+    }
+    file.write(waypointTextDatumLine(datum));
+    file.write("\r\n");
+    for (const auto& w : waypoints) {
+        if (!file.write(waypointTextLine(w, utm, tm)) || !file.write("\r\n")) break;
+    }
+    if (!file.ok() || !file.commit()) {
+        reportFileError(prompt, "Save", file.error());
+        return false;
+    }
+    return true;
+}
+
+bool importWaypointText(const std::string& path, WaypointList& list, bool utm, const TransverseMercator& tm,
+                        UserPrompt& prompt, const CodePage* cp) {
+    IFTxtFile reader(prompt, '\n');
+    if (!reader.open(path)) return false;
+    std::string line;
+    while (reader.readLine(line, int(kLineBuffer)) >= 0) {
+        if (line.size() < 20) continue;
+        FieldSplitter fields(line, ",\t");
+        std::optional<std::string_view> first = fields.first();
+        if (!first) break;
+        if (first->empty() || first->substr(0, 6) == "DATUM=") continue;
+        std::string identifier(first->substr(0, cp ? cp->cutLength(*first, 6) : 6));
+
+        double latitude = 0, longitude = 0;
+        bool positionComplete = false;
+        if (utm) {
+            auto zoneField = fields.next();
+            auto eastField = zoneField ? fields.next() : std::nullopt;
+            auto northField = eastField ? fields.next() : std::nullopt;
+            if (zoneField && eastField && northField) {
+                int zone = parseInteger(*zoneField);
+                char letter = zoneField->size() >= 2 ? zoneField->back() : 'N';
+                if (zone < INT16_MIN || zone > INT16_MAX) zone = 0;
+                tm.UtmToLatLon(parseDouble(*northField), parseDouble(*eastField), int16_t(zone), letter, latitude,
+                               longitude);
+                positionComplete = true;
+            }
+        } else {
+            auto latField = fields.next();
+            auto lonField = latField ? fields.next() : std::nullopt;
+            if (latField && lonField) {
+                latitude = degreesFromField(*latField, cp);
+                longitude = degreesFromField(*lonField, cp);
+                positionComplete = true;
+            }
+        }
+        std::string comment;
+        int16_t symbol = 0;
+        if (positionComplete) {
+            if (auto c = fields.next()) {
+                comment = std::string(c->substr(0, 40));
+                if (auto s = fields.next()) {
+                    int v = parseInteger(*s);
+                    symbol = int16_t(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
+                }
+            }
+        }
+        if (!list.add(prompt, identifier, latitude, longitude, comment, symbol, 0, 0, 0)) break;
+    }
+    return true;
+}
+
+}  // namespace korvance::files

@@ -1,0 +1,33 @@
+#pragma once
+// The waypoint text file: a "DATUM=" line naming the display datum, then one
+// comma-separated line per waypoint, with the position as degree text or as
+// a UTM reference.
+
+#include <span>
+#include <string>
+
+#include "data/WaypointList.h"
+#include "data/WaypointRecord.h"
+#include "geodesy/Datum.h"
+#include "geodesy/TransverseMercator.h"
+#include "platform/CodePage.h"
+#include "platform/UserPrompt.h"
+
+namespace korvance::files {
+
+std::string waypointTextDatumLine(const Datum& datum);
+// One waypoint line (without its line end), at most 255 bytes.
+std::string waypointTextLine(const WaypointRecord& w, bool utm, const TransverseMercator& tm);
+
+// Writes every waypoint through a temporary file. False after the error
+// report when the file cannot be created or a write fails.
+bool exportWaypointText(const std::string& path, const Datum& datum, const TransverseMercator& tm,
+                        std::span<const WaypointRecord> waypoints, bool utm, UserPrompt& prompt,
+                        const CodePage* cp = nullptr);
+
+// Adds the waypoints of the file to `list` (positions taken as they are, in
+// the display datum). False when the file cannot be opened.
+bool importWaypointText(const std::string& path, WaypointList& list, bool utm, const TransverseMercator& tm,
+                        UserPrompt& prompt, const CodePage* cp = nullptr);
+
+}  // namespace korvance::files

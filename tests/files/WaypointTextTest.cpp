@@ -1,0 +1,160 @@
+#include "files/WaypointText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "files/FileSizeLimit.h"
+#include "geodesy/Coordinates.h"
+#include "files/TempDir.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using namespace korvance::files;
+using namespace korvance::testing;
+
+namespace {
+
+WaypointRecord wp(const char* id, double lat, double lon, const char* comment, int16_t symbol) {
+    return makeWaypointRecord(id, lat, lon, comment, symbol, 0, 0, 0, nullptr);
+}
+
+}  // namespace
+
+TEST(WaypointText, DatumAndWaypointLines) {
+    Datum wgs("WGS 84");
+    EXPECT_EQ(waypointTextDatumLine(wgs), "DATUM=WGS 84,WGS 84,0.000,0.00000000,0,0,0");
+    Datum tokyo("Tokyo");
+    EXPECT_EQ(waypointTextDatumLine(tokyo).rfind("DATUM=Tokyo,", 0), 0u);
+
+    TransverseMercator tm(wgs);
+    WaypointRecord w = wp("HOME", 35.5, 139.25, "house", 18);
+    EXPECT_EQ(waypointTextLine(w, false, tm), "HOME," + DegreeValue(35.5).FormatDms() + "," +
+                                                   DegreeValue(139.25).FormatDms() + ",house,18");
+    std::string utm = waypointTextLine(w, true, tm);
+    EXPECT_EQ(utm.rfind("HOME,54S,", 0), 0u) << utm;
+    EXPECT_EQ(utm.substr(utm.size() - 9), ",house,18");
+}
+
+TEST(WaypointText, RoundTripBothForms) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    std::vector<WaypointRecord> wps = {wp("HOME12345", 35.658581, 139.745433, "tower", 18),
+                                       wp("S", -33.856784, 151.215297, "", 7),
+                                       wp("LONG", 51.477928, -0.001545, "a comment of forty-five characters, no more", 0)};
+    for (bool utm : {false, true}) {
+        SCOPED_TRACE(utm);
+        ScriptedPrompt prompt;
+        std::string path = dir.file(utm ? "utm.txt" : "geo.txt");
+        ASSERT_TRUE(exportWaypointText(path, datum, tm, wps, utm, prompt));
+        WaypointList list(500);
+        ASSERT_TRUE(importWaypointText(path, list, utm, tm, prompt));
+        ASSERT_EQ(list.count(), 3u);
+        EXPECT_EQ(list.identifier(0), "HOME12");  // identifiers are cut to 6 characters on import
+        EXPECT_EQ(list.identifier(1), "S");
+        EXPECT_EQ(list.comment(0), "tower");
+        EXPECT_EQ(list.symbol(0), 18);
+        EXPECT_EQ(list.symbol(1), 7);
+        // The comma of the third comment splits it: the rest is read as the symbol.
+        EXPECT_EQ(list.comment(2), "a comment of forty-five characters");
+        EXPECT_EQ(list.symbol(2), 0);
+        for (uint32_t i = 0; i < 3; ++i) {
+            // Degree text keeps hundredths of a second; UTM keeps centimetres.
+            double tol = utm ? 1e-6 : 0.01 / 3600 + 1e-6;
+            EXPECT_NEAR(list.latitude(i), wps[i].latitude, tol) << i;
+            EXPECT_NEAR(list.longitude(i), wps[i].longitude, tol) << i;
+        }
+        EXPECT_TRUE(prompt.shown.empty());
+    }
+}
+
+TEST(WaypointText, ImportRules) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    std::string path = dir.file("in.txt");
+    writeText(path,
+              "DATUM=Tokyo,Bessel 1841,739.845,0.10037483,-148,507,685\r\n"
+              "A,1,2\r\n"                                   // shorter than 20 bytes: skipped
+              ",35^00'00\",139^00'00\",empty id\r\n"        // empty first field: skipped
+              "ONLYID-and-nothing-else\r\n"                 // no position: added at 0, 0
+              "TABBED\t10^30'00\"\t20^15'00\"\tcomment\t33\r\n");
+    ScriptedPrompt prompt;
+    WaypointList list(500);
+    ASSERT_TRUE(importWaypointText(path, list, false, tm, prompt));
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.identifier(0), "ONLYID");
+    EXPECT_EQ(list.latitude(0), 0.0);
+    EXPECT_EQ(list.comment(0), "");
+    EXPECT_EQ(list.identifier(1), "TABBED");
+    EXPECT_DOUBLE_EQ(list.latitude(1), 10.5);
+    EXPECT_DOUBLE_EQ(list.longitude(1), 20.25);
+    EXPECT_EQ(list.comment(1), "comment");
+    EXPECT_EQ(list.symbol(1), 33);
+
+    EXPECT_FALSE(importWaypointText(dir.file("missing.txt"), list, false, tm, prompt));
+}
+
+TEST(WaypointText, UtmZoneFields) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    struct Row {
+        const char* zone;
+        int16_t expectZone;
+        char expectLetter;
+    } rows[] = {{"5", 5, 'N'}, {"54", 54, '4'}, {"54S", 54, 'S'}, {"33U", 33, 'U'}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.zone);
+        std::string path = dir.file("utm.txt");
+        writeText(path, std::string("POINT1,") + r.zone + ",383000.00,3950000.00,c,1\r\n");
+        ScriptedPrompt prompt;
+        WaypointList list(500);
+        ASSERT_TRUE(importWaypointText(path, list, true, tm, prompt));
+        ASSERT_EQ(list.count(), 1u);
+        double lat = 0, lon = 0;
+        tm.UtmToLatLon(3950000.0, 383000.0, r.expectZone, r.expectLetter, lat, lon);
+        EXPECT_DOUBLE_EQ(list.latitude(0), lat);
+        EXPECT_DOUBLE_EQ(list.longitude(0), lon);
+    }
+}
+
+TEST(WaypointText, DuplicateQuestionEndsImportOnNo) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    std::string path = dir.file("dup.txt");
+    writeText(path, "AAA,1^00'00\",2^00'00\",first,0\r\n"
+                    "BBB,1^00'00\",2^00'00\",second,0\r\n"
+                    "CCC,1^00'00\",2^00'00\",third,0\r\n");
+    WaypointList list(500);
+    ScriptedPrompt setup;
+    list.add(setup, "BBB", 0, 0, "", 0, 0, 0, 0);
+    ScriptedPrompt prompt({Answer::No});
+    ASSERT_TRUE(importWaypointText(path, list, false, tm, prompt));
+    EXPECT_EQ(list.count(), 2u);  // AAA added, BBB refused, CCC never reached
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{"BBB already exist.\nDo you wish to continue?"});
+}
+
+TEST(WaypointText, ExportWriteFailureIsReported) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    std::vector<WaypointRecord> wps(100, wp("ID", 1, 2, "some comment text", 1));
+    std::string path = dir.file("out.txt");
+    writeText(path, "previous");
+    ScriptedPrompt prompt;
+    {
+        FileSizeLimit limit(512);
+        EXPECT_FALSE(exportWaypointText(path, datum, tm, wps, false, prompt));
+    }
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "Save");
+    EXPECT_EQ(readText(path), "previous");
+
+    ScriptedPrompt prompt2;
+    EXPECT_FALSE(exportWaypointText(dir.file("no/dir.txt"), datum, tm, wps, false, prompt2));
+    ASSERT_EQ(prompt2.shown.size(), 1u);
+    EXPECT_EQ(prompt2.shown[0].text, dir.file("no/dir.txt"));
+}
