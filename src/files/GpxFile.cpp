@@ -1,0 +1,304 @@
+#include "files/GpxFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include <pugixml.hpp>
+
+#include "data/TextUtil.h"
+#include "data/WaypointList.h"
+#include "files/AtomicFile.h"
+#include "files/FileReport.h"
+
+namespace korvance::files {
+
+namespace {
+
+std::string number(double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+std::string number(float v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// A whole attribute or element text as a number; nothing when it is not one.
+std::optional<double> strictNumber(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
+        s.remove_suffix(1);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    double v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// Element names without a namespace prefix ("gpx:wpt" is "wpt").
+std::string_view localName(const pugi::xml_node& n) {
+    std::string_view name = n.name();
+    size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && localName(c) == name) return c;
+    return {};
+}
+std::string childText(const pugi::xml_node& n, std::string_view name) {
+    pugi::xml_node c = child(n, name);
+    return c ? std::string(c.child_value()) : std::string();
+}
+
+struct Shift {
+    const Datum& datum;
+    void toWgs(double lat, double lon, double& outLat, double& outLon) const {
+        double h = 0;
+        datum.ToWgs84(lat, lon, 0.0, outLat, outLon, h);
+    }
+    void fromWgs(double lat, double lon, double& outLat, double& outLon) const {
+        double h = 0;
+        datum.FromWgs84(lat, lon, 0.0, outLat, outLon, h);
+    }
+};
+
+void setPosition(pugi::xml_node n, const Shift& shift, double lat, double lon) {
+    double wl = lat, wo = lon;
+    shift.toWgs(lat, lon, wl, wo);
+    n.append_attribute("lat") = number(wl).c_str();
+    n.append_attribute("lon") = number(wo).c_str();
+}
+
+void addText(pugi::xml_node parent, const char* name, const std::string& text) {
+    parent.append_child(name).text() = text.c_str();
+}
+
+void writeWaypoint(pugi::xml_node n, const WaypointRecord& w, const Shift& shift, const CodePage* cp) {
+    setPosition(n, shift, w.latitude, w.longitude);
+    addText(n, "ele", number(w.altitude));
+    addText(n, "name", oemToUi(cp, w.identifier.view()));
+    if (!w.comment.empty()) addText(n, "cmt", oemToUi(cp, w.comment.view()));
+    addText(n, "sym", std::to_string(w.symbol));
+}
+
+// A position of the file, range-checked, shifted into the display datum.
+bool readPosition(const pugi::xml_node& n, const Shift& shift, double& lat, double& lon) {
+    auto la = strictNumber(n.attribute("lat").value());
+    auto lo = strictNumber(n.attribute("lon").value());
+    if (!la || !lo || *la < -90 || *la > 90 || *lo < -180 || *lo > 180) return false;
+    shift.fromWgs(*la, *lo, lat, lon);
+    return std::isfinite(lat) && std::isfinite(lon);
+}
+
+float readElevation(const pugi::xml_node& n) {
+    auto e = strictNumber(childText(n, "ele"));
+    if (!e || std::fabs(*e) > 1e7) return 0.0f;
+    return float(*e);
+}
+
+std::optional<WaypointRecord> readWaypoint(const pugi::xml_node& n, const Shift& shift, const CodePage* cp) {
+    double lat = 0, lon = 0;
+    if (!readPosition(n, shift, lat, lon)) return std::nullopt;
+    std::string comment = childText(n, "cmt");
+    if (comment.empty()) comment = childText(n, "desc");
+    // The receiver's symbol number, when the file gives one.
+    int16_t symbol = 0;
+    if (auto s = strictNumber(childText(n, "sym")); s && *s >= INT16_MIN && *s <= INT16_MAX && *s == std::floor(*s))
+        symbol = int16_t(*s);
+    return makeWaypointRecord(uiToOem(cp, childText(n, "name")), lat, lon, uiToOem(cp, comment), symbol, 0, 0,
+                              readElevation(n), cp);
+}
+
+int64_t digits(std::string_view s, size_t at, size_t n, bool& ok) {
+    if (at + n > s.size()) {
+        ok = false;
+        return 0;
+    }
+    int64_t v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+        if (s[i] < '0' || s[i] > '9') {
+            ok = false;
+            return 0;
+        }
+        v = v * 10 + (s[i] - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
+std::string formatGpxTime(int64_t unixTime) {
+    CalendarTime c = calendarFromUnix(unixTime);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", c.year, c.month, c.day, c.hour, c.minute,
+                  c.second);
+    return buf;
+}
+
+std::optional<int64_t> parseGpxTime(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\t' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    bool ok = true;
+    int64_t year = digits(s, 0, 4, ok), month = digits(s, 5, 2, ok), day = digits(s, 8, 2, ok);
+    int64_t hour = digits(s, 11, 2, ok), minute = digits(s, 14, 2, ok), second = digits(s, 17, 2, ok);
+    if (!ok || s[4] != '-' || s[7] != '-' || (s[10] != 'T' && s[10] != 't' && s[10] != ' ') || s[13] != ':' ||
+        s[16] != ':')
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+    size_t i = 19;
+    if (i < s.size() && (s[i] == '.' || s[i] == ',')) {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    }
+    int64_t offset = 0;
+    if (i < s.size()) {
+        if ((s[i] == 'Z' || s[i] == 'z') && i + 1 == s.size()) {
+            // UTC
+        } else if ((s[i] == '+' || s[i] == '-') && s.size() - i == 6 && s[i + 3] == ':') {
+            int64_t oh = digits(s, i + 1, 2, ok), om = digits(s, i + 4, 2, ok);
+            if (!ok || oh > 23 || om > 59) return std::nullopt;
+            offset = (oh * 3600 + om * 60) * (s[i] == '+' ? 1 : -1);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return daysFromCivil(int(year), int(month), int(day)) * 86400 + hour * 3600 + minute * 60 + second - offset;
+}
+
+std::string encodeGpx(const DocumentSource& source, const Datum& datum, const CodePage* cp) {
+    Shift shift{datum};
+    pugi::xml_document doc;
+    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    decl.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node gpx = doc.append_child("gpx");
+    gpx.append_attribute("version") = "1.1";
+    gpx.append_attribute("creator") = "korvance";
+    gpx.append_attribute("xmlns") = kGpxNamespace;
+    gpx.append_attribute("xmlns:xsi") = "http://www.w3.org/2001/XMLSchema-instance";
+    gpx.append_attribute("xsi:schemaLocation") =
+        "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd";
+
+    for (const auto& w : source.waypoints) writeWaypoint(gpx.append_child("wpt"), w, shift, cp);
+    for (const auto& r : source.routes) {
+        pugi::xml_node rte = gpx.append_child("rte");
+        addText(rte, "name", oemToUi(cp, r.name.view()));
+        for (const auto& w : r.waypoints) writeWaypoint(rte.append_child("rtept"), w, shift, cp);
+    }
+    if (source.hasTrack && !source.points.empty()) {
+        pugi::xml_node trk = gpx.append_child("trk");
+        pugi::xml_node seg;
+        for (size_t i = 0; i < source.points.size(); ++i) {
+            const TrackPoint& p = source.points[i];
+            if (i == 0 || p.segment != source.points[i - 1].segment) seg = trk.append_child("trkseg");
+            pugi::xml_node pt = seg.append_child("trkpt");
+            setPosition(pt, shift, p.latitude, p.longitude);
+            addText(pt, "ele", number(p.altitude));
+            // Time 0 is what sources without a clock store: no time is written.
+            if (p.time != 0) addText(pt, "time", formatGpxTime(int64_t(p.time) + kReceiverEpochUnix));
+        }
+    }
+    std::ostringstream out;
+    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    return out.str();
+}
+
+bool writeGpxFile(const std::string& path, const DocumentSource& source, const Datum& datum, UserPrompt& prompt,
+                  const CodePage* cp) {
+    std::string text = encodeGpx(source, datum, cp);
+    AtomicFile file(path);
+    if (!file.open()) {
+        reportFileError(prompt, path, file.error());
+        return false;
+    }
+    if (!file.write(text) || !file.commit()) {
+        reportFileError(prompt, "Save", file.error());
+        return false;
+    }
+    return true;
+}
+
+GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datum& datum, const CodePage* cp) {
+    GpxReadResult result;
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto);
+    if (!parsed) {
+        result.status = GpxReadResult::Status::NotGpx;
+        result.problem = std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
+        return result;
+    }
+    pugi::xml_node gpx = doc.document_element();
+    if (!gpx || localName(gpx) != "gpx") {
+        result.status = GpxReadResult::Status::NotGpx;
+        result.problem = "no <gpx> element";
+        return result;
+    }
+    Shift shift{datum};
+    DocumentContents c;
+    c.waypoints.emplace();
+    c.routes.emplace();
+    TrackData track;
+    uint16_t segment = 0;
+    for (pugi::xml_node n = gpx.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element) continue;
+        std::string_view name = localName(n);
+        if (name == "wpt") {
+            if (auto w = readWaypoint(n, shift, cp)) c.waypoints->push_back(*w);
+        } else if (name == "rte") {
+            Route r;
+            r.name.set(uiToOem(cp, childText(n, "name")), cp);
+            for (pugi::xml_node p = n.first_child(); p; p = p.next_sibling())
+                if (p.type() == pugi::node_element && localName(p) == "rtept")
+                    if (auto w = readWaypoint(p, shift, cp)) r.waypoints.push_back(*w);
+            c.routes->push_back(std::move(r));
+        } else if (name == "trk") {
+            for (pugi::xml_node s = n.first_child(); s; s = s.next_sibling()) {
+                if (s.type() != pugi::node_element || localName(s) != "trkseg") continue;
+                bool started = false;
+                for (pugi::xml_node p = s.first_child(); p; p = p.next_sibling()) {
+                    if (p.type() != pugi::node_element || localName(p) != "trkpt") continue;
+                    TrackPoint tp;
+                    if (!readPosition(p, shift, tp.latitude, tp.longitude)) continue;
+                    if (!started) {
+                        started = true;
+                        ++segment;
+                        ++track.segmentCount;
+                    }
+                    tp.segment = segment;
+                    tp.altitude = readElevation(p);
+                    if (auto t = parseGpxTime(childText(p, "time"))) {
+                        int64_t rt = *t - kReceiverEpochUnix;
+                        tp.time = rt < 0 ? 0 : rt > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(rt);
+                    }
+                    track.points.push_back(tp);
+                }
+            }
+        }
+    }
+    if (!track.points.empty()) c.track = std::move(track);
+    out = std::move(c);
+    return result;
+}
+
+GpxReadResult readGpxFile(const std::string& path, DocumentContents& out, const Datum& datum, const CodePage* cp) {
+    std::vector<uint8_t> bytes;
+    int err = 0;
+    if (!readWholeFile(path, bytes, &err, size_t(1) << 30)) {
+        GpxReadResult r;
+        r.status = GpxReadResult::Status::CannotOpen;
+        r.systemError = err;
+        return r;
+    }
+    return decodeGpx(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), out, datum, cp);
+}
+
+}  // namespace korvance::files

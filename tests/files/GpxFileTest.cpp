@@ -1,0 +1,233 @@
+#include "files/GpxFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <pugixml.hpp>
+
+#include "data/TextUtil.h"
+#include "data/WaypointList.h"
+#include "files/TempDir.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using namespace korvance::files;
+using namespace korvance::testing;
+
+namespace {
+
+struct Data {
+    std::vector<TrackPoint> points;
+    std::vector<WaypointRecord> waypoints;
+    std::vector<Route> routes;
+    DocumentSource source() const {
+        DocumentSource s;
+        s.hasTrack = !points.empty();
+        s.segmentCount = 2;
+        s.points = points;
+        s.waypoints = waypoints;
+        s.routes = routes;
+        return s;
+    }
+};
+
+Data sampleData() {
+    Data d;
+    for (int i = 0; i < 6; ++i) {
+        TrackPoint p;
+        p.latitude = 35.6585805 + i * 0.0012345;
+        p.longitude = 139.7454329 - i * 0.0023456;
+        p.altitude = 40.5f + float(i) * 1.25f;
+        p.time = i == 5 ? 0 : uint32_t((daysFromCivil(2009, 5, 15) * 86400 + 12 * 3600 + i * 7) - kReceiverEpochUnix);
+        p.segment = uint16_t(i < 3 ? 1 : 2);
+        d.points.push_back(p);
+    }
+    d.waypoints = {makeWaypointRecord("HOME", 35.1, 139.2, "my house", 18, 0, 0, 12.5, nullptr),
+                   makeWaypointRecord("CAF\xC9", -33.8567844, 151.2152967, "", 7, 0, 0, 0, nullptr)};
+    Route r;
+    r.name.set("TO WORK");
+    r.waypoints = {makeWaypointRecord("R1", 35.0, 139.0, "start", 1, 0, 0, 5, nullptr),
+                   makeWaypointRecord("R2", 35.5, 139.5, "end", 2, 0, 0, 6, nullptr)};
+    d.routes.push_back(r);
+    return d;
+}
+
+void expectSameData(const DocumentContents& c, const Data& d, double tol) {
+    ASSERT_TRUE(c.track.has_value());
+    ASSERT_EQ(c.track->points.size(), d.points.size());
+    EXPECT_EQ(c.track->segmentCount, 2u);
+    for (size_t i = 0; i < d.points.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(c.track->points[i].latitude, d.points[i].latitude, tol);
+        EXPECT_NEAR(c.track->points[i].longitude, d.points[i].longitude, tol);
+        EXPECT_EQ(c.track->points[i].altitude, d.points[i].altitude);
+        EXPECT_EQ(c.track->points[i].time, d.points[i].time);
+        EXPECT_EQ(c.track->points[i].segment, d.points[i].segment);
+    }
+    ASSERT_EQ(c.waypoints->size(), d.waypoints.size());
+    for (size_t i = 0; i < d.waypoints.size(); ++i) {
+        const WaypointRecord& a = (*c.waypoints)[i];
+        const WaypointRecord& b = d.waypoints[i];
+        EXPECT_EQ(a.identifier, b.identifier);
+        EXPECT_EQ(a.comment, b.comment);
+        EXPECT_EQ(a.symbol, b.symbol);
+        EXPECT_EQ(a.altitude, b.altitude);
+        EXPECT_NEAR(a.latitude, b.latitude, tol);
+        EXPECT_NEAR(a.longitude, b.longitude, tol);
+    }
+    ASSERT_EQ(c.routes->size(), 1u);
+    EXPECT_EQ((*c.routes)[0].name, d.routes[0].name);
+    ASSERT_EQ((*c.routes)[0].waypoints.size(), 2u);
+    EXPECT_EQ((*c.routes)[0].waypoints[1].identifier.str(), "R2");
+    EXPECT_NEAR((*c.routes)[0].waypoints[1].latitude, 35.5, tol);
+}
+
+}  // namespace
+
+TEST(GpxTime, FormatAndParse) {
+    int64_t t = daysFromCivil(2009, 5, 15) * 86400 + 12 * 3600 + 34 * 60 + 56;
+    EXPECT_EQ(formatGpxTime(t), "2009-05-15T12:34:56Z");
+    struct Row {
+        const char* text;
+        std::optional<int64_t> value;
+    } rows[] = {
+        {"2009-05-15T12:34:56Z", t},
+        {"2009-05-15T12:34:56.789Z", t},
+        {"2009-05-15T21:34:56+09:00", t},
+        {"2009-05-15T07:34:56-05:00", t},
+        {"2009-05-15T12:34:56", t},
+        {" 2009-05-15T12:34:56Z\n", t},
+        {"2009-05-15", std::nullopt},
+        {"2009-13-15T12:34:56Z", std::nullopt},
+        {"2009-05-15T12:34:56Q", std::nullopt},
+        {"", std::nullopt},
+        {"yesterday at noon", std::nullopt},
+    };
+    for (const auto& r : rows) EXPECT_EQ(parseGpxTime(r.text), r.value) << r.text;
+}
+
+TEST(GpxWrite, StructureIsGpx11) {
+    Data d = sampleData();
+    Datum wgs("WGS 84");
+    std::string text = encodeGpx(d.source(), wgs);
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(text.c_str()));
+    pugi::xml_node gpx = doc.child("gpx");
+    EXPECT_STREQ(gpx.attribute("version").value(), "1.1");
+    EXPECT_STREQ(gpx.attribute("xmlns").value(), kGpxNamespace);
+    EXPECT_STREQ(gpx.attribute("creator").value(), "korvance");
+    // Schema order: waypoints, routes, tracks.
+    std::vector<std::string> order;
+    for (auto n : gpx.children()) order.push_back(n.name());
+    EXPECT_EQ(order, (std::vector<std::string>{"wpt", "wpt", "rte", "trk"}));
+    EXPECT_EQ(std::distance(gpx.child("trk").children("trkseg").begin(), gpx.child("trk").children("trkseg").end()), 2);
+    pugi::xml_node first = gpx.child("trk").child("trkseg").child("trkpt");
+    EXPECT_STREQ(first.child_value("time"), "2009-05-15T12:00:00Z");
+    EXPECT_STREQ(first.child_value("ele"), "40.5");
+    // Record text (Latin-1 here) comes out as UTF-8.
+    EXPECT_STREQ(gpx.child("wpt").next_sibling("wpt").child_value("name"), "CAF\xC3\x89");
+    EXPECT_STREQ(gpx.child("wpt").child_value("sym"), "18");
+    EXPECT_STREQ(gpx.child("wpt").child_value("cmt"), "my house");
+}
+
+TEST(GpxRoundTrip, Wgs84IsExact) {
+    Data d = sampleData();
+    Datum wgs("WGS 84");
+    DocumentContents c;
+    ASSERT_TRUE(decodeGpx(encodeGpx(d.source(), wgs), c, wgs).ok());
+    expectSameData(c, d, 0.0);
+}
+
+TEST(GpxRoundTrip, OtherDatumShiftsBothWays) {
+    Data d = sampleData();
+    Datum tokyo("Tokyo");
+    std::string text = encodeGpx(d.source(), tokyo);
+    // In the file the positions are WGS 84: Tokyo datum lies some 300 m off.
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(text.c_str()));
+    double fileLat = doc.child("gpx").child("wpt").attribute("lat").as_double();
+    EXPECT_GT(std::abs(fileLat - 35.1), 0.002);
+    DocumentContents c;
+    ASSERT_TRUE(decodeGpx(text, c, tokyo).ok());
+    expectSameData(c, d, 1e-6);
+}
+
+TEST(GpxRead, ForeignFiles) {
+    Datum wgs("WGS 84");
+    const char* text = R"(<?xml version="1.0"?>
+<g:gpx xmlns:g="http://www.topografix.com/GPX/1/1" version="1.1" creator="other">
+  <g:metadata><g:name>x</g:name></g:metadata>
+  <g:wpt lat="10.5" lon="20.25"><g:name>A name much longer than twenty-three bytes</g:name><g:desc>described</g:desc><g:sym>Flag, Blue</g:sym></g:wpt>
+  <g:wpt lon="1"><g:name>no latitude</g:name></g:wpt>
+  <g:wpt lat="91" lon="1"><g:name>off the globe</g:name></g:wpt>
+  <g:trk><g:trkseg>
+    <g:trkpt lat="1" lon="2"><g:time>2020-01-01T00:00:00.5+01:00</g:time></g:trkpt>
+    <g:trkpt lat="x" lon="2"/>
+  </g:trkseg><g:trkseg/></g:trk>
+  <g:trk><g:trkseg><g:trkpt lat="3" lon="4"><g:ele>-12.5</g:ele></g:trkpt></g:trkseg></g:trk>
+  <g:extensions><other>kept out</other></g:extensions>
+</g:gpx>)";
+    DocumentContents c;
+    ASSERT_TRUE(decodeGpx(text, c, wgs).ok());
+    ASSERT_EQ(c.waypoints->size(), 1u);
+    EXPECT_EQ((*c.waypoints)[0].identifier.str(), "A name much longer than");  // cut to 23 bytes
+    EXPECT_EQ((*c.waypoints)[0].comment.str(), "described");
+    EXPECT_EQ((*c.waypoints)[0].symbol, 0);
+    ASSERT_TRUE(c.track.has_value());
+    ASSERT_EQ(c.track->points.size(), 2u);
+    EXPECT_EQ(c.track->segmentCount, 2u);  // the empty segment does not count
+    EXPECT_EQ(c.track->points[0].segment, 1);
+    EXPECT_EQ(c.track->points[1].segment, 2);
+    EXPECT_EQ(c.track->points[0].time, uint32_t(daysFromCivil(2019, 12, 31) * 86400 + 23 * 3600 - kReceiverEpochUnix));
+    EXPECT_EQ(c.track->points[1].time, 0u);
+    EXPECT_EQ(c.track->points[1].altitude, -12.5f);
+    EXPECT_TRUE(c.routes->empty());
+    EXPECT_FALSE(c.timeZoneBias.has_value());
+}
+
+TEST(GpxRead, RefusesWhatIsNotGpx) {
+    Datum wgs("WGS 84");
+    struct Row {
+        const char* text;
+        const char* problemStart;
+    } rows[] = {
+        {"", "No document element"},
+        {"<gpx><wpt lat='1' lon='2'>", "Start-end tags mismatch"},
+        {"<kml/>", "no <gpx> element"},
+        {"\x89PNG\r\n\x1a\n", ""},
+    };
+    for (const auto& r : rows) {
+        DocumentContents c;
+        c.waypoints = std::vector<WaypointRecord>(1);
+        GpxReadResult res = decodeGpx(r.text, c, wgs);
+        EXPECT_EQ(res.status, GpxReadResult::Status::NotGpx) << r.text;
+        EXPECT_EQ(res.problem.rfind(r.problemStart, 0), 0u) << res.problem;
+        EXPECT_EQ(c.waypoints->size(), 1u);  // untouched
+    }
+    TempDir dir;
+    DocumentContents c;
+    EXPECT_EQ(readGpxFile(dir.file("none.gpx"), c, wgs).status, GpxReadResult::Status::CannotOpen);
+}
+
+// gpsbabel, a second GPX program, must read what we write, and what it writes
+// from it must read back as the same data.
+TEST(GpxGpsbabel, RoundTrip) {
+    if (std::system("gpsbabel -V > /dev/null 2>&1") != 0) {
+        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "gpsbabel is missing";
+        GTEST_SKIP() << "gpsbabel is not installed";
+    }
+    TempDir dir;
+    Data d = sampleData();
+    // gpsbabel fills an empty comment with the name: give every waypoint one.
+    d.waypoints[1].comment.set("opera");
+    Datum wgs("WGS 84");
+    ScriptedPrompt prompt;
+    std::string ours = dir.file("ours.gpx"), theirs = dir.file("theirs.gpx");
+    ASSERT_TRUE(writeGpxFile(ours, d.source(), wgs, prompt));
+    std::string cmd = "gpsbabel -w -r -t -i gpx -f '" + ours + "' -o gpx,gpxver=1.1 -F '" + theirs + "' 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    DocumentContents c;
+    GpxReadResult r = readGpxFile(theirs, c, wgs);
+    ASSERT_TRUE(r.ok()) << r.problem;
+    expectSameData(c, d, 1e-9);  // gpsbabel writes nine decimals
+}
