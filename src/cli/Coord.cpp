@@ -88,7 +88,7 @@ int runLatLon(const std::vector<std::string>& words, const Datum& datum, std::os
     double lat = 0, lon = 0;
     if (!tm.UtmToLatLon(*northing, *easting, static_cast<int16_t>(*zone), letter, lat, lon)) {
         err << "korvance-cli coord: " << zb << " " << words[1] << " " << words[2]
-            << " does not lead to a position (the conversion does not converge)\n";
+            << " does not lead to a position (the conversion does not converge, or passes a pole)\n";
         return kFailed;
     }
     out << fixed(lat, 9) << " " << fixed(lon, 9) << "\n";

@@ -114,7 +114,8 @@ bool TransverseMercator::UtmToLatLon(double northing, double easting, int16_t zo
     lastPasses_ = passes;
     const double lat = phi / kDegreeFactor;
     const double lon = l / kDegreeFactor + (zone * 6 - 183);
-    if (!std::isfinite(lat) || !std::isfinite(lon)) return false;
+    // A northing beyond the pole converges to a "latitude" above 90 degrees.
+    if (!std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0) return false;
     latitude = lat;
     longitude = lon;
     return true;

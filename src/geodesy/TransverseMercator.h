@@ -45,8 +45,8 @@ public:
                      double& easting) const;
     // Bands below "N" (character code below 78) are southern; so is nothing else, so a
     // lower-case letter counts as northern. Returns false (outputs 0) for a zone outside
-    // 1..60, non-finite input, or a reference that does not converge within
-    // kMaxInversePasses passes.
+    // 1..60, non-finite input, a reference that does not converge within
+    // kMaxInversePasses passes, or one that lies beyond a pole.
     bool UtmToLatLon(double northing, double easting, int16_t zone, char letter, double& latitude,
                      double& longitude) const;
 
