@@ -1,7 +1,10 @@
 #include "files/IFTxtFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +18,12 @@ constexpr int kRefused = -2;
 }
 
 IFTxtFile::IFTxtFile(UserPrompt& prompt, char terminator)
-    : prompt_(prompt), terminator_(terminator), buffer_(new char[kBufferSize]()) {}
+    : prompt_(prompt), terminator_(terminator), buffer_(static_cast<char*>(std::aligned_alloc(4096, kBufferSize))) {
+    if (!buffer_) throw std::bad_alloc();
+    std::memset(buffer_.get(), 0, kBufferSize);
+}
+
+void IFTxtFile::AlignedFree::operator()(char* p) const { std::free(p); }
 
 IFTxtFile::~IFTxtFile() { close(); }
 
@@ -29,6 +37,7 @@ bool IFTxtFile::open(const std::string& path) {
         return false;
     }
     fd_ = fd;
+    base_ = 0;
     position_ = 0;
     valid_ = 0;
     readFailed_ = false;
@@ -39,6 +48,7 @@ bool IFTxtFile::open(const std::string& path) {
 void IFTxtFile::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    base_ = 0;
     position_ = 0;
     valid_ = 0;
 }
@@ -65,35 +75,51 @@ int IFTxtFile::findLine(int capacity, int& start, int& after) {
     }
     if (valid_ < kBufferSize && position_ >= valid_) return kEnd;
 
-    const char* base = buffer_.get();
-    const void* hit = std::memchr(base + position_, terminator_, size_t(valid_ - position_));
-    int end;  // the terminator, or the end of the data for a last line without one
-    if (hit) {
-        end = int(static_cast<const char*>(hit) - base);
+    const char* buf = buffer_.get();
+    const int ahead = valid_ - position_;
+    const int p0 = phys(position_);
+    const int run1 = std::min(ahead, kBufferSize - p0);  // up to the end of the buffer
+    int end = -1;  // window index of the terminator
+    if (auto hit = static_cast<const char*>(std::memchr(buf + p0, terminator_, size_t(run1))))
+        end = position_ + int(hit - (buf + p0));
+    else if (run1 < ahead)
+        if (auto hit2 = static_cast<const char*>(std::memchr(buf, terminator_, size_t(ahead - run1))))
+            end = position_ + run1 + int(hit2 - buf);
+
+    if (end >= 0) {
         after = end + 1;
     } else if (valid_ >= kBufferSize) {
         prompt_.message("Buffer Over Flow", kCaption, Icon::Stop);
         return kRefused;
     } else {
-        end = valid_;
+        end = valid_;  // last line without a terminator
         after = valid_;
     }
     int length = end - position_;
     // Lines are meant to end in CR LF: drop the carriage return, and only it,
     // so that files with bare line feeds and a final unterminated line keep
     // every character.
-    if (length > 0 && base[end - 1] == '\r') --length;
+    if (length > 0 && buf[phys(end - 1)] == '\r') --length;
     if (length >= capacity) return kRefused;
     start = position_;
     return length;
 }
 
+void IFTxtFile::copyOut(char* dst, int start, int length) const {
+    int p = phys(start);
+    int n1 = std::min(length, kBufferSize - p);
+    std::memcpy(dst, buffer_.get() + p, size_t(n1));
+    if (length > n1) std::memcpy(dst + n1, buffer_.get(), size_t(length - n1));
+}
+
 void IFTxtFile::slide() {
     if (valid_ == kBufferSize && position_ > kHalf) {
-        std::memmove(buffer_.get(), buffer_.get() + kHalf, kHalf);
+        // The lower half has been read: the upper half becomes the lower one
+        // and the next bytes of the file go where the old lower half was.
+        int freed = base_;
+        base_ ^= kHalf;
         position_ -= kHalf;
-        valid_ -= kHalf;
-        valid_ += fill(kHalf, kHalf);
+        valid_ = kHalf + fill(freed, kHalf);
     }
 }
 
@@ -102,6 +128,24 @@ int IFTxtFile::readLine(char* destination, int capacity) {
         if (destination && capacity > 0) destination[0] = 0;
         return 0;
     }
+    // The common case first: a whole line ahead in one piece of the buffer.
+    if (capacity < kHalf && position_ < valid_) {
+        const int p0 = phys(position_);
+        const char* p = buffer_.get() + p0;
+        const int run = std::min(valid_ - position_, kBufferSize - p0);
+        if (auto hit = static_cast<const char*>(std::memchr(p, terminator_, size_t(run)))) {
+            int length = int(hit - p);
+            int after = position_ + length + 1;
+            if (length > 0 && hit[-1] == '\r') --length;
+            if (length < capacity) {
+                std::memcpy(destination, p, size_t(length));
+                destination[length] = 0;
+                position_ = after;
+                if (position_ > kHalf) slide();
+                return length;
+            }
+        }
+    }
     int start = 0, after = 0;
     int length = findLine(capacity, start, after);
     if (length < 0) {
@@ -109,7 +153,7 @@ int IFTxtFile::readLine(char* destination, int capacity) {
         if (length == kRefused && destination && capacity > 0) destination[0] = 0;
         return -1;
     }
-    std::memcpy(destination, buffer_.get() + start, size_t(length));
+    copyOut(destination, start, length);
     destination[length] = 0;
     position_ = after;
     slide();
@@ -127,7 +171,8 @@ int IFTxtFile::readLine(std::string& line, int capacity) {
         if (length == kRefused) line.clear();
         return -1;
     }
-    line.assign(buffer_.get() + start, size_t(length));
+    line.resize(size_t(length));
+    copyOut(line.data(), start, length);
     position_ = after;
     slide();
     return length;

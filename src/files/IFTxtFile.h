@@ -2,6 +2,10 @@
 // Reads a text file line by line through a fixed 32 KB window that slides by
 // halves, so a line must fit in about 16 KB. One allocation per reader, none
 // per line. Works on bytes; knows nothing of code pages.
+//
+// The window is kept as a ring of its two halves: sliding reads the next
+// 16 KB over the half just left behind instead of moving the other half down,
+// so every byte is copied once on its way to the caller.
 
 #include <cstdint>
 #include <memory>
@@ -50,13 +54,22 @@ private:
     int findLine(int capacity, int& start, int& after);
     // Moves the window on by half once the reading has passed its middle.
     void slide();
+    // Where window index i lies in the buffer.
+    int phys(int i) const { return (base_ + i) & (kBufferSize - 1); }
+    // Copies `length` window bytes from window index `start` to `dst`.
+    void copyOut(char* dst, int start, int length) const;
 
     UserPrompt& prompt_;
     char terminator_;
-    std::unique_ptr<char[]> buffer_;
+    struct AlignedFree {
+        void operator()(char* p) const;
+    };
+    // Page-aligned, so that the kernel copies whole pages into it.
+    std::unique_ptr<char[], AlignedFree> buffer_;
     int fd_ = -1;
-    int position_ = 0;
-    int valid_ = 0;
+    int base_ = 0;      // buffer index of window index 0: 0 or kHalf
+    int position_ = 0;  // window index of the first unread byte
+    int valid_ = 0;     // window bytes holding file data
     bool readFailed_ = false;
 };
 

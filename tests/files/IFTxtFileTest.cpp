@@ -151,6 +151,35 @@ TEST_F(LineReaderTest, LargeFileReadCompletelyAndInOrder) {
     }
 }
 
+TEST_F(LineReaderTest, LinesAcrossTheSlidingBoundary) {
+    // After two 10000-byte lines the window has slid once; the next line then
+    // runs up to file offset 32768, where the buffer wraps. Shift its end
+    // around that point so the carriage return, the line feed and the text
+    // each fall on both sides of it.
+    for (int shift = -3; shift <= 3; ++shift) {
+        std::string a(10000, 'a'), b(10000, 'b');
+        int cLen = 32768 - 20002 - 1 + shift;  // shift 0: CR at 32767, LF at 32768
+        std::string c(size_t(cLen), 'c');
+        c[0] = 'C';
+        c.back() = 'E';
+        std::string bytes = a + "\n" + b + "\n" + c + "\r\n" + "tail\r\n";
+        for (bool asString : {true, false}) {
+            ScriptedPrompt p;
+            IFTxtFile f(p);
+            ASSERT_TRUE(f.open(write("t.txt", bytes)));
+            std::vector<std::string> got;
+            if (asString) {
+                got = readAll(f);
+            } else {
+                std::vector<char> buf(16383);
+                while (f.readLine(buf.data(), int(buf.size())) >= 0) got.emplace_back(buf.data());
+            }
+            EXPECT_EQ(got, (std::vector<std::string>{a, b, c, "tail"})) << "shift " << shift;
+            EXPECT_TRUE(p.shown.empty());
+        }
+    }
+}
+
 TEST_F(LineReaderTest, OpenAndClose) {
     ScriptedPrompt p;
     IFTxtFile f(p);
