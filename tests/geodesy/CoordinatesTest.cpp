@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "geodesy/Coordinates.h"
@@ -84,6 +85,21 @@ TEST(DegreeValue, FromText) {
     for (auto [text, value] : cases) {
         EXPECT_NEAR(DegreeValue::FromText(text).Degrees(), value, 1e-12) << text;
     }
+}
+
+// Whatever the text (bytes of any value, cut UTF-8, very long numbers), reading it
+// stays inside the text and gives a finite value.
+TEST(DegreeValue, AnyTextReadsSafely) {
+    std::mt19937 random(12345);
+    const char alphabet[] = "0123456789.-^'\" NSEW\xC2\xB0\xFF:,e";
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 48, ' ');
+        for (char& c : text) c = alphabet[random() % (sizeof alphabet - 1)];
+        double v = DegreeValue::FromText(text).Degrees();
+        EXPECT_TRUE(std::isfinite(v)) << text;
+    }
+    EXPECT_TRUE(std::isfinite(DegreeValue::FromText(std::string(400, '9')).Degrees()));
+    EXPECT_EQ(DegreeValue::FromText("35\xC2").Degrees(), 35.0);  // a cut degree sign at the end
 }
 
 TEST(DegreeValue, TextRoundTrip) {
