@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -177,6 +179,87 @@ TEST_F(LineReaderTest, LinesAcrossTheSlidingBoundary) {
             EXPECT_EQ(got, (std::vector<std::string>{a, b, c, "tail"})) << "shift " << shift;
             EXPECT_TRUE(p.shown.empty());
         }
+    }
+}
+
+namespace {
+
+// The window exactly as described, with its halves moved by copying: the
+// reader must give the same lines, results and messages on any input.
+struct ModelReader {
+    std::string data;
+    size_t fileOffset = 0;
+    std::vector<char> buf = std::vector<char>(32768, 0);
+    int pos = 0, valid = 0;
+    std::vector<std::string> messages;
+
+    explicit ModelReader(std::string d) : data(std::move(d)) { valid = fill(0, 32768); }
+    int fill(int at, int want) {
+        int n = int(std::min<size_t>(size_t(want), data.size() - fileOffset));
+        std::memcpy(buf.data() + at, data.data() + fileOffset, size_t(n));
+        fileOffset += size_t(n);
+        return n;
+    }
+    int readLine(std::string& out, int capacity) {
+        if (capacity >= 16384) { messages.push_back("Too big buffer"); out.clear(); return -1; }
+        if (valid < 32768 && pos >= valid) return -1;
+        int end = -1;
+        for (int i = pos; i < valid; ++i)
+            if (buf[size_t(i)] == '\n') { end = i; break; }
+        int after;
+        if (end >= 0) after = end + 1;
+        else if (valid >= 32768) { messages.push_back("Buffer Over Flow"); out.clear(); return -1; }
+        else { end = valid; after = valid; }
+        int len = end - pos;
+        if (len > 0 && buf[size_t(end - 1)] == '\r') --len;
+        if (len >= capacity) { out.clear(); return -1; }
+        out.assign(buf.data() + pos, size_t(len));
+        pos = after;
+        if (valid == 32768 && pos > 16384) {
+            std::memmove(buf.data(), buf.data() + 16384, 16384);
+            pos -= 16384;
+            valid -= 16384;
+            valid += fill(16384, 16384);
+        }
+        return len;
+    }
+};
+
+}  // namespace
+
+TEST_F(LineReaderTest, AgreesWithTheSlidingWindowOnRandomFiles) {
+    std::mt19937 rng(20091515);
+    for (int round = 0; round < 30; ++round) {
+        std::string bytes;
+        size_t size = rng() % 200000;
+        int maxLine = (round % 4 == 0) ? 20000 : 400;
+        while (bytes.size() < size) {
+            int len = int(rng() % uint32_t(maxLine));
+            for (int i = 0; i < len; ++i) {
+                uint32_t r = rng() % 50;
+                bytes += r == 0 ? '\r' : r == 1 ? '\0' : char('A' + r % 26);
+            }
+            bytes += (rng() % 3 == 0) ? "\r\n" : "\n";
+        }
+        if (rng() % 2) bytes += "tail";
+        auto path = write("r.txt", bytes);
+        ScriptedPrompt p;
+        IFTxtFile f(p);
+        ASSERT_TRUE(f.open(path));
+        ModelReader model(bytes);
+        std::string got = "?", want = "?";
+        for (int step = 0; step < 1000000; ++step) {
+            int capacity = (rng() % 50 == 0) ? int(rng() % 600) : 16383;
+            if (rng() % 500 == 0) capacity = 16384;
+            int a = f.readLine(got, capacity);
+            int b = model.readLine(want, capacity);
+            ASSERT_EQ(a, b) << "round " << round << " step " << step;
+            ASSERT_EQ(got, want) << "round " << round << " step " << step;
+            if (b < 0 && (model.messages.empty() || model.messages.back() != "Too big buffer") &&
+                capacity == 16383)
+                break;
+        }
+        EXPECT_EQ(p.texts(), model.messages) << "round " << round;
     }
 }
 
