@@ -26,7 +26,8 @@ const char kCoordHelp[] =
     "  distance LAT1 LON1 LAT2 LON2 [--datum NAME] -> kilometres (great circle)\n"
     "  dms VALUE                                  -> degrees, minutes, seconds text\n"
     "  dms --parse TEXT                           -> decimal degrees\n"
-    "Latitudes and longitudes are decimal degrees, north and east positive.\n"
+    "Latitudes and longitudes are decimal degrees, north and east positive, or degree\n"
+    "text such as 35^30'15.48\" or 35°30'15\"N (N/S, E/W before or after; S and W negative).\n"
     "The datum defaults to the DatumName setting; `korvance-cli datums` lists the names.\n";
 
 std::string fixed(double v, int decimals) {
@@ -40,11 +41,49 @@ int usageError(std::ostream& err, const std::string& text) {
     return kUsage;
 }
 
-// Reads a latitude or longitude word; writes the usage error when it is not a number in range.
+// A latitude or longitude word: a decimal number, or degree text such as
+// 35^30'15.48" or 35°30'15" with an optional hemisphere letter before or after
+// (N/S for latitudes, E/W for longitudes; S and W are negative).
+std::optional<double> parseAngleWord(const std::string& word, bool latitude) {
+    if (auto v = parseNumber(word)) return v;
+    std::string text = word;
+    const std::string positive = latitude ? "Nn" : "Ee", negative = latitude ? "Ss" : "Ww";
+    int sign = 1;
+    auto takeLetter = [&](char c) {
+        if (positive.find(c) != std::string::npos) return true;
+        if (negative.find(c) != std::string::npos) {
+            sign = -1;
+            return true;
+        }
+        return false;
+    };
+    if (!text.empty() && takeLetter(text.front())) {
+        text.erase(0, 1);
+    } else if (!text.empty() && takeLetter(text.back())) {
+        text.pop_back();
+    }
+    bool digit = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xB0) {
+            ++i;  // the degree sign
+        } else if (std::string_view(".-^'\": ").find(static_cast<char>(c)) == std::string_view::npos) {
+            return std::nullopt;
+        }
+    }
+    if (!digit) return std::nullopt;
+    double v = DegreeValue::FromText(text).Degrees();
+    if (sign < 0 && v < 0) return std::nullopt;  // both a minus and S or W
+    return sign * v;
+}
+
+// Reads a latitude or longitude word; writes the usage error when it is not an angle in range.
 std::optional<double> angle(const std::string& word, double limit, const char* what, std::ostream& err) {
-    auto v = parseNumber(word);
+    auto v = parseAngleWord(word, limit < 100);
     if (!v) {
-        usageError(err, std::string(what) + " '" + word + "' is not a number");
+        usageError(err, std::string(what) + " '" + word + "' is not a number or degree text");
         return std::nullopt;
     }
     if (*v < -limit || *v > limit) {

@@ -43,6 +43,12 @@ TEST(CoordCli, Conversions) {
         {{"dms", "-139.7654321"}, "-139^45'55.56\"\n"},
         {{"dms", "--parse", "-0^30'00.00\""}, "-0.500000000\n"},
         {{"dms", "--parse", "N35.25"}, "35.250000000\n"},
+        // Degree text and hemisphere letters on the command line.
+        {{"distance", "35^30'15.48\"N", "139E", "35.5043", "139"}, "0.000000\n"},
+        {{"utm", "33.9S", "18.4E"}, "34H 259583.22 6245888.05\n"},
+        {{"utm", "S33^54'", "E18^24'"}, "34H 259583.22 6245888.05\n"},
+        {{"utm", "35\xC2\xB0", "139\xC2\xB0"}, "54S 317483.91 3874870.63\n"},
+        {{"utm", "-33.9", "18.4"}, "34H 259583.22 6245888.05\n"},
     };
     for (const Case& c : cases) {
         CliRun r = coord(c.words);
@@ -70,6 +76,10 @@ TEST(CoordCli, UsageErrorsAndFailures) {
         {{"utm", "35"}, kUsage, "LAT LON"},
         {{"utm", "95", "10"}, kUsage, "latitude 95"},
         {{"utm", "x", "10"}, kUsage, "not a number"},
+        {{"utm", "35abc", "10"}, kUsage, "not a number"},
+        {{"utm", "35E", "10"}, kUsage, "not a number"},
+        {{"utm", "-35S", "10"}, kUsage, "not a number"},
+        {{"utm", "35", "10N"}, kUsage, "not a number"},
         {{"utm", "35", "139", "--datum", "wgs84"}, kUsage, "nearest names: \"WGS 84\""},
         {{"utm", "35", "139", "--datum"}, kUsage, "--datum needs"},
         {{"utm", "35", "139", "--bogus"}, kUsage, "unknown option --bogus"},
