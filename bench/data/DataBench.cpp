@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -101,6 +103,36 @@ void BM_IFTxtFileStringLines(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * f.bytes);
 }
 BENCHMARK(BM_IFTxtFileStringLines)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor of any line reader that hands out copies: finding each line end
+// and copying the line, on the file's bytes already in memory (no reads).
+void BM_LineSplitInMemory(benchmark::State& state) {
+    auto& f = file();
+    std::string bytes;
+    {
+        std::ifstream in(f.path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::vector<char> line(IFTxtFile::kHalf);
+    for (auto _ : state) {
+        const char* p = bytes.data();
+        const char* e = p + bytes.size();
+        int64_t lines = 0;
+        while (p < e) {
+            auto hit = static_cast<const char*>(std::memchr(p, '\n', size_t(e - p)));
+            if (!hit) break;
+            size_t n = size_t(hit - p);
+            std::memcpy(line.data(), p, n);
+            line[n] = 0;
+            p = hit + 1;
+            ++lines;
+        }
+        benchmark::DoNotOptimize(lines);
+        benchmark::DoNotOptimize(line.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(bytes.size()));
+}
+BENCHMARK(BM_LineSplitInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_TrackLogAppend(benchmark::State& state) {
     ScriptedPrompt prompt;
