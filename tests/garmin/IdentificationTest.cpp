@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "LinkFixture.h"
+#include "garmin/Identification.h"
+#include "platform/testing/ScriptedPrompt.h"
+#include "settings/AppSettings.h"
+
+using namespace korvance;
+using namespace korvance::testing;
+
+namespace {
+
+Frame arrayFrame(std::initializer_list<std::pair<char, int>> entries, size_t extraBytes = 0) {
+    std::vector<uint8_t> d;
+    for (auto [tag, n] : entries) {
+        d.push_back(static_cast<uint8_t>(tag));
+        d.push_back(static_cast<uint8_t>(n));
+        d.push_back(static_cast<uint8_t>(n >> 8));
+    }
+    d.resize(d.size() + extraBytes, 'X');
+    return makeFrame(253, d);
+}
+
+}  // namespace
+
+TEST(ProtocolArray, EveryCompleteEntryIsRead) {
+    // The track entries come last: they must not be lost.
+    auto p = ParseProtocolArray(arrayFrame({{'P', 0}, {'L', 1}, {'A', 10}, {'A', 100}, {'D', 108}, {'A', 201},
+                                            {'D', 201}, {'D', 108}, {'D', 210}, {'A', 301}, {'D', 310}, {'D', 301}}));
+    EXPECT_EQ(p.waypointType, 4108);
+    EXPECT_EQ(p.routeHeaderType, 4201);
+    EXPECT_EQ(p.trackHeaderType, 4310);
+    EXPECT_EQ(p.trackPointType, 4301);
+    EXPECT_TRUE(p.routeLinks);
+
+    // Without track entries the track types stay 4300 / 4310; a partial entry is ignored.
+    auto q = ParseProtocolArray(arrayFrame({{'A', 100}, {'D', 103}, {'A', 200}, {'D', 201}, {'D', 103}}, 2));
+    EXPECT_EQ(q.trackPointType, 4300);
+    EXPECT_EQ(q.trackHeaderType, 4310);
+    EXPECT_EQ(q.waypointType, 4103);
+    EXPECT_FALSE(q.routeLinks);
+
+    // Tags other than D and numbers outside the ranges are ignored; later entries win.
+    auto r = ParseProtocolArray(arrayFrame({{'D', 109}, {'X', 110}, {'D', 107}, {'D', 210}, {'D', 202}, {'D', -5}}));
+    EXPECT_EQ(r.waypointType, 4107);
+    EXPECT_EQ(r.routeHeaderType, 4202);
+    EXPECT_FALSE(SupportedWaypointType(r.waypointType));
+}
+
+struct IdentifyCase {
+    const char* what;
+    SimProfile profile;
+    int32_t modelId;
+    int32_t modelWaypointType;
+    std::vector<Answer> answers;
+    bool goesOn;
+    std::vector<std::string> shown;
+};
+
+TEST(Identification, Outcomes) {
+    const IdentifyCase cases[] = {
+        {"array receiver, any model", SimProfile::New, 87, 4103, {}, true, {}},
+        {"no array, Other Garmin", SimProfile::Old, -1, -1, {}, false, {kMsgUnsupportedProtocol}},
+        {"no array, matching model", SimProfile::Old, 77, 4103, {}, true, {}},
+        {"no array, other model, yes", SimProfile::Old, 87, 4103, {Answer::Yes}, true, {kMsgMismatchGpsType}},
+        {"no array, other model, no", SimProfile::Old, 87, 4103, {Answer::No}, false, {kMsgMismatchGpsType}},
+    };
+    for (const auto& c : cases) {
+        ReceiverSimulator sim(c.profile);
+        ASSERT_TRUE(sim.start());
+        FixedClock clock;
+        GarminLink link(quickOptions(), &clock);
+        ASSERT_TRUE(link.OpenPort(sim.devicePath()));
+        AppSettings s;
+        s.GPSModelID = c.modelId;
+        s.CommLimitBaudrate = 300;  // outside 9600..115200: mended to 115200
+        ScriptedPrompt prompt(c.answers);
+        ProductInfo info;
+        EXPECT_EQ(IdentifyReceiver(link, s, c.modelWaypointType, prompt, &info), c.goesOn) << c.what;
+        EXPECT_EQ(prompt.texts(), c.shown) << c.what;
+        EXPECT_EQ(s.CommLimitBaudrate, 115200u) << c.what;
+        EXPECT_EQ(prompt.waitCount, 1) << c.what;
+        EXPECT_EQ(prompt.waitDepth, 0) << c.what;
+        EXPECT_EQ(info.productId, sim.productId()) << c.what;
+        if (c.profile == SimProfile::New) {
+            EXPECT_EQ(link.protocolMark, 0);
+            EXPECT_EQ(link.waypointType, 4108);
+            EXPECT_EQ(link.routeHeaderType, 4201);
+            EXPECT_EQ(link.trackPointType, 4301);
+            EXPECT_EQ(link.trackHeaderType, 4310);
+            EXPECT_TRUE(link.routeLinks);
+            EXPECT_TRUE(info.protocolArray);
+        }
+        if (c.goesOn && c.profile == SimProfile::Old) {
+            EXPECT_EQ(link.waypointType, 4103);
+            EXPECT_FALSE(link.routeLinks);
+        }
+        // Two product requests when the first succeeded.
+        auto ids = sim.receivedIds();
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), 254), c.modelId == -1 && c.profile == SimProfile::Old ? 1 : 2)
+            << c.what;
+    }
+}
+
+TEST(Identification, SilentReceiverIsACommunicationError) {
+    ReceiverSimulator sim(SimProfile::New);
+    sim.setFaults({0, 0, 0});
+    ASSERT_TRUE(sim.start());
+    FixedClock clock;
+    GarminLink link(quickOptions(2), &clock);
+    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
+    AppSettings s;
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(IdentifyReceiver(link, s, -1, prompt));
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{kMsgCommunicationError});
+    ASSERT_NE(prompt.last(), nullptr);
+    EXPECT_EQ(prompt.last()->icon, Icon::Stop);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// A link on a pseudo-terminal with the pauses of a real receiver taken out
+// (a fixed clock), and a simulator at the other end when wanted.
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "garmin/GarminLink.h"
+#include "platform/Clock.h"
+#include "platform/PseudoTerminal.h"
+#include "sim/garmin/ReceiverSimulator.h"
+
+namespace korvance::testing {
+
+inline LinkOptions quickOptions(int byteTimeoutMs = 200) {
+    LinkOptions o;
+    o.writeWaitMs = 100;
+    o.openWaitMs = 500;
+    o.byteTimeoutMs = byteTimeoutMs;
+    return o;
+}
+
+// Reads what the host wrote to the pty's master until `n` bytes arrived or
+// the line stayed quiet for `quietMs`.
+inline std::vector<uint8_t> drain(PseudoTerminal& pty, size_t n = SIZE_MAX, int quietMs = 200) {
+    std::vector<uint8_t> out;
+    uint8_t buf[1024];
+    while (out.size() < n) {
+        size_t got = pty.read(buf, sizeof buf, quietMs);
+        if (!got) break;
+        out.insert(out.end(), buf, buf + got);
+    }
+    return out;
+}
+
+inline std::filesystem::path tempFolder(const std::string& name) {
+    auto p = std::filesystem::temp_directory_path() /
+             ("korvance-garmin-" + name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p;
+}
+
+}  // namespace korvance::testing

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "LinkFixture.h"
+#include "garmin/Identification.h"
+
+using namespace korvance;
+using namespace korvance::testing;
+
+namespace {
+
+void put(PseudoTerminal& pty, const Frame& f) {
+    auto w = stuffFrame(f);
+    ASSERT_TRUE(pty.writeAll(w.data(), w.size()));
+}
+
+std::vector<uint8_t> wire(const Frame& f) { return stuffFrame(f); }
+
+std::vector<uint8_t> cat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(GarminLink, ReceiveNaksABadChecksumAndAcksTheResend) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    GarminLink::setLastAckedId(0);
+
+    Frame bad = makeFrame(35, {1, 0x10, 3});
+    bad[bad.size() - 3] ^= 1;
+    put(pty, bad);
+    const Frame good = makeFrame(35, {1, 0x10, 3});
+    put(pty, good);
+
+    Frame got;
+    ASSERT_TRUE(link.ReceivePacket(got));
+    EXPECT_EQ(got, good);
+    EXPECT_EQ(GarminLink::lastAckedId(), 35);
+    // A NAK (data: whatever was set last, 0 at first), then the ACK naming the packet.
+    EXPECT_EQ(drain(pty), cat({wire(makeFrame(21, {0, 0})), wire(makeFrame(6, {35, 0}))}));
+}
+
+TEST(GarminLink, ReceiveRepeatsThePreviousAckWhileNothingArrives) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(2), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    GarminLink::setLastAckedId(34);
+    Frame got;
+    EXPECT_FALSE(link.ReceivePacket(got));
+    const auto ack = wire(makeFrame(6, {34, 0}));
+    auto written = drain(pty, SIZE_MAX, 100);
+    ASSERT_EQ(written.size() % ack.size(), 0u);
+    EXPECT_EQ(written.size() / ack.size(), 99u);  // one after each of the first 99 of 100 failed reads
+    EXPECT_TRUE(std::equal(ack.begin(), ack.end(), written.begin()));
+}
+
+TEST(GarminLink, ReceiveAnswersANakWithTheLastAck) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    GarminLink::setLastAckedId(12);
+    put(pty, makeFrame(21, {34, 0}));
+    put(pty, makeFrame(34, {9}));
+    Frame got;
+    ASSERT_TRUE(link.ReceivePacket(got));
+    EXPECT_EQ(drain(pty), cat({wire(makeFrame(6, {12, 0})), wire(makeFrame(6, {34, 0}))}));
+}
+
+TEST(GarminLink, SendRetriesUntilAcknowledgedAndIgnoresTheAckedId) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(20), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    std::thread receiver([&] {
+        // First copy unanswered; the second answered by an ACK naming another id.
+        auto first = drain(pty, wire(commandFrame(7)).size(), 1000);
+        auto second = drain(pty, wire(commandFrame(7)).size(), 1000);
+        put(pty, makeFrame(6, {99, 0}));
+    });
+    Frame reply;
+    EXPECT_TRUE(link.SendPacket(commandFrame(7), &reply));
+    receiver.join();
+    EXPECT_EQ(frameByte(reply, 0), 99);
+}
+
+TEST(GarminLink, OversizedOrTruncatedFramesFailCleanly) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(20), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    // A frame announcing 255 data bytes that never come.
+    const uint8_t cut[] = {0x10, 35, 0xFF, 1, 2, 3};
+    pty.writeAll(cut, sizeof cut);
+    Frame f;
+    EXPECT_EQ(link.ReadPacket(f), 0u);
+    EXPECT_TRUE(f.empty());
+    // The longest possible frame is read whole.
+    const Frame big = makeFrame(35, std::vector<uint8_t>(255, 0x10));
+    put(pty, big);
+    EXPECT_EQ(link.ReadPacket(f), 261u);
+    EXPECT_EQ(f, big);
+}
+
+TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
+    auto dir = tempFolder("log");
+    PseudoTerminal pty;
+    FixedClock clock;
+    LinkOptions o = quickOptions();
+    o.debug = true;
+    o.logPath = (dir / "commdbg.bin").string();
+    const Frame ack = makeFrame(6, {10, 0});
+    {
+        GarminLink link(o, &clock);
+        ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+        EXPECT_EQ(link.trafficLogPath(), o.logPath);
+        put(pty, ack);
+        ASSERT_TRUE(link.SendPacket(commandFrame(0x10)));
+    }
+    std::ifstream raw(o.logPath, std::ios::binary);
+    std::vector<uint8_t> log((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(log, cat({wire(commandFrame(0x10)), wire(ack)}));
+    std::ifstream trace(dir / "commdbg.txt");
+    std::string text((std::istreambuf_iterator<char>(trace)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("send id  10 command"), std::string::npos) << text;
+    EXPECT_NE(text.find("recv id   6 ACK"), std::string::npos) << text;
+    // A new link truncates the log.
+    {
+        GarminLink again(o, &clock);
+    }
+    EXPECT_EQ(std::filesystem::file_size(o.logPath), 0u);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(GarminLink, NmeaTextIsDiagnosed) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(20), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    std::atomic<bool> done{false};
+    std::thread talker([&] {
+        const std::string s = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
+        while (!done) {
+            pty.writeAll(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+            uint8_t sink[256];
+            pty.read(sink, sizeof sink, 20);
+        }
+    });
+    ProductInfo info;
+    EXPECT_EQ(RequestProduct(link, info), -1);
+    done = true;
+    talker.join();
+    EXPECT_TRUE(link.nmeaSuspected());
+    EXPECT_EQ(link.diagnosis(), "the receiver seems to send NMEA: set its interface format to Garmin");
+}
+
+TEST(GarminLink, SpeedNegotiation) {
+    struct Row {
+        const char* what;
+        uint32_t limit;
+        std::vector<uint32_t> offered;
+        double factor;
+        uint32_t expected;
+    };
+    const Row rows[] = {
+        {"cut to the limit, later lower entries ignored", 57600, {115200, 9600}, 1.0, 57600},
+        {"first entry below a later one above the limit", 57600, {9600, 115200}, 1.0, 9600},
+        {"highest offered under the limit", 115200, {9600, 19200, 38400, 57600, 115200}, 1.0, 115200},
+        {"answer 5% off refused", 115200, {115200}, 1.05, 9600},
+        {"limit 9600 asks nothing", 9600, {115200}, 1.0, 9600},
+        {"odd speeds snapped", 115200, {9600, 38000}, 1.0, 38400},
+    };
+    for (const auto& r : rows) {
+        ReceiverSimulator sim(SimProfile::New);
+        sim.setSpeeds(r.offered);
+        sim.setSpeedAnswerFactor(r.factor);
+        ASSERT_TRUE(sim.start());
+        FixedClock clock;
+        GarminLink link(quickOptions(), &clock);
+        ASSERT_TRUE(link.OpenPort(sim.devicePath()));
+        link.protocolMark = 0;
+        link.limitBaud = r.limit;
+        EXPECT_EQ(link.RaiseBaudRate(), r.expected) << r.what;
+        EXPECT_EQ(link.port().baudRate(), r.expected) << r.what;
+        EXPECT_EQ(sim.speed(), r.expected) << r.what;
+        EXPECT_TRUE(link.RestoreBaudRate()) << r.what;
+        EXPECT_EQ(link.port().baudRate(), 9600u) << r.what;
+        EXPECT_EQ(sim.speed(), 9600u) << r.what;
+    }
+}
+
+TEST(GarminLink, FailedSpeedCheckFallsBackTo9600) {
+    ReceiverSimulator sim(SimProfile::New);
+    sim.setRefuseSpeedCheck(true);
+    ASSERT_TRUE(sim.start());
+    FixedClock clock;
+    GarminLink link(quickOptions(5), &clock);
+    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
+    link.protocolMark = 0;
+    EXPECT_EQ(link.RaiseBaudRate(), 9600u);
+    EXPECT_EQ(link.port().baudRate(), 9600u);
+}
+
+TEST(GarminLink, ModelTableReceiverKeeps9600) {
+    ReceiverSimulator sim(SimProfile::Old);
+    ASSERT_TRUE(sim.start());
+    FixedClock clock;
+    GarminLink link(quickOptions(), &clock);
+    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
+    link.protocolMark = 77;
+    EXPECT_EQ(link.RaiseBaudRate(), 9600u);
+    EXPECT_TRUE(sim.receivedIds().empty());
+}
+
+TEST(GarminLink, ClosedPortFailsAtOnce) {
+    FixedClock clock;
+    GarminLink link(quickOptions(), &clock);
+    Frame f;
+    EXPECT_FALSE(link.SendPacket(commandFrame(7)));
+    EXPECT_FALSE(link.ReceivePacket(f));
+    EXPECT_FALSE(link.RestoreBaudRate());
+    EXPECT_FALSE(link.OpenPort("/dev/nonexistent-korvance"));
+    EXPECT_NE(link.lastError().find("/dev/nonexistent-korvance"), std::string::npos);
+}
