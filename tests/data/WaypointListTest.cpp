@@ -163,3 +163,19 @@ TEST(WaypointList, ClearReleasesEverything) {
     EXPECT_EQ(list.capacity(), 0u);
     EXPECT_EQ(addSimple(list, p, "A"), 1);
 }
+
+TEST(WaypointList, TwoByteCharactersAreCutWhole) {
+    CodePage cp932("CP932");
+    ASSERT_TRUE(cp932.valid());
+    ScriptedPrompt p;
+    WaypointList list(10, &cp932);
+    const std::string kanji = "\x93\x8C";  // one CP932 character, two bytes
+    std::string id = std::string(22, 'A') + kanji;
+    std::string comment;
+    for (int i = 0; i < 40; ++i) comment += kanji;  // 80 bytes
+    ASSERT_EQ(list.add(p, id, 0, 0, comment, 0, 0, 0, 0), 1);
+    EXPECT_EQ(list.identifier(0), std::string(22, 'A'));
+    EXPECT_EQ(list.comment(0).size(), 62u) << "31 whole characters; the 32nd would end at byte 64";
+    ASSERT_TRUE(list.setIdentifier(0, "B" + id));
+    EXPECT_EQ(list.identifier(0), "B" + std::string(22, 'A'));
+}
