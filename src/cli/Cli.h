@@ -47,6 +47,8 @@ std::optional<long> parseInteger(const std::string& word);
 
 // Each subcommand, defined in its own file.
 int runDatums(Args& args, std::ostream& out, std::ostream& err);
+int runConvert(Args& args, std::ostream& out, std::ostream& err);
+int runInfo(Args& args, std::ostream& out, std::ostream& err);
 int runCoord(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

@@ -12,6 +12,8 @@ namespace {
 const Subcommand kSubcommands[] = {
     {"datums", "list the datum table, one name a line", runDatums},
     {"coord", "UTM, datum shift, distance and degree text", runCoord},
+    {"convert", "convert between .kvn/.kv2, .pot, .txt and .gpx files", runConvert},
+    {"info", "what a document, POT, waypoint text or GPX file holds", runInfo},
 };
 
 void usage(std::ostream& os) {

@@ -75,55 +75,81 @@ bool exportWaypointText(const std::string& path, const Datum& datum, const Trans
     return true;
 }
 
+WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const TransverseMercator& tm,
+                                       const CodePage* cp, WaypointRecord& out) {
+    if (line.size() < 20) return WaypointTextLine::Skip;
+    FieldSplitter fields(line, ",\t");
+    std::optional<std::string_view> first = fields.first();
+    if (!first) return WaypointTextLine::End;
+    if (first->empty() || first->substr(0, 6) == "DATUM=") return WaypointTextLine::Skip;
+    std::string identifier(first->substr(0, cp ? cp->cutLength(*first, 6) : 6));
+
+    double latitude = 0, longitude = 0;
+    bool positionComplete = false;
+    if (utm) {
+        auto zoneField = fields.next();
+        auto eastField = zoneField ? fields.next() : std::nullopt;
+        auto northField = eastField ? fields.next() : std::nullopt;
+        if (zoneField && eastField && northField) {
+            int zone = parseInteger(*zoneField);
+            char letter = zoneField->size() >= 2 ? zoneField->back() : 'N';
+            if (zone < INT16_MIN || zone > INT16_MAX) zone = 0;
+            tm.UtmToLatLon(parseDouble(*northField), parseDouble(*eastField), int16_t(zone), letter, latitude,
+                           longitude);
+            positionComplete = true;
+        }
+    } else {
+        auto latField = fields.next();
+        auto lonField = latField ? fields.next() : std::nullopt;
+        if (latField && lonField) {
+            latitude = degreesFromField(*latField, cp);
+            longitude = degreesFromField(*lonField, cp);
+            positionComplete = true;
+        }
+    }
+    std::string comment;
+    int16_t symbol = 0;
+    if (positionComplete) {
+        if (auto c = fields.next()) {
+            comment = std::string(c->substr(0, 40));
+            if (auto s = fields.next()) {
+                int v = parseInteger(*s);
+                symbol = int16_t(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
+            }
+        }
+    }
+    out = makeWaypointRecord(identifier, latitude, longitude, comment, symbol, 0, 0, 0, cp);
+    return WaypointTextLine::Waypoint;
+}
+
 bool importWaypointText(const std::string& path, WaypointList& list, bool utm, const TransverseMercator& tm,
                         UserPrompt& prompt, const CodePage* cp) {
     IFTxtFile reader(prompt, '\n');
     if (!reader.open(path)) return false;
     std::string line;
     while (reader.readLine(line, int(kLineBuffer)) >= 0) {
-        if (line.size() < 20) continue;
-        FieldSplitter fields(line, ",\t");
-        std::optional<std::string_view> first = fields.first();
-        if (!first) break;
-        if (first->empty() || first->substr(0, 6) == "DATUM=") continue;
-        std::string identifier(first->substr(0, cp ? cp->cutLength(*first, 6) : 6));
-
-        double latitude = 0, longitude = 0;
-        bool positionComplete = false;
-        if (utm) {
-            auto zoneField = fields.next();
-            auto eastField = zoneField ? fields.next() : std::nullopt;
-            auto northField = eastField ? fields.next() : std::nullopt;
-            if (zoneField && eastField && northField) {
-                int zone = parseInteger(*zoneField);
-                char letter = zoneField->size() >= 2 ? zoneField->back() : 'N';
-                if (zone < INT16_MIN || zone > INT16_MAX) zone = 0;
-                tm.UtmToLatLon(parseDouble(*northField), parseDouble(*eastField), int16_t(zone), letter, latitude,
-                               longitude);
-                positionComplete = true;
-            }
-        } else {
-            auto latField = fields.next();
-            auto lonField = latField ? fields.next() : std::nullopt;
-            if (latField && lonField) {
-                latitude = degreesFromField(*latField, cp);
-                longitude = degreesFromField(*lonField, cp);
-                positionComplete = true;
-            }
-        }
-        std::string comment;
-        int16_t symbol = 0;
-        if (positionComplete) {
-            if (auto c = fields.next()) {
-                comment = std::string(c->substr(0, 40));
-                if (auto s = fields.next()) {
-                    int v = parseInteger(*s);
-                    symbol = int16_t(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
-                }
-            }
-        }
-        if (!list.add(prompt, identifier, latitude, longitude, comment, symbol, 0, 0, 0)) break;
+        WaypointRecord w;
+        WaypointTextLine kind = parseWaypointTextLine(line, utm, tm, cp, w);
+        if (kind == WaypointTextLine::End) break;
+        if (kind == WaypointTextLine::Skip) continue;
+        if (!list.add(prompt, w)) break;
     }
+    return true;
+}
+
+bool readWaypointText(const std::string& path, std::vector<WaypointRecord>& out, bool utm,
+                      const TransverseMercator& tm, UserPrompt& prompt, const CodePage* cp) {
+    IFTxtFile reader(prompt, '\n');
+    if (!reader.open(path)) return false;
+    std::vector<WaypointRecord> records;
+    std::string line;
+    while (reader.readLine(line, int(kLineBuffer)) >= 0) {
+        WaypointRecord w;
+        WaypointTextLine kind = parseWaypointTextLine(line, utm, tm, cp, w);
+        if (kind == WaypointTextLine::End) break;
+        if (kind == WaypointTextLine::Waypoint) records.push_back(w);
+    }
+    out = std::move(records);
     return true;
 }
 

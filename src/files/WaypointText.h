@@ -5,6 +5,8 @@
 
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/WaypointList.h"
 #include "data/WaypointRecord.h"
@@ -25,9 +27,19 @@ bool exportWaypointText(const std::string& path, const Datum& datum, const Trans
                         std::span<const WaypointRecord> waypoints, bool utm, UserPrompt& prompt,
                         const CodePage* cp = nullptr);
 
+enum class WaypointTextLine { Skip, End, Waypoint };
+// One line of the file: skipped (short, empty identifier, the datum line),
+// the end of the import (no first field), or a waypoint into `out`.
+WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const TransverseMercator& tm,
+                                       const CodePage* cp, WaypointRecord& out);
+
 // Adds the waypoints of the file to `list` (positions taken as they are, in
 // the display datum). False when the file cannot be opened.
 bool importWaypointText(const std::string& path, WaypointList& list, bool utm, const TransverseMercator& tm,
                         UserPrompt& prompt, const CodePage* cp = nullptr);
+
+// Every waypoint of the file as a record, duplicates included (for conversion).
+bool readWaypointText(const std::string& path, std::vector<WaypointRecord>& out, bool utm,
+                      const TransverseMercator& tm, UserPrompt& prompt, const CodePage* cp = nullptr);
 
 }  // namespace korvance::files
