@@ -670,6 +670,14 @@ void ReceiverSimulator::finishUpload(uint16_t command) {
         return reject("records count " + std::to_string(up.announced) + " but " + std::to_string(up.frames.size()) +
                       " packets");
     }
+    // The kind of data decides, not the code in transfer complete: some hosts
+    // name the waypoint command at the end of every upload.
+    if (!up.frames.empty()) {
+        const uint8_t first = frameId(up.frames.front());
+        if (first == pid::Waypoint) command = cmd::Waypoints;
+        else if (first == pid::RouteHeader || first == pid::RouteWaypoint || first == pid::RouteLink) command = cmd::Routes;
+        else if (first == pid::TrackHeader || first == pid::TrackPoint) command = cmd::Track;
+    }
     std::string why;
     if (command == cmd::Waypoints) {
         std::vector<WaypointRecord> got;
