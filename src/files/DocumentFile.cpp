@@ -1,7 +1,11 @@
 #include "files/DocumentFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "data/Bytes.h"
 #include "files/AtomicFile.h"
@@ -103,6 +107,25 @@ bool emitDocument(const DocumentSource& s, Sink&& sink, bool& fits) {
         if (!flushBuf()) return false;
     }
     return true;
+}
+
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+uint64_t le64(const uint8_t* p) { return uint64_t(le32(p)) | (uint64_t(le32(p + 4)) << 32); }
+
+// The same fields as TrackPoint::decode, without the per-field bounds checks
+// (the caller has checked that the whole array is there).
+void decodePointFast(const uint8_t* b, TrackPoint& p) {
+    uint64_t lat = le64(b), lon = le64(b + 8);
+    uint32_t alt = le32(b + 24);
+    std::memcpy(&p.latitude, &lat, 8);
+    std::memcpy(&p.longitude, &lon, 8);
+    p.time = le32(b + 16);
+    p.segment = uint16_t(b[20] | (b[21] << 8));
+    p.spare = uint16_t(b[22] | (b[23] << 8));
+    std::memcpy(&p.altitude, &alt, 4);
+    p.depth = int32_t(le32(b + 28));
 }
 
 size_t waypointSizeFor(int32_t version) {
@@ -300,12 +323,97 @@ bool writeDocumentFile(const std::string& path, const DocumentSource& source, Us
     return true;
 }
 
-DocumentReadResult decodeDocument(const std::vector<uint8_t>& bytes, DocumentContents& out, UserPrompt& prompt,
-                                  const CodePage* codePage) {
+namespace {
+
+// Where the bytes of a document come from: memory, or a file read piece by
+// piece (a large track is decoded from a small window, never held twice).
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual uint64_t size() const = 0;
+    // Exactly n bytes at `offset`; false when they cannot be read.
+    virtual bool read(uint64_t offset, size_t n, uint8_t* to) const = 0;
+};
+
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(const std::vector<uint8_t>& b) : b_(b) {}
+    uint64_t size() const override { return b_.size(); }
+    bool read(uint64_t offset, size_t n, uint8_t* to) const override {
+        if (offset > b_.size() || n > b_.size() - offset) return false;
+        if (n) std::memcpy(to, b_.data() + offset, n);
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>& b_;
+};
+
+class FileSource : public ByteSource {
+public:
+    FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    uint64_t size() const override { return size_; }
+    bool read(uint64_t offset, size_t n, uint8_t* to) const override {
+        if (offset > size_ || n > size_ - offset) return false;
+        size_t done = 0;
+        while (done < n) {
+            ssize_t got = ::pread(fd_, to + done, n - done, off_t(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;  // the file shrank or cannot be read
+            done += size_t(got);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+    uint64_t size_;
+};
+
+bool readSection(const ByteSource& src, uint64_t start, uint64_t end, std::vector<uint8_t>& out) {
+    out.assign(size_t(end - start), 0);
+    return src.read(start, out.size(), out.data());
+}
+
+// The version 5 track, decoded from the source through a window of bounded size.
+// False when the section is short or lies about its point count.
+bool readTrackV5(const ByteSource& src, uint64_t start, uint64_t end, DocumentContents& out) {
+    uint8_t head[8];
+    if (end - start < 4 || !src.read(start, 4, head)) return false;
+    ByteReader hr(head, 4);
+    uint32_t n = hr.u32();
+    if (n == 0) {
+        out.track.reset();
+        return true;
+    }
+    if (end - start < 8 || (end - start - 8) / TrackPoint::kSize < n || !src.read(start + 4, 4, head + 4))
+        return false;
+    TrackData t;
+    ByteReader sr(head + 4, 4);
+    t.segmentCount = sr.u32();
+    t.points.resize(n);
+    constexpr size_t kWindowPoints = 8192;
+    std::vector<uint8_t> window(kWindowPoints * TrackPoint::kSize);
+    uint64_t at = start + 8;
+    for (size_t i = 0; i < n; i += kWindowPoints) {
+        size_t count = std::min<size_t>(kWindowPoints, n - i);
+        if (!src.read(at, count * TrackPoint::kSize, window.data())) return false;
+        for (size_t k = 0; k < count; ++k) decodePointFast(window.data() + k * TrackPoint::kSize, t.points[i + k]);
+        at += count * TrackPoint::kSize;
+    }
+    out.track = std::move(t);
+    return true;
+}
+
+DocumentReadResult decodeSource(const ByteSource& src, DocumentContents& out, UserPrompt& prompt,
+                                const CodePage* codePage) {
     DocumentContents c;
-    if (bytes.size() < kDocumentHeaderSize) return {DocumentReadStatus::ShortHeader, 0};
-    if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return {DocumentReadStatus::WrongMagic, 0};
-    ByteReader h(bytes);
+    const uint64_t fileSize = src.size();
+    uint8_t header[kDocumentHeaderSize];
+    if (fileSize < kDocumentHeaderSize || !src.read(0, kDocumentHeaderSize, header))
+        return {DocumentReadStatus::ShortHeader, 0};
+    if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return {DocumentReadStatus::WrongMagic, 0};
+    ByteReader h(header, sizeof header);
     h.seek(16);
     int32_t version = h.i32();
     int32_t trackOffset = h.i32();
@@ -322,40 +430,70 @@ DocumentReadResult decodeDocument(const std::vector<uint8_t>& bytes, DocumentCon
     if (version >= 3) c.timeZoneBias = bias;
 
     // A section ends where the next one begins (or at the end of the file):
-    // counts that would reach into the following section are lies.
+    // counts that would reach into the following section are lies. An offset
+    // outside the file leaves nothing to read there.
     const int32_t offsets[3] = {trackOffset, waypointOffset, routeOffset};
-    auto sectionAt = [&](int32_t offset) {
-        size_t start = offset >= 0 && size_t(offset) <= bytes.size() ? size_t(offset) : bytes.size();
-        size_t end = bytes.size();
+    auto sectionOf = [&](int32_t offset, uint64_t& start, uint64_t& end) {
+        start = offset >= 0 && uint64_t(offset) <= fileSize ? uint64_t(offset) : fileSize;
+        end = fileSize;
         for (int32_t other : offsets)
-            if (other > offset && size_t(other) < end) end = size_t(other);
-        // An offset outside the file leaves nothing to read there.
-        return ByteReader(bytes.data(), std::max(start, end));
+            if (other > offset && uint64_t(other) < end) end = uint64_t(other);
+        if (end < start) end = start;
     };
+    std::vector<uint8_t> section;
+    uint64_t start = 0, end = 0;
 
-    ByteReader tr = sectionAt(trackOffset);
-    tr.seek(std::min(size_t(std::max(trackOffset, 0)), bytes.size()));
-    if (trackOffset < 0 || !readTrack(tr, version, c)) return {DocumentReadStatus::NoTrack, 0};
+    sectionOf(trackOffset, start, end);
+    if (trackOffset < 0) return {DocumentReadStatus::NoTrack, 0};
+    if (version == 5) {
+        if (!readTrackV5(src, start, end, c)) return {DocumentReadStatus::NoTrack, 0};
+    } else {
+        if (!readSection(src, start, end, section)) return {DocumentReadStatus::NoTrack, 0};
+        ByteReader tr(section);
+        if (!readTrack(tr, version, c)) return {DocumentReadStatus::NoTrack, 0};
+    }
     if (waypointOffset > 0) {
-        ByteReader wr = sectionAt(waypointOffset);
-        wr.seek(std::min(size_t(waypointOffset), bytes.size()));
-        readWaypoints(wr, version, codePage, c);
+        sectionOf(waypointOffset, start, end);
+        if (readSection(src, start, end, section)) {
+            ByteReader wr(section);
+            readWaypoints(wr, version, codePage, c);
+        }
     }
     if (routeOffset >= 1) {
-        ByteReader rr = sectionAt(routeOffset);
-        rr.seek(std::min(size_t(routeOffset), bytes.size()));
-        readRoutes(rr, version, codePage, c);
+        sectionOf(routeOffset, start, end);
+        if (readSection(src, start, end, section)) {
+            ByteReader rr(section);
+            readRoutes(rr, version, codePage, c);
+        }
     }
     out = std::move(c);
     return {DocumentReadStatus::Ok, 0};
 }
 
+}  // namespace
+
+DocumentReadResult decodeDocument(const std::vector<uint8_t>& bytes, DocumentContents& out, UserPrompt& prompt,
+                                  const CodePage* codePage) {
+    return decodeSource(MemorySource(bytes), out, prompt, codePage);
+}
+
 DocumentReadResult readDocumentFile(const std::string& path, DocumentContents& out, UserPrompt& prompt,
                                     const CodePage* codePage) {
-    std::vector<uint8_t> bytes;
-    int err = 0;
-    if (!readWholeFile(path, bytes, &err, size_t(INT32_MAX))) return {DocumentReadStatus::CannotOpen, err};
-    return decodeDocument(bytes, out, prompt, codePage);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {DocumentReadStatus::CannotOpen, errno};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        return {DocumentReadStatus::CannotOpen, err};
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return {DocumentReadStatus::CannotOpen, EISDIR};
+    }
+    DocumentReadResult r = decodeSource(FileSource(fd, uint64_t(std::max<off_t>(st.st_size, 0))), out, prompt, codePage);
+    ::close(fd);
+    return r;
 }
 
 }  // namespace korvance::files
