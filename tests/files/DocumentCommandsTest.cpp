@@ -1,0 +1,311 @@
+#include "files/DocumentCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "files/FileSizeLimit.h"
+#include "files/TempDir.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using namespace korvance::files;
+using namespace korvance::testing;
+
+namespace {
+
+// A document as the commands see it, with counters for the view's side.
+struct Doc {
+    AppSettings settings;
+    Datum datum{"WGS 84"};
+    TransverseMercator tm{datum};
+    std::unique_ptr<TrackField> track;
+    WaypointList waypoints{500};
+    CRouteField routes{1, 20, 30};
+    int32_t bias = -32400;
+    bool modified = true, newData = false, fitPending = false;
+    bool map = false;
+    int scrollResets = 0, redraws = 0, questions = 0;
+    bool saveModifiedAnswer = true;
+    DocumentAccess access;
+
+    Doc() {
+        routes.setRouteName(0, "ROUTE-00");
+        access.track = &track;
+        access.waypoints = &waypoints;
+        access.routes = &routes;
+        access.timeZoneBias = &bias;
+        access.modified = &modified;
+        access.newData = &newData;
+        access.fitPending = &fitPending;
+        access.settings = &settings;
+        access.datum = &datum;
+        access.tm = &tm;
+        access.mapLoaded = [this] { return map; };
+        access.resetScrollOrigin = [this] { ++scrollResets; };
+        access.redrawAll = [this] { ++redraws; };
+        access.saveModified = [this] {
+            ++questions;
+            return saveModifiedAnswer;
+        };
+    }
+    void giveTrack(size_t n) {
+        track = TrackField::create(uint32_t(n));
+        for (size_t i = 0; i < n; ++i) {
+            TrackPoint p;
+            p.latitude = 35 + double(i) * 0.01;
+            p.longitude = 139;
+            p.segment = 1;
+            track->append(p);
+        }
+        track->setSegmentCount(1);
+    }
+};
+
+}  // namespace
+
+TEST(DocumentCommands, FolderOfPath) {
+    struct Row {
+        const char* path;
+        const char* folder;
+    } rows[] = {{"/home/u/maps/a.kvn", "/home/u/maps"}, {"/a.kvn", "/a.kvn"}, {"\\a.kvn", "\\a.kvn"},
+                {"\\My Documents\\a.kvn", "\\My Documents"}, {"a.kvn", "a.kvn"}, {"/x\\y/z.kvn", "/x\\y"}};
+    for (const auto& r : rows) EXPECT_EQ(folderOfPath(r.path), r.folder) << r.path;
+}
+
+TEST(DocumentCommands, SaveAsThenOpen) {
+    TempDir dir;
+    Doc a;
+    a.giveTrack(3);
+    ScriptedPrompt prompt;
+    a.waypoints.add(prompt, "HOME", 35.5, 139.5, "house", 18, 0, 0, 10);
+    a.routes.appendWaypoint(prompt, 0, "R1", 1, 2, "", 0, 0, 0, 0);
+    a.settings.DataPath = dir.path();
+    std::string path = dir.file("saved.kvn");
+    ScriptedFileChooser chooser({path});
+    EXPECT_TRUE(onSaveAs(a.access, chooser, prompt));
+    ASSERT_EQ(chooser.calls.size(), 1u);
+    EXPECT_TRUE(chooser.calls[0].save);
+    EXPECT_EQ(chooser.calls[0].defaultExtension, "kvn");
+    EXPECT_EQ(chooser.calls[0].start, dir.path());
+    EXPECT_EQ(chooser.calls[0].filters.size(), 2u);
+    EXPECT_FALSE(a.modified);
+    EXPECT_EQ(a.settings.DataPath, dir.path());
+    EXPECT_TRUE(prompt.shown.empty());
+
+    Doc b;
+    b.bias = 0;
+    b.settings.DataPath = std::string(300, 'x');  // too long for the path buffer: not offered
+    ScriptedFileChooser chooser2({path});
+    onOpen(b.access, chooser2, prompt);
+    EXPECT_EQ(b.questions, 1);
+    EXPECT_EQ(chooser2.calls[0].start, "");
+    EXPECT_EQ(chooser2.calls[0].filters.size(), 3u);
+    EXPECT_EQ(chooser2.calls[0].defaultExtension, "");
+    ASSERT_TRUE(b.track);
+    EXPECT_EQ(b.track->pointCount(), 3u);
+    EXPECT_EQ(b.track->capacity(), 3u);
+    EXPECT_EQ(b.bias, -32400);
+    EXPECT_EQ(b.waypoints.count(), 1u);
+    EXPECT_EQ(b.routes.routeCount(), 1u);
+    EXPECT_EQ(b.routes.routeWaypointCount(0), 1u);
+    EXPECT_FALSE(b.modified);
+    EXPECT_TRUE(b.newData);
+    EXPECT_TRUE(b.fitPending);
+    EXPECT_EQ(b.scrollResets, 1);
+    EXPECT_EQ(b.redraws, 1);
+    EXPECT_EQ(b.settings.DataPath, dir.path());
+    EXPECT_GE(prompt.waitCount, 2);
+}
+
+TEST(DocumentCommands, OpenThatFailsKeepsTheDocument) {
+    TempDir dir;
+    writeText(dir.file("text.kvn"), std::string(200, 'x'));  // wrong magic
+    std::vector<uint8_t> v8(108, 0);
+    std::memcpy(v8.data(), "KORVAN", 7);
+    v8[16] = 8;
+    writeBytes(dir.file("v8.kvn"), v8);
+    struct Row {
+        std::string path;
+        std::vector<std::string> texts;
+    } rows[] = {
+        {dir.file("text.kvn"), {}},
+        {dir.file("v8.kvn"), {"not acceptable version"}},
+        {dir.file("missing.kvn"), {dir.file("missing.kvn") + "\ncannot be read: " + std::strerror(ENOENT) + "."}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        Doc d;
+        d.giveTrack(5);
+        ScriptedPrompt prompt;
+        d.waypoints.add(prompt, "KEEP", 1, 2, "", 0, 0, 0, 0);
+        ScriptedFileChooser chooser({r.path});
+        onOpen(d.access, chooser, prompt);
+        EXPECT_EQ(prompt.texts(), r.texts);
+        ASSERT_TRUE(d.track);  // the track is not released by a failed read
+        EXPECT_EQ(d.track->pointCount(), 5u);
+        EXPECT_EQ(d.waypoints.count(), 1u);
+        EXPECT_TRUE(d.modified);  // still unsaved
+        EXPECT_FALSE(d.newData);
+        EXPECT_EQ(d.settings.DataPath, "");
+    }
+}
+
+TEST(DocumentCommands, OpenRefusalsAndCancels) {
+    Doc d;
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser({std::string("/nowhere.kvn")});
+    d.access.trackLogging = true;
+    onOpen(d.access, chooser, prompt);
+    EXPECT_EQ(d.questions, 0);
+    EXPECT_TRUE(chooser.calls.empty());
+    d.access.trackLogging = false;
+    d.saveModifiedAnswer = false;  // Cancel in the "Confirm" question
+    onOpen(d.access, chooser, prompt);
+    EXPECT_EQ(d.questions, 1);
+    EXPECT_TRUE(chooser.calls.empty());
+    d.saveModifiedAnswer = true;
+    ScriptedFileChooser cancel;
+    onOpen(d.access, cancel, prompt);
+    EXPECT_EQ(cancel.calls.size(), 1u);
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST(DocumentCommands, SaveAsFailures) {
+    TempDir dir;
+    Doc d;
+    d.giveTrack(1000);
+    std::string path = dir.file("old.kvn");
+    writeText(path, "the previous document");
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser({path});
+    {
+        FileSizeLimit limit(4000);
+        EXPECT_FALSE(onSaveAs(d.access, chooser, prompt));
+    }
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, "Save");
+    EXPECT_EQ(prompt.shown[1].text, "save error");
+    EXPECT_EQ(prompt.shown[1].icon, Icon::Stop);
+    EXPECT_TRUE(d.modified);
+    EXPECT_EQ(readText(path), "the previous document");
+    EXPECT_EQ(d.settings.DataPath, "");
+
+    // Nothing at all to save.
+    DocumentAccess empty = d.access;
+    std::unique_ptr<TrackField> none;
+    empty.track = &none;
+    empty.waypoints = nullptr;
+    empty.routes = nullptr;
+    ScriptedPrompt p2;
+    ScriptedFileChooser c2({path});
+    EXPECT_FALSE(onSaveAs(empty, c2, p2));
+    EXPECT_EQ(p2.texts(), std::vector<std::string>{"No data for save"});
+    EXPECT_EQ(p2.shown[0].icon, Icon::Question);
+    EXPECT_TRUE(c2.calls.empty());
+}
+
+TEST(DocumentCommands, WaypointTextCommands) {
+    TempDir dir;
+    Doc d;
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser({dir.file("w.txt")});
+    onExportWaypointText(d.access, chooser, prompt);
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{"No data for save"});
+    EXPECT_TRUE(chooser.calls.empty());
+
+    prompt.clear();
+    d.waypoints.add(prompt, "ALPHA", 35.1, 139.1, "one", 3, 0, 0, 0);
+    d.settings.CoordinateUTM = 1;
+    onExportWaypointText(d.access, chooser, prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(chooser.calls[0].defaultExtension, "txt");
+    EXPECT_EQ(chooser.calls[0].start, "");
+
+    Doc e;
+    e.settings.CoordinateUTM = 1;
+    ScriptedFileChooser open({dir.file("w.txt")});
+    onImportWaypointText(e.access, open, prompt);
+    EXPECT_EQ(e.bias, 0);
+    ASSERT_EQ(e.waypoints.count(), 1u);
+    EXPECT_NEAR(e.waypoints.latitude(0), 35.1, 1e-6);
+    EXPECT_TRUE(e.modified);  // unchanged by the import
+    EXPECT_TRUE(e.fitPending);
+    EXPECT_EQ(e.redraws, 1);
+
+    ScriptedFileChooser missing({dir.file("none.txt")});
+    onImportWaypointText(e.access, missing, prompt);
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{dir.file("none.txt") + "\ncannot be read."});
+}
+
+TEST(DocumentCommands, PotCommands) {
+    TempDir dir;
+    Doc d;
+    d.giveTrack(4);
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser({dir.file("t.pot")});
+    onWritePotTrack(d.access, chooser, prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(chooser.calls[0].defaultExtension, "pot");
+
+    ScriptedFileChooser c2({dir.file("w.pot")});
+    onWritePotWaypoints(d.access, c2, prompt);
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{"No data for save"});
+
+    Doc e;
+    ScriptedFileChooser open({dir.file("t.pot")});
+    e.map = true;
+    onReadPot(e.access, open, prompt);
+    ASSERT_TRUE(e.track);
+    EXPECT_EQ(e.track->pointCount(), 4u);
+    EXPECT_TRUE(e.newData);
+    EXPECT_FALSE(e.fitPending);  // a map is loaded
+    EXPECT_EQ(e.scrollResets, 1);
+    EXPECT_EQ(e.bias, 0);
+
+    // While a track log records, a POT track does not replace it.
+    Doc f;
+    f.giveTrack(2);
+    f.access.trackLogging = true;
+    ScriptedFileChooser again({dir.file("t.pot")});
+    ScriptedPrompt p3;
+    onReadPot(f.access, again, p3);
+    EXPECT_EQ(f.track->pointCount(), 2u);
+    EXPECT_EQ(p3.beeps.size(), 1u);
+}
+
+TEST(DocumentCommands, GpxCommands) {
+    TempDir dir;
+    Doc d;
+    d.giveTrack(3);
+    ScriptedPrompt prompt;
+    d.routes.setRouteName(0, "FIRST");
+    d.routes.appendWaypoint(prompt, 0, "R1", 1, 2, "c", 0, 0, 0, 0);
+    d.waypoints.add(prompt, "W1", 3, 4, "", 0, 0, 0, 0);
+    ScriptedFileChooser chooser({dir.file("x.gpx")});
+    onExportGpx(d.access, chooser, prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(chooser.calls[0].defaultExtension, "gpx");
+
+    Doc e;
+    e.modified = false;
+    ScriptedFileChooser open({dir.file("x.gpx")});
+    onImportGpx(e.access, open, prompt);
+    ASSERT_TRUE(e.track);
+    EXPECT_EQ(e.track->pointCount(), 3u);
+    EXPECT_EQ(e.waypoints.count(), 1u);
+    EXPECT_EQ(e.routes.routeCount(), 1u);  // the empty ROUTE-00 took the file's route
+    EXPECT_EQ(e.routes.routeName(0), "FIRST");
+    EXPECT_EQ(e.routes.routeWaypointCount(0), 1u);
+    EXPECT_TRUE(e.modified);
+    EXPECT_TRUE(e.newData);
+
+    writeText(dir.file("bad.gpx"), "<gpx>");
+    ScriptedFileChooser bad({dir.file("bad.gpx")});
+    ScriptedPrompt p2;
+    onImportGpx(e.access, bad, p2);
+    ASSERT_EQ(p2.shown.size(), 1u);
+    EXPECT_EQ(p2.shown[0].text.rfind(dir.file("bad.gpx") + "\nis not a GPX file (", 0), 0u);
+    EXPECT_EQ(e.track->pointCount(), 3u);
+}
