@@ -165,6 +165,22 @@ int IFTxtFile::readLine(std::string& line, int capacity) {
         line.clear();
         return 0;
     }
+    if (capacity < kHalf && position_ < valid_) {
+        const int p0 = phys(position_);
+        const char* p = buffer_.get() + p0;
+        const int run = std::min(valid_ - position_, kBufferSize - p0);
+        if (auto hit = static_cast<const char*>(std::memchr(p, terminator_, size_t(run)))) {
+            int length = int(hit - p);
+            int after = position_ + length + 1;
+            if (length > 0 && hit[-1] == '\r') --length;
+            if (length < capacity) {
+                line.assign(p, size_t(length));
+                position_ = after;
+                if (position_ > kHalf) slide();
+                return length;
+            }
+        }
+    }
     int start = 0, after = 0;
     int length = findLine(capacity, start, after);
     if (length < 0) {
