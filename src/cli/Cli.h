@@ -50,5 +50,7 @@ int runDatums(Args& args, std::ostream& out, std::ostream& err);
 int runConvert(Args& args, std::ostream& out, std::ostream& err);
 int runInfo(Args& args, std::ostream& out, std::ostream& err);
 int runCoord(Args& args, std::ostream& out, std::ostream& err);
+int runReceiver(Args& args, std::ostream& out, std::ostream& err);
+int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

@@ -14,6 +14,8 @@ const Subcommand kSubcommands[] = {
     {"coord", "UTM, datum shift, distance and degree text", runCoord},
     {"convert", "convert between .kvn/.kv2, .pot, .txt and .gpx files", runConvert},
     {"info", "what a document, POT, waypoint text or GPX file holds", runInfo},
+    {"receiver", "Garmin receiver: info, download, upload, position", runReceiver},
+    {"simulate-receiver", "a Garmin receiver on a pseudo-terminal", runSimulateReceiver},
 };
 
 void usage(std::ostream& os) {

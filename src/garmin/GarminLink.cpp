@@ -82,6 +82,7 @@ bool GarminLink::OpenPort(const std::string& device, uint32_t baud) {
         error_ = device + ": a port is already open";
         return false;
     }
+    device_ = device;
     if (device.empty()) {
         error_ = "no serial port found";
         return false;

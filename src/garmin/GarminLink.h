@@ -57,6 +57,8 @@ public:
     bool isOpen() const { return port_ && port_->isOpen(); }
     void FlushInput();
     const std::string& lastError() const { return error_; }
+    // The device of the last OpenPort, open or not.
+    const std::string& deviceName() const { return device_; }
     SerialPort& port() { return *port_; }
     const LinkOptions& options() const { return options_; }
     void setByteTimeout(int ms) { options_.byteTimeoutMs = ms; }
@@ -116,6 +118,7 @@ private:
     Clock* clock_;
     std::unique_ptr<SerialPort> port_;
     std::string error_;
+    std::string device_;
     std::string logPath_;
     std::FILE* rawLog_ = nullptr;
     std::FILE* traceLog_ = nullptr;
