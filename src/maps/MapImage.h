@@ -1,0 +1,48 @@
+#pragma once
+// Tile images as plain pixel buffers: PNG through libpng, the BMP family
+// (1, 2, 4, 8, 16, 24, 32 bits, RLE4, RLE8, bit fields) through our own reader.
+// The 2-bit "2bp" tiles are BMP files with 2 bits per pixel.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvance {
+
+// Top-down rows, one 32-bit word per pixel: 0x00RRGGBB.
+struct RasterImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    void reset(int w, int h, uint32_t fill);
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    uint32_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
+    const uint32_t* row(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }
+};
+
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+// Largest tile we agree to decode: no count read from a file is trusted for an
+// allocation beyond this.
+constexpr int kMaxImageSide = 16384;
+constexpr int64_t kMaxImagePixels = 64LL * 1024 * 1024;
+
+// Decodes a PNG file into `out`. Returns 1 on success, 0 on any failure (missing
+// file, not a PNG, damaged data, oversized image); `out` is then empty.
+// bitsPerPixel receives 8 for palette images and 24 for the others.
+int DecodePng(const std::string& path, RasterImage& out, int* width = nullptr, int* height = nullptr,
+              int* bitsPerPixel = nullptr);
+
+// Decodes a BMP-family file (also the 2-bit "2bp" form). Returns 1 on success, 0 otherwise.
+int DecodeBmp(const std::string& path, RasterImage& out, int* bitsPerPixel = nullptr);
+int DecodeBmpBytes(const uint8_t* data, size_t size, RasterImage& out, int* bitsPerPixel = nullptr);
+
+// Writers for the demo map set and for tests. Paletted writes need every pixel's colour
+// in the palette (else index 0). bits: 1, 2, 4, 8 with a palette; 24 without.
+// rle: RLE8 (bits 8) or RLE4 (bits 4) compression. Return true on success.
+bool WriteBmp(const std::string& path, const RasterImage& image, int bits,
+              const std::vector<uint32_t>& palette = {}, bool rle = false);
+bool WritePngRgb(const std::string& path, const RasterImage& image);
+
+}  // namespace korvance

@@ -1,0 +1,193 @@
+#pragma once
+// The document's raster maps: the map list, the current map's description
+// (mapinfo.dat), the linear pixel/geo mapping of the display window, and the
+// 3 x 3 tile window itself. Qt-free; the GUI paints window() and calls the
+// operations below with its client rectangle.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "maps/MapImage.h"
+#include "platform/UserPrompt.h"
+
+namespace korvance {
+
+class CodePage;
+
+// 0 neither, 1 a mapinfo.dat ("Korvan CE"), 2 a map list ("Map List for Korvan CE").
+int DetectMapFile(const std::string& path);
+
+// Folder part of a path up to (not including) its last separator, either '/' or '\\';
+// "" when there is none.
+std::string FolderOf(const std::string& path);
+
+struct ClientRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct TileBounds {
+    double top = 0, bottom = 0, left = 0, right = 0;
+};
+
+struct MapPoint {
+    int x = 0, y = 0;
+    bool operator==(const MapPoint&) const = default;
+};
+
+// One calibration point: map pixel and its position.
+struct CalibrationPoint {
+    int x = 0, y = 0;
+    double longitude = 0, latitude = 0;
+};
+
+class MapList {
+public:
+    size_t capacity() const { return capacity_; }
+    size_t count() const { return paths_.size(); }
+    size_t current() const { return current_; }
+    void setCurrent(size_t i) { current_ = i; }
+    // Path of entry i, none when i is not below count.
+    std::optional<std::string> path(size_t i) const;
+    // Priority value of entry i, 32767 when i is not below count.
+    int16_t priority(size_t i) const;
+    std::optional<std::string> previous();
+    std::optional<std::string> next();
+    void release();
+
+    // Replaces the entries with those of a list file. Returns false (the list kept as it
+    // was) when the file cannot be read, is not a map list or ends before its version line.
+    bool load(const std::string& path, const CodePage& codePage);
+
+private:
+    size_t capacity_ = 0;
+    size_t current_ = 0;
+    std::vector<std::string> paths_;
+    std::vector<int16_t> priorities_;
+};
+
+// The parsed content of a mapinfo.dat.
+struct MapInfo {
+    std::string signature;
+    int version = 0;
+    std::string extension;
+    int columns = 0, rows = 0;
+    double top = 0, left = 0, bottom = 0, right = 0;
+    int tileWidth = 0, tileHeight = 0;
+    int bitsPerPixel = 4;
+};
+
+enum class MapInfoResult { Ok, NotMapInfo, BadVersion, Incomplete, BadGeometry, Unreadable };
+// Reads and checks a mapinfo.dat without touching any MapSet.
+MapInfoResult ParseMapInfo(const std::string& path, MapInfo& info);
+
+// The limits of a map description we accept: the tile grid and the tile size are
+// allocations taken from the file.
+constexpr int kMaxTileSide = 4096;
+constexpr int64_t kMaxTiles = 1000000;
+
+class MapSet {
+public:
+    MapSet();
+
+    // ---- files and the map list
+    MapList& list() { return list_; }
+    const MapList& list() const { return list_; }
+    bool LoadMapList(const std::string& path, const CodePage& codePage) { return list_.load(path, codePage); }
+    int LoadMapInfo(const std::string& path, UserPrompt& prompt);
+    int ReloadMapInfo(UserPrompt& prompt);
+    // Writes the current map's mapinfo.dat from two calibration points; 0 (nothing
+    // written, the old file intact) when the points share a pixel row or column, no
+    // map is loaded, or the write fails. The problem is shown through the prompt.
+    int WriteMapInfo(const CalibrationPoint& p1, const CalibrationPoint& p2, UserPrompt& prompt);
+    // Bounds of another map, for the automatic choice. Outputs start at -200, 90, 200, -90.
+    static int ReadMapBounds(const std::string& path, double& left, double& top, double& right, double& bottom,
+                             UserPrompt& prompt);
+    void DiscardMap();
+
+    bool hasMap() const { return !tileBounds_.empty(); }
+    const MapInfo& info() const { return info_; }
+    const std::string& mapFolder() const { return folder_; }
+    const std::string& mapInfoPath() const { return infoPath_; }
+    std::string tilePath(int tile) const;
+    const std::vector<TileBounds>& tileBounds() const { return tileBounds_; }
+
+    // ---- mapping between positions and pixels
+    MapPoint GeoToView(double latitude, double longitude) const;
+    void ViewToGeo(int x, int y, double& latitude, double& longitude) const;
+    void SetWindowGeometry(int width, int height, double top, double bottom, double left, double right);
+    int GetWindowBounds(double& top, double& bottom, double& left, double& right) const;
+    void SetScrollOrigin(int x, int y, const ClientRect& client);
+    void ResetScrollOrigin() { originX_ = originY_ = 0; }
+    MapPoint ViewToMapPixel(int x, int y) const;
+    int TileAt(double latitude, double longitude) const;
+    int CentreOn(const ClientRect& client, double latitude, double longitude, int heading, UserPrompt& prompt);
+    std::optional<std::string> ChooseMapAt(double latitude, double longitude, UserPrompt& prompt);
+
+    // ---- the tile window
+    int LoadWindow(int tile, UserPrompt& prompt);
+    // Copies the window from the scroll origin (from (0, 0) without a map) into the
+    // rectangle of `target`. Returns 0 when there is nothing to copy.
+    int DrawWindow(RasterImage& target, int left, int top, int right, int bottom) const;
+    int ViewInsideWindow(const ClientRect& client) const;
+    int SlotAtViewCentre(const ClientRect& client) const;
+    int RecentreTarget(int slot) const;
+    void MakeBlank();
+    // Tile in slot k around centre m, -1 outside the grid.
+    int SlotTile(int m, int slot) const;
+    bool isInterior(int tile) const;
+
+    // The window's pixels: the 3 x 3 tiles while a map is loaded, else the blank
+    // (white, screen-sized) image.
+    const RasterImage& window() const { return hasMap() && windowReady_ ? window_ : blank_; }
+    bool blank() const { return !(hasMap() && windowReady_); }
+    void setScreenSize(int width, int height);
+    // Counts how often the window changed (the cursor background is discarded on each).
+    uint64_t windowChanges() const { return windowChanges_; }
+
+    int windowWidth() const { return windowWidth_; }
+    int windowHeight() const { return windowHeight_; }
+    int originX() const { return originX_; }
+    int originY() const { return originY_; }
+    int centreTile() const { return centreTile_; }
+    int previousCentreTile() const { return previousCentre_; }
+    MapPoint lastCentrePoint() const { return lastCentre_; }
+    MapPoint lookAheadOffset() const { return lookAhead_; }
+
+    // Tile reads since construction (successful or not), and the tiles read by the last LoadWindow.
+    uint64_t tileReads() const { return tileReads_; }
+    const std::vector<int>& lastReadTiles() const { return lastRead_; }
+
+private:
+    void resetWindow();
+    void readTile(int slot, int tile, UserPrompt& prompt);
+    void shiftWindow(int dx, int dy);
+    void clearSlot(int slot);
+
+    MapList list_;
+    MapInfo info_;
+    std::string folder_;    // with its trailing '/'
+    std::string infoPath_;
+    std::vector<TileBounds> tileBounds_;
+
+    int windowWidth_ = 100, windowHeight_ = 100;
+    double windowTop_ = 0, windowBottom_ = 0, windowLeft_ = 0, windowRight_ = 0;
+    int originX_ = 0, originY_ = 0;
+    int centreTile_ = -1, previousCentre_ = -1;
+    MapPoint lastCentre_{-1, -1};
+
+    MapPoint lookAhead_{0, 0};
+    int lookAheadHeading_ = 0;
+
+    RasterImage window_;
+    bool windowReady_ = false;
+    RasterImage blank_;
+    int screenWidth_ = 1024, screenHeight_ = 768;
+    RasterImage scratch_;
+    uint64_t windowChanges_ = 0;
+    uint64_t tileReads_ = 0;
+    std::vector<int> lastRead_;
+};
+
+}  // namespace korvance
