@@ -36,6 +36,8 @@ bool ParseNmeaFaults(const std::string& spec, NmeaFaults& faults, std::string& e
 
 bool NmeaEpochWriter::add(NmeaEpochText& out, std::string sentence) {
     ++sentences_;
+    bool swallowed = swallowNext_;
+    swallowNext_ = false;
     if (faults_.checksumEvery > 0 && sentences_ % static_cast<uint64_t>(faults_.checksumEvery) == 0) {
         // The first checksum digit moves to another hex digit.
         char& digit = sentence[sentence.size() - 4];
@@ -45,28 +47,30 @@ bool NmeaEpochWriter::add(NmeaEpochText& out, std::string sentence) {
     }
     if (faults_.cutEvery > 0 && sentences_ % static_cast<uint64_t>(faults_.cutEvery) == 0) {
         out.text += sentence.substr(0, sentence.size() / 2);
+        swallowNext_ = true;
         return false;
     }
     out.text += sentence;
-    return true;
+    return !swallowed;
 }
 
 NmeaEpochText NmeaEpochWriter::epoch(const NmeaTrackPoint& p, int index) {
     NmeaEpochText out;
     uint64_t n = static_cast<uint64_t>(index) + 1;
-    if (faults_.longEvery > 0 && n % static_cast<uint64_t>(faults_.longEvery) == 0)
+    if (faults_.longEvery > 0 && n % static_cast<uint64_t>(faults_.longEvery) == 0) {
         out.text += FrameNmea("GPTXT,01,01,02," + std::string(180, 'X'));
+        swallowNext_ = false;  // a cut line before it is lost with it
+    }
     if (faults_.burstEvery > 0 && n % static_cast<uint64_t>(faults_.burstEvery) == 0) {
         std::uniform_int_distribution<int> byte(0, 255);
         for (int i = 0; i < 600; ++i) {
             char c = static_cast<char>(byte(random_));
             out.text += c == '\n' ? ' ' : c;
         }
+        swallowNext_ = true;  // noise without a line end swallows the sentence after it
     }
     out.valid = !(faults_.invalidEvery > 0 && n % static_cast<uint64_t>(faults_.invalidEvery) == 0);
-    // A burst without a line end swallows the sentence after it.
-    bool burst = faults_.burstEvery > 0 && n % static_cast<uint64_t>(faults_.burstEvery) == 0;
-    out.ggaIntact = add(out, FormatGga(p)) && !burst;
+    out.ggaIntact = add(out, FormatGga(p));
     if (all_) {
         add(out, FormatGsa());
         add(out, FormatGsv(index));

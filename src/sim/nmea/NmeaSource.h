@@ -54,6 +54,8 @@ private:
     std::mt19937 random_;
     uint64_t sentences_ = 0;
     bool all_ = true;
+    // A cut sentence has no line end: the text after it joins its line and is lost with it.
+    bool swallowNext_ = false;
 };
 
 class NmeaSource {

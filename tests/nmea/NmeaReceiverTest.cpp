@@ -1,0 +1,351 @@
+// The reader thread over a real pseudo-terminal: end to end with the
+// simulator's NMEA source, the start and stop of the command, and stop
+// while a delivery waits, many times over.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "files/TempDir.h"
+#include "nmea/NmeaReceiver.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/testing/ScriptedPrompt.h"
+#include "settings/AppSettings.h"
+#include "sim/nmea/NmeaSource.h"
+
+namespace korvance {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Takes every position on the reader thread and keeps it.
+class TakingConsumer : public NmeaConsumer {
+public:
+    void positionReady(NmeaReceiver& receiver) override {
+        NmeaPosition p;
+        if (!receiver.takePosition(&p)) return;
+        std::lock_guard lock(mutex);
+        positions.push_back(p);
+        changed.notify_all();
+    }
+    void logWriteFailed(const std::string& text, const std::string& caption) override {
+        std::lock_guard lock(mutex);
+        failures.push_back(text + "|" + caption);
+    }
+    bool waitFor(size_t count, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, timeout, [&] { return positions.size() >= count; });
+    }
+    std::vector<NmeaPosition> taken() {
+        std::lock_guard lock(mutex);
+        return positions;
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<NmeaPosition> positions;
+    std::vector<std::string> failures;
+};
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(NmeaReceiver, DeliversTheSimulatorsTrack) {
+    auto track = BuiltinNmeaTrack(60);
+    NmeaSource source(track, 300.0, {}, false);
+    source.setStartDelayMs(300);
+    ASSERT_TRUE(source.start());
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(source.devicePath(), 4800)) << receiver.portError();
+    TakingConsumer consumer;
+    ASSERT_TRUE(receiver.start(consumer));
+    ASSERT_TRUE(source.waitFinished(10000));
+    EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
+    receiver.stop();
+    auto got = consumer.taken();
+    ASSERT_EQ(got.size(), track.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].utcTime, track[i].utc);
+        EXPECT_NEAR(got[i].latitude, track[i].latitude, 1e-6);
+        EXPECT_NEAR(got[i].longitude, track[i].longitude, 1e-6);
+        EXPECT_NEAR(got[i].altitude, track[i].altitude, 0.051);
+        EXPECT_NEAR(got[i].speedKmh, track[i].speedKmh, 0.01);
+        EXPECT_EQ(got[i].course, static_cast<int>(track[i].course));
+    }
+    EXPECT_EQ(receiver.counters().linesRejected, 0u);
+    EXPECT_NEAR(receiver.latitude(), track.back().latitude, 1e-6);
+}
+
+TEST(NmeaReceiver, FaultsLoseSentencesButNeverCorruptAFix) {
+    auto track = BuiltinNmeaTrack(150);
+    NmeaFaults faults;
+    faults.checksumEvery = 7;
+    faults.cutEvery = 11;
+    faults.longEvery = 5;
+    faults.burstEvery = 13;
+    faults.invalidEvery = 9;
+    NmeaSource source(track, 500.0, faults, false);
+    source.setStartDelayMs(300);
+    ASSERT_TRUE(source.start());
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(source.devicePath(), 4800));
+    TakingConsumer consumer;
+    ASSERT_TRUE(receiver.start(consumer));
+    ASSERT_TRUE(source.waitFinished(10000));
+    std::this_thread::sleep_for(300ms);
+    receiver.stop();
+    auto written = source.written();
+    ASSERT_EQ(written.size(), track.size());
+    size_t whole = 0;
+    for (const auto& e : written) whole += e.rmcIntact && e.ggaIntact && e.valid;
+    auto got = consumer.taken();
+    EXPECT_GE(got.size(), whole);
+    EXPECT_GT(receiver.counters().linesRejected, 0u);
+    for (const auto& p : got) {
+        size_t i = static_cast<size_t>(p.utcTime - track[0].utc);
+        ASSERT_LT(i, track.size());
+        EXPECT_TRUE(written[i].rmcIntact && written[i].valid) << i;
+        EXPECT_NEAR(p.latitude, track[i].latitude, 1e-6) << i;
+        EXPECT_NEAR(p.longitude, track[i].longitude, 1e-6) << i;
+        // The altitude is of the last GGA that came through: this epoch's or,
+        // when sentences were lost, one close by.
+        bool near = false;
+        for (size_t j = i > 1 ? i - 2 : 0; j <= i + 2 && j < track.size(); ++j)
+            near = near || (written[j].ggaIntact && std::abs(p.altitude - track[j].altitude) < 0.051);
+        EXPECT_TRUE(near) << i << " " << p.altitude;
+    }
+}
+
+TEST(NmeaReceiver, StopWakesASilentLineAtOnce) {
+    PseudoTerminal pty;
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(pty.slavePath(), 4800));
+    TakingConsumer consumer;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(receiver.start(consumer));
+        EXPECT_TRUE(receiver.running());
+        receiver.stop();
+        EXPECT_FALSE(receiver.running());
+    }
+    EXPECT_FALSE(receiver.start(consumer) && false);
+    receiver.stop();
+    receiver.port().close();
+    EXPECT_FALSE(receiver.start(consumer));  // no open port, no reader
+}
+
+// The user-interface side of the hand-off, as the GUI does it: the reader
+// asks for the position through a queue served by one thread, and that same
+// thread decides to stop the reader.
+class QueuedConsumer : public NmeaConsumer {
+public:
+    void positionReady(NmeaReceiver&) override {
+        std::lock_guard lock(mutex);
+        ++requests;
+        changed.notify_all();
+    }
+    void logWriteFailed(const std::string&, const std::string&) override {}
+    bool waitForRequest(int seen, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, timeout, [&] { return requests > seen; });
+    }
+    int count() {
+        std::lock_guard lock(mutex);
+        return requests;
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    int requests = 0;
+};
+
+TEST(NmeaReceiver, StopWhileDeliveringNeverDeadlocks) {
+    const std::string epoch = FormatRmc(BuiltinNmeaTrack(1)[0]) + FormatGga(BuiltinNmeaTrack(1)[0]);
+    PseudoTerminal pty;
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(pty.slavePath(), 4800));
+    int blocked = 0;
+    for (int round = 0; round < 1000; ++round) {
+        QueuedConsumer consumer;
+        ASSERT_TRUE(receiver.start(consumer));
+        // Feed until the reader waits in a hand-off (its first bytes may go
+        // to the flush at its start).
+        bool waiting = false;
+        for (int tries = 0; tries < 4000 && !waiting; ++tries) {
+            if (tries % 2 == 0) pty.writeAll(reinterpret_cast<const uint8_t*>(epoch.data()), epoch.size());
+            waiting = consumer.waitForRequest(0, 1ms);
+        }
+        ASSERT_TRUE(waiting) << "round " << round;
+        switch (round % 3) {
+            case 0:
+                break;  // nobody takes it: stop abandons it
+            case 1:
+                receiver.takePosition();  // taken, and the reader may be on its way to the next
+                break;
+            case 2: {
+                // Another thread takes while this one stops.
+                std::thread other([&] { receiver.takePosition(); });
+                receiver.stop();
+                other.join();
+                break;
+            }
+        }
+        blocked += receiver.positionPending();
+        receiver.stop();
+        EXPECT_FALSE(receiver.running());
+        EXPECT_FALSE(receiver.positionPending());
+        EXPECT_FALSE(receiver.takePosition());  // a late request of the queue finds nothing
+    }
+    EXPECT_GE(blocked, 0);
+}
+
+TEST(NmeaReceiver, StopFromTheConsumersOwnCallback) {
+    class Stopping : public NmeaConsumer {
+    public:
+        void positionReady(NmeaReceiver& receiver) override {
+            receiver.stop();  // only asks: the reader cannot wait for itself
+            calls++;
+        }
+        void logWriteFailed(const std::string&, const std::string&) override {}
+        std::atomic<int> calls{0};
+    } consumer;
+    PseudoTerminal pty;
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(pty.slavePath(), 4800));
+    ASSERT_TRUE(receiver.start(consumer));
+    auto p = BuiltinNmeaTrack(1)[0];
+    const std::string epoch = FormatRmc(p) + FormatGga(p);
+    for (int i = 0; i < 200 && consumer.calls == 0; ++i) {
+        pty.writeAll(reinterpret_cast<const uint8_t*>(epoch.data()), epoch.size());
+        std::this_thread::sleep_for(10ms);
+    }
+    for (int i = 0; i < 200 && receiver.running(); ++i) std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(receiver.running());
+    receiver.stop();
+    EXPECT_EQ(consumer.calls, 1);
+}
+
+TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
+    testing::TempDir dir;
+    auto track = BuiltinNmeaTrack(20);
+    NmeaSource source(track, 200.0, {}, false);
+    source.setStartDelayMs(300);
+    ASSERT_TRUE(source.start());
+
+    AppSettings settings;
+    settings.NMEABaudrate = 300;
+    settings.CommDevice = source.devicePath();
+    settings.DataPath = dir.path();
+    settings.NMEASentence = "RMC;GGA";
+    ScriptedPrompt prompt({Answer::Yes});
+    ScriptedFileChooser chooser({"/" + dir.file("track.")});
+    NmeaReceiver receiver;
+    TakingConsumer consumer;
+    ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+    EXPECT_EQ(settings.NMEABaudrate, 4800u);
+    EXPECT_EQ(receiver.port().baudRate(), 4800u);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "Do you wish to save NMEA sentence?");
+    EXPECT_EQ(prompt.shown[0].buttons, Buttons::YesNo);
+    ASSERT_EQ(chooser.calls.size(), 1u);
+    EXPECT_TRUE(chooser.calls[0].save);
+    EXPECT_EQ(chooser.calls[0].start, dir.path());
+    EXPECT_EQ(chooser.calls[0].defaultExtension, "nme");
+    ASSERT_EQ(chooser.calls[0].filters.size(), 2u);
+    EXPECT_EQ(chooser.calls[0].filters[0].name, "NMEA file");
+    EXPECT_EQ(chooser.calls[0].filters[0].pattern, "*.nme");
+    EXPECT_EQ(chooser.calls[0].filters[1].name, "all files");
+    EXPECT_EQ(chooser.calls[0].filters[1].pattern, "*.*");
+    EXPECT_TRUE(receiver.logOpen());
+
+    ASSERT_TRUE(source.waitFinished(10000));
+    EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
+    StopNmea(receiver);
+    EXPECT_FALSE(receiver.port().isOpen());
+    EXPECT_FALSE(receiver.logOpen());
+    std::string expected;
+    for (const auto& p : track) expected += FormatGga(p) + FormatRmc(p);
+    // The first GGA comes before any valid RMC and is not logged.
+    expected.erase(0, FormatGga(track[0]).size());
+    EXPECT_EQ(fileText(dir.file("track.nme")), expected);
+}
+
+TEST(StartNmea, NoLogUnlessAskedAndChosen) {
+    PseudoTerminal pty;
+    struct Row {
+        Answer answer;
+        std::optional<std::string> chosen;
+        size_t dialogs;
+    } rows[] = {{Answer::No, std::nullopt, 0}, {Answer::Yes, std::nullopt, 1}};
+    for (const auto& row : rows) {
+        AppSettings settings;
+        settings.NMEABaudrate = 9600;
+        settings.CommDevice = pty.slavePath();
+        ScriptedPrompt prompt({row.answer});
+        ScriptedFileChooser chooser({row.chosen});
+        NmeaReceiver receiver;
+        TakingConsumer consumer;
+        ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+        EXPECT_EQ(settings.NMEABaudrate, 9600u);
+        EXPECT_EQ(chooser.calls.size(), row.dialogs);
+        EXPECT_FALSE(receiver.logOpen());
+        StopNmea(receiver);
+    }
+}
+
+TEST(StartNmea, SpeedRule) {
+    struct Row {
+        uint32_t stored, used;
+    } rows[] = {{0, 4800}, {4799, 4800}, {4800, 4800}, {38400, 38400}, {115200, 115200}, {115201, 4800}};
+    for (const auto& row : rows) {
+        AppSettings settings;
+        settings.NMEABaudrate = row.stored;
+        EXPECT_EQ(CorrectNmeaBaudrate(settings), row.used);
+        EXPECT_EQ(settings.NMEABaudrate, row.used);
+    }
+}
+
+TEST(StartNmea, APortThatDoesNotOpenIsReported) {
+    AppSettings settings;
+    settings.CommDevice = "/dev/nonexistent-korvance-port";
+    ScriptedPrompt prompt({Answer::Yes});
+    ScriptedFileChooser chooser;
+    NmeaReceiver receiver;
+    TakingConsumer consumer;
+    EXPECT_FALSE(StartNmea(receiver, settings, prompt, chooser, consumer));
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.shown[0].text.find("/dev/nonexistent-korvance-port"), std::string::npos);
+    EXPECT_EQ(prompt.shown[0].icon, Icon::Stop);
+    EXPECT_FALSE(receiver.running());
+}
+
+TEST(StartNmea, LogWriteErrorReachesTheConsumerAndReadingGoesOn) {
+    auto track = BuiltinNmeaTrack(10);
+    NmeaSource source(track, 200.0, {}, false);
+    source.setStartDelayMs(300);
+    ASSERT_TRUE(source.start());
+    AppSettings settings;
+    settings.CommDevice = source.devicePath();
+    ScriptedPrompt prompt({Answer::Yes});
+    ScriptedFileChooser chooser({"/dev/full"});
+    NmeaReceiver receiver;
+    TakingConsumer consumer;
+    ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+    ASSERT_TRUE(source.waitFinished(10000));
+    EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
+    StopNmea(receiver);
+    EXPECT_EQ(consumer.failures, std::vector<std::string>{"file write error|GetLastError=28"});
+    EXPECT_EQ(consumer.taken().size(), track.size());
+}
+
+}  // namespace
+}  // namespace korvance
