@@ -38,8 +38,10 @@ int32_t ModelWaypointType(int32_t productId) {
 }
 
 std::unique_ptr<GarminLink> OpenIdentifiedLink(AppSettings& settings, UserPrompt& prompt, Clock* clock,
-                                               ProductInfo* info, std::string* error) {
-    auto link = std::make_unique<GarminLink>(LinkOptions::fromSettings(settings), clock);
+                                               ProductInfo* info, std::string* error, int byteTimeoutMs) {
+    LinkOptions options = LinkOptions::fromSettings(settings);
+    options.byteTimeoutMs = byteTimeoutMs;
+    auto link = std::make_unique<GarminLink>(options, clock);
     // A port that does not open is seen by the identification as a silent receiver.
     if (!link->OpenPort(deviceOf(settings), 9600) && error) *error = link->lastError();
     if (!IdentifyReceiver(*link, settings, ModelWaypointType(settings.GPSModelID), prompt, info)) {

@@ -31,8 +31,10 @@ int32_t ModelWaypointType(int32_t productId);
 // Opens CommDevice (or the CommPort-th serial device) and identifies the
 // receiver. Null after the identification's message (or the user's refusal);
 // `error` then tells what the port said, when it said anything.
+// `byteTimeoutMs` is the wait for one byte (a real line wants 200 ms).
 std::unique_ptr<GarminLink> OpenIdentifiedLink(AppSettings& settings, UserPrompt& prompt, Clock* clock = nullptr,
-                                               ProductInfo* info = nullptr, std::string* error = nullptr);
+                                               ProductInfo* info = nullptr, std::string* error = nullptr,
+                                               int byteTimeoutMs = 200);
 // A fresh link on the same port carrying the protocol found by `identified`
 // (route uploads run one exchange per route, each on its own link). Close
 // the identifying link first.

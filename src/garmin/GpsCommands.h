@@ -1,0 +1,61 @@
+#pragma once
+// The document's six receiver commands. They work on the document's data
+// through GpsDocumentAccess, so the document class only fills it in and
+// calls. Every command owns its link from identification to the end and
+// drops it (the port back at its saved speed and closed) before returning.
+// A download replaces the document's data only once the new data arrived
+// complete; a failure changes nothing and says so.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "data/CRouteField.h"
+#include "data/TrackField.h"
+#include "data/WaypointList.h"
+#include "geodesy/Datum.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/UserPrompt.h"
+#include "settings/AppSettings.h"
+
+namespace korvance {
+
+struct GpsDocumentAccess {
+    std::unique_ptr<TrackField>* track = nullptr;
+    WaypointList* waypoints = nullptr;
+    CRouteField* routes = nullptr;
+    int32_t* timeZoneBias = nullptr;
+    bool trackLogging = false;
+    bool* modified = nullptr;
+    bool* newData = nullptr;
+    bool* fitPending = nullptr;
+    AppSettings* settings = nullptr;
+    const Datum* datum = nullptr;
+    const CodePage* codePage = nullptr;
+    Clock* clock = nullptr;                   // pauses of the link and the time-zone rule; system clock when null
+    int byteTimeoutMs = 200;                  // the link's wait for one byte
+    std::function<bool()> mapLoaded;          // a map is loaded in the map set
+    std::function<void()> resetScrollOrigin;  // the map set's scroll origin to (0, 0)
+    std::function<void()> redrawAll;          // ask every view to redraw
+};
+
+inline constexpr const char* kMsgDownloadTrackError = "download track error.";
+inline constexpr const char* kMsgDownloadWaypointError = "download waypoint error.";
+inline constexpr const char* kMsgNoRouteData = "no route data.";
+inline constexpr const char* kMsgUploadTrackError = "upload track error.";
+inline constexpr const char* kMsgUploadWaypointError = "upload waypoint error.";
+inline constexpr const char* kMsgUploadRouteError = "upload route error.";
+
+// Each returns true when the transfer took place and succeeded.
+bool onDownloadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+bool onDownloadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+bool onDownloadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+bool onUploadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+bool onUploadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+bool onUploadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+// The route editor's upload of one route under a chosen route number.
+bool uploadOneRoute(GpsDocumentAccess& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
+                    ProgressSink& progress);
+
+}  // namespace korvance

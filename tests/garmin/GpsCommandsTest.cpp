@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include "LinkFixture.h"
+#include "garmin/GpsCommands.h"
+#include "garmin/Identification.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using namespace korvance::testing;
+
+namespace {
+
+// A document's data as the commands see it, with a receiver simulator on its port.
+struct Doc {
+    explicit Doc(SimProfile profile, ReceiverData data = {}) : sim(profile, std::move(data)) {
+        sim.start();
+        settings.CommDevice = sim.devicePath();
+        settings.Comm_WriteFile_Wait = 0;
+        settings.CommOpenWait = 0;
+        settings.GPSModelID = profile == SimProfile::New ? -1 : sim.productId();
+        settings.GPSCharSet = profile == SimProfile::Japanese ? 2 : 1;
+        a.track = &track;
+        a.waypoints = &waypoints;
+        a.routes = &routes;
+        a.timeZoneBias = &bias;
+        a.modified = &modified;
+        a.newData = &newData;
+        a.fitPending = &fitPending;
+        a.settings = &settings;
+        a.datum = &datum;
+        a.clock = &clock;
+        a.mapLoaded = [] { return false; };
+        a.redrawAll = [this] { ++redraws; };
+        // An unsaved track of one point, and one waypoint.
+        track = TrackField::create(1);
+        TrackPoint p;
+        p.latitude = 1;
+        p.segment = 1;
+        track->append(p);
+        ScriptedPrompt quiet;
+        waypoints.add(quiet, "OLD", 1, 2, "", 0, 0, 0, 0);
+        clock.setBias(-3600);
+    }
+    ReceiverSimulator sim;
+    AppSettings settings;
+    Datum datum{"WGS 84"};
+    FixedClock clock;
+    std::unique_ptr<TrackField> track;
+    WaypointList waypoints{500};
+    CRouteField routes{1, 20, 30};
+    int32_t bias = 0;
+    bool modified = false, newData = false, fitPending = false;
+    int redraws = 0;
+    GpsDocumentAccess a;
+    ScriptedPrompt prompt;
+};
+
+}  // namespace
+
+TEST(GpsCommands, DownloadsReplaceTheDocumentsData) {
+    for (SimProfile p : {SimProfile::New, SimProfile::Old}) {
+        SCOPED_TRACE(SimProfileName(p));
+        Doc d(p);
+        const ReceiverData want = d.sim.data();
+        ASSERT_TRUE(onDownloadTrack(d.a, d.prompt, d.prompt));
+        ASSERT_TRUE(d.track);
+        EXPECT_EQ(d.track->pointCount(), want.track.size());
+        EXPECT_EQ(d.track->capacity(), want.track.size());
+        EXPECT_EQ(d.track->segmentCount(), 2u);
+        EXPECT_EQ(d.track->point(13).segment, 1);
+        EXPECT_EQ(d.track->point(14).segment, 2);
+        EXPECT_EQ(d.track->point(5).time, want.track[5].time);
+        EXPECT_TRUE(d.modified);
+        EXPECT_TRUE(d.newData);
+        EXPECT_TRUE(d.fitPending);
+        EXPECT_EQ(d.bias, -3600);
+        EXPECT_EQ(d.redraws, 1);
+
+        ASSERT_TRUE(onDownloadWaypoint(d.a, d.prompt, d.prompt));
+        ASSERT_EQ(d.waypoints.count(), want.waypoints.size());
+        EXPECT_FALSE(d.waypoints.find("OLD"));
+        EXPECT_NEAR(d.waypoints.latitude(0), want.waypoints[0].latitude, 1e-6);
+
+        ASSERT_TRUE(onDownloadRoute(d.a, d.prompt, d.prompt));
+        ASSERT_EQ(d.routes.routeCount(), 2u);
+        EXPECT_EQ(d.routes.routeWaypointCount(0), want.routes[0].waypoints.size());
+        EXPECT_EQ(std::string(d.routes.routeName(1)).substr(0, 4), "BACK");
+        EXPECT_TRUE(d.prompt.texts().empty());
+    }
+}
+
+TEST(GpsCommands, FailedDownloadsChangeNothing) {
+    struct Row {
+        const char* what;
+        bool unplugged;
+        bool (*command)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
+        const char* message;
+    };
+    const Row rows[] = {
+        {"track, receiver falls silent", false, onDownloadTrack, kMsgDownloadTrackError},
+        {"waypoints, receiver falls silent", false, onDownloadWaypoint, kMsgDownloadWaypointError},
+        {"routes, receiver falls silent", false, onDownloadRoute, kMsgNoRouteData},
+        {"track, cable unplugged", true, onDownloadTrack, kMsgCommunicationError},
+    };
+    for (const auto& r : rows) {
+        Doc d(SimProfile::Old);
+        if (r.unplugged) d.settings.CommDevice = "/dev/korvance-unplugged";
+        d.sim.setFaults({0, 0, 4});  // silent once identified
+        d.a.byteTimeoutMs = 5;
+        EXPECT_FALSE(r.command(d.a, d.prompt, d.prompt)) << r.what;
+        EXPECT_EQ(d.prompt.texts(), std::vector<std::string>{r.message}) << r.what;
+        EXPECT_EQ(d.prompt.last()->icon, Icon::Stop);
+        ASSERT_TRUE(d.track) << r.what;
+        EXPECT_EQ(d.track->pointCount(), 1u) << r.what;
+        EXPECT_EQ(d.waypoints.count(), 1u) << r.what;
+        EXPECT_EQ(d.routes.routeCount(), 1u) << r.what;
+        EXPECT_FALSE(d.modified) << r.what;
+    }
+}
+
+TEST(GpsCommands, UploadsAndTheirFailureMessages) {
+    struct Row {
+        const char* what;
+        bool (*command)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
+        const char* message;
+    };
+    const Row rows[] = {
+        {"track", onUploadTrack, kMsgUploadTrackError},
+        {"waypoints", onUploadWaypoint, kMsgUploadWaypointError},
+        {"routes", onUploadRoute, kMsgUploadRouteError},
+    };
+    for (const auto& r : rows) {
+        for (bool silent : {false, true}) {
+            SCOPED_TRACE(std::string(r.what) + (silent ? ", silent" : ""));
+            Doc d(silent ? SimProfile::Old : SimProfile::New);
+            ScriptedPrompt quiet;
+            d.routes.appendWaypoint(quiet, 0, "R1", 10, 20, "", 0, 0, 0, 0);
+            d.routes.appendWaypoint(quiet, 0, "R2", 10.5, 20.5, "", 0, 0, 0, 0);
+            if (silent) {
+                d.sim.setFaults({0, 0, 4});  // silent once identified
+                d.a.byteTimeoutMs = 5;
+            }
+            EXPECT_EQ(r.command(d.a, d.prompt, d.prompt), !silent);
+            if (silent) {
+                EXPECT_EQ(d.prompt.texts(), std::vector<std::string>{r.message});
+                EXPECT_EQ(d.prompt.last()->icon, Icon::Stop);
+            } else {
+                EXPECT_TRUE(d.prompt.texts().empty());
+                auto ups = d.sim.uploads();
+                ASSERT_EQ(ups.size(), 1u);
+                EXPECT_TRUE(ups[0].accepted) << ups[0].reason;
+            }
+            EXPECT_FALSE(d.modified);
+        }
+    }
+}
+
+TEST(GpsCommands, TwoRoutesTravelInTwoExchanges) {
+    Doc d(SimProfile::New);
+    ScriptedPrompt quiet;
+    d.routes.appendRoute(quiet);
+    d.routes.appendRoute(quiet);
+    for (uint32_t r : {0u, 2u}) {
+        d.routes.setRouteName(r, r == 0 ? "FIRST" : "THIRD");
+        d.routes.appendWaypoint(quiet, r, "A", 10, 20, "", 0, 0, 0, 0);
+        d.routes.appendWaypoint(quiet, r, "B", 11, 21, "", 0, 0, 0, 0);
+    }
+    ASSERT_TRUE(onUploadRoute(d.a, d.prompt, d.prompt));
+    auto ups = d.sim.uploads();
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_TRUE(ups[0].accepted && ups[1].accepted);
+    const auto routes = d.sim.data().routes;
+    ASSERT_GE(routes.size(), 3u);
+    EXPECT_EQ(routes[2].name.str(), "THIRD");
+    EXPECT_EQ(routes[0].name.str(), "FIRST");
+}
+
+TEST(GpsCommands, RouteNumbersWithAGap) {
+    ReceiverData data = BuiltinReceiverData(SimProfile::Old);
+    data.routes.resize(6);
+    data.routes[5] = data.routes[1];
+    data.routes[1] = Route{};
+    Doc d(SimProfile::Old, data);
+    ASSERT_TRUE(onDownloadRoute(d.a, d.prompt, d.prompt));
+    EXPECT_EQ(d.routes.routeCount(), 6u);
+    EXPECT_EQ(d.routes.routeWaypointCount(5), 2u);
+    EXPECT_EQ(d.routes.routeWaypointCount(1), 0u);
+}
+
+TEST(GpsCommands, WaypointLimitKeepsTheFirstRecords) {
+    Doc d(SimProfile::New);
+    d.waypoints = WaypointList(3);
+    ASSERT_TRUE(onDownloadWaypoint(d.a, d.prompt, d.prompt));
+    EXPECT_EQ(d.waypoints.count(), 3u);
+    EXPECT_EQ(d.waypoints.identifier(2), "PEAK");
+}
+
+TEST(GpsCommands, NothingWhileTheTrackLogRecordsOrWithoutData) {
+    Doc d(SimProfile::New);
+    d.a.trackLogging = true;
+    EXPECT_FALSE(onDownloadTrack(d.a, d.prompt, d.prompt));
+    EXPECT_FALSE(onUploadWaypoint(d.a, d.prompt, d.prompt));
+    d.a.trackLogging = false;
+    d.track.reset();
+    EXPECT_FALSE(onUploadTrack(d.a, d.prompt, d.prompt));
+    d.waypoints.clear();
+    EXPECT_FALSE(onUploadWaypoint(d.a, d.prompt, d.prompt));
+    EXPECT_FALSE(onUploadRoute(d.a, d.prompt, d.prompt));  // the one route has no waypoints
+    EXPECT_TRUE(d.sim.receivedIds().empty());
+    EXPECT_TRUE(d.prompt.texts().empty());
+}
