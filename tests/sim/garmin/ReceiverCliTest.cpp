@@ -1,0 +1,137 @@
+// korvance-cli receiver and simulate-receiver, run as programs.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/garmin/ReceiverSimulator.h"
+
+using namespace korvance;
+
+namespace {
+
+const std::string kCli = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli";
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+std::filesystem::path scratch() {
+    auto p = std::filesystem::temp_directory_path() / ("korvance-rcli-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(p);
+    return p;
+}
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream f(p);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+CliRun cli(const std::string& args) {
+    const auto dir = scratch();
+    const std::string cmd = "timeout 120 " + kCli + " " + args + " --write-wait 0 > " + (dir / "out").string() +
+                            " 2> " + (dir / "err").string() + " < /dev/null";
+    int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(dir / "out"), slurp(dir / "err")};
+}
+
+}  // namespace
+
+TEST(ReceiverCli, InfoNamesTheProtocol) {
+    ReceiverSimulator sim(SimProfile::New);
+    ASSERT_TRUE(sim.start());
+    CliRun r = cli("receiver info --port " + sim.devicePath());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("product 130 version 3.70"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("protocol array: yes"), std::string::npos);
+    EXPECT_NE(r.out.find("track points D301"), std::string::npos) << r.out;
+}
+
+TEST(ReceiverCli, IdentificationAnswers) {
+    struct Row {
+        const char* what;
+        const char* options;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"no model", "", 1, "unsupported protocol. or choose proper model."},
+        {"other model, no answer", "--model GPS12", 1, "--yes"},
+        {"other model, --no", "--model GPS12 --no", 1, "Mismatch GPS Type."},
+        {"other model, --yes", "--model GPS12 --yes", 0, "Mismatch GPS Type."},
+        {"its model", "--model GPS12XL", 0, ""},
+    };
+    for (const auto& row : rows) {
+        ReceiverSimulator sim(SimProfile::Old);
+        ASSERT_TRUE(sim.start());
+        const auto out = (scratch() / "w.gpx").string();
+        CliRun r = cli("receiver download waypoints --port " + sim.devicePath() + " " + row.options + " -o " + out);
+        EXPECT_EQ(r.status, row.status) << row.what << ": " << r.err;
+        EXPECT_NE(r.err.find(row.says), std::string::npos) << row.what << ": " << r.err;
+    }
+}
+
+TEST(ReceiverCli, DownloadThenUploadElsewhere) {
+    ReceiverSimulator from(SimProfile::New), to(SimProfile::New);
+    ASSERT_TRUE(from.start());
+    ASSERT_TRUE(to.start());
+    const auto dir = scratch();
+    for (const char* what : {"track", "waypoints", "routes"}) {
+        const std::string file = (dir / (std::string(what) + ".kvn")).string();
+        CliRun d = cli("receiver download " + std::string(what) + " --limit 9600 --port " + from.devicePath() + " -o " + file);
+        ASSERT_EQ(d.status, 0) << what << ": " << d.err;
+        CliRun u = cli("receiver upload " + std::string(what) + " --limit 9600 --port " + to.devicePath() + " -i " + file);
+        ASSERT_EQ(u.status, 0) << what << ": " << u.err;
+    }
+    const auto ups = to.uploads();
+    ASSERT_EQ(ups.size(), 4u);  // two routes travel in two exchanges
+    for (const auto& u : ups) EXPECT_TRUE(u.accepted) << u.reason;
+    const ReceiverData a = from.data(), b = to.data();
+    ASSERT_EQ(b.track.size(), a.track.size());
+    EXPECT_NEAR(b.track[23].latitude, a.track[23].latitude, 1e-6);
+    EXPECT_EQ(b.track[23].segment, 2);
+    EXPECT_EQ(b.routes[1].waypoints.size(), a.routes[1].waypoints.size());
+}
+
+TEST(ReceiverCli, PositionAndFailures) {
+    ReceiverSimulator sim(SimProfile::New);
+    sim.setPosition(12.5, -45.25, 1600000000);
+    ASSERT_TRUE(sim.start());
+    CliRun p = cli("receiver position --port " + sim.devicePath());
+    EXPECT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(p.out, "12.5000000 -45.2500000 1600000000\n");
+
+    CliRun missing = cli("receiver info --port /dev/korvance-no-such-port");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("/dev/korvance-no-such-port"), std::string::npos) << missing.err;
+
+    CliRun unwritable = cli("receiver download track --port " + sim.devicePath() + " -o /nonexistent-dir/t.kvn");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("/nonexistent-dir/t.kvn"), std::string::npos) << unwritable.err;
+
+    CliRun usage = cli("receiver download nothing --port x");
+    EXPECT_EQ(usage.status, 2);
+}
+
+TEST(ReceiverCli, SimulateReceiverServesUntilItsInputCloses) {
+    const std::string cmd = "sleep 3 | " + kCli + " simulate-receiver --profile old --faults checksum=4";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char line[256] = {0};
+    ASSERT_NE(std::fgets(line, sizeof line, p), nullptr);
+    std::string path(line);
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    EXPECT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+    CliRun r = cli("receiver download track --model GPS12XL --port " + path + " -o " + (scratch() / "t.gpx").string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("24 track points"), std::string::npos) << r.out;
+    EXPECT_EQ(::pclose(p), 0);
+}
