@@ -99,6 +99,12 @@ int fail(std::ostream& err, const std::string& what) {
     return kFailed;
 }
 
+void reportTrafficLog(std::ostream& err, const GarminLink& link) {
+    if (!link.trafficLogPath().empty())
+        err << "korvance-cli receiver: traffic log " << link.trafficLogPath() << " (trace "
+            << traceLogPath(link.trafficLogPath()) << ")\n";
+}
+
 void reportLinkTrouble(std::ostream& err, const std::string& detail, const GarminLink* link) {
     if (!detail.empty()) err << "korvance-cli receiver: " << detail << "\n";
     if (link && !link->diagnosis().empty() && link->diagnosis() != detail)
@@ -107,11 +113,12 @@ void reportLinkTrouble(std::ostream& err, const std::string& detail, const Garmi
 
 std::unique_ptr<GarminLink> identify(Options& o, UserPrompt& prompt, std::ostream& err, ProductInfo* info = nullptr) {
     std::string detail;
+    // Told first: the log matters most when identification fails.
+    if (o.settings.CommDebug)
+        err << "korvance-cli receiver: traffic log " << defaultTrafficLogPath() << " (trace "
+            << traceLogPath(defaultTrafficLogPath()) << ")\n";
     auto link = OpenIdentifiedLink(o.settings, prompt, nullptr, info, &detail);
     if (!link) reportLinkTrouble(err, detail, nullptr);
-    else if (!link->trafficLogPath().empty())
-        err << "korvance-cli receiver: traffic log " << link->trafficLogPath() << " (trace "
-            << traceLogPath(link->trafficLogPath()) << ")\n";
     return link;
 }
 
@@ -120,6 +127,7 @@ int receiverInfo(Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ost
     if (!link.OpenPort(resolveSerialDevice(o.settings.CommDevice, static_cast<int>(o.settings.CommPort)))) {
         return fail(err, link.lastError());
     }
+    reportTrafficLog(err, link);
     SeedLink(link, o.settings.GPSModelID, ModelWaypointType(o.settings.GPSModelID), 0, o.settings.GPSCharSet == 2);
     ProductInfo info;
     const int r = RequestProduct(link, info);
@@ -288,6 +296,7 @@ int runPosition(Options& o, std::ostream& out, std::ostream& err) {
     GarminLink link(LinkOptions::fromSettings(o.settings));
     if (!link.OpenPort(resolveSerialDevice(o.settings.CommDevice, static_cast<int>(o.settings.CommPort))))
         return fail(err, link.lastError());
+    reportTrafficLog(err, link);
     double lat, lon;
     int64_t t;
     if (!ReadPosition(link, lat, lon, t)) {
