@@ -52,5 +52,7 @@ int runInfo(Args& args, std::ostream& out, std::ostream& err);
 int runCoord(Args& args, std::ostream& out, std::ostream& err);
 int runReceiver(Args& args, std::ostream& out, std::ostream& err);
 int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err);
+int runNmea(Args& args, std::ostream& out, std::ostream& err);
+int runSimulateNmea(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

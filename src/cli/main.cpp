@@ -16,6 +16,8 @@ const Subcommand kSubcommands[] = {
     {"info", "what a document, POT, waypoint text or GPX file holds", runInfo},
     {"receiver", "Garmin receiver: info, download, upload, position", runReceiver},
     {"simulate-receiver", "a Garmin receiver on a pseudo-terminal", runSimulateReceiver},
+    {"nmea", "positions from an NMEA receiver or an .nme file", runNmea},
+    {"simulate-nmea", "an NMEA receiver on a pseudo-terminal", runSimulateNmea},
 };
 
 void usage(std::ostream& os) {
