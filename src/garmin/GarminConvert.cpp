@@ -1,10 +1,18 @@
 #include "garmin/GarminConvert.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "garmin/GarminLink.h"
 
 namespace korvance {
+
+namespace {
+
+// Receivers send 1.0e25 for an altitude or depth they do not know.
+double known(double v) { return std::isfinite(v) && std::fabs(v) < 1.0e24 ? v : 0.0; }
+
+}  // namespace
 
 std::vector<TrackPoint> TrackPointsFromSlots(const std::vector<TrackSlot>& slots, const Datum& datum) {
     std::vector<TrackPoint> out;
@@ -14,12 +22,11 @@ std::vector<TrackPoint> TrackPointsFromSlots(const std::vector<TrackSlot>& slots
         if (s.newSegment && segment < 0xFFFF) ++segment;
         TrackPoint p;
         double h = 0;
-        datum.FromWgs84(SemicirclesToDegrees(s.latitude), SemicirclesToDegrees(s.longitude), s.altitude, p.latitude,
-                        p.longitude, h);
+        datum.FromWgs84(SemicirclesToDegrees(s.latitude), SemicirclesToDegrees(s.longitude), known(s.altitude),
+                        p.latitude, p.longitude, h);
         p.altitude = toFloatField(h);
         p.time = s.time;
         p.segment = segment;
-        p.depth = static_cast<int32_t>(std::clamp(static_cast<double>(s.depth), -2147483648.0, 2147483647.0));
         out.push_back(p);
     }
     return out;
@@ -54,13 +61,13 @@ std::vector<TrackSlot> SlotsFromTrackPoints(const std::vector<TrackPoint>& point
 WaypointRecord WaypointFromPacket(const WaypointPacket& p, const Datum& datum) {
     WaypointRecord w;
     double h = 0;
-    datum.FromWgs84(p.latitude(), p.longitude(), p.altitude(), w.latitude, w.longitude, h);
+    datum.FromWgs84(p.latitude(), p.longitude(), known(p.altitude()), w.latitude, w.longitude, h);
     w.altitude = toFloatField(h);
     w.identifier.set(p.identifier());
     w.comment.set(p.comment());
     w.symbol = p.symbol();
     w.displayOption = p.displayOption();
-    w.proximity = toFloatField(p.proximity());
+    w.proximity = toFloatField(known(p.proximity()));
     return w;
 }
 

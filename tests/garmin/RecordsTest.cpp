@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "garmin/GarminLink.h"
+#include "garmin/GarminConvert.h"
 #include "garmin/GarminRecords.h"
 
 using namespace korvance;
@@ -146,4 +147,35 @@ TEST(GarminRecords, PositionAndTime) {
     int64_t unix = 0;
     ASSERT_TRUE(parseDateTime(t, unix));
     EXPECT_EQ(unix, 1242390896);
+}
+
+TEST(GarminConvert, SegmentsAndUnknownValues) {
+    const Datum wgs("WGS 84");
+    std::vector<TrackSlot> slots = {{0, 0, 1, 1.0e25f, 1.0e25f, true},
+                                    {10, 10, 2, 12.5f, 0, false},
+                                    {20, 20, 3, 13.5f, 0, true},
+                                    {30, 30, 4, 14.5f, 0, true}};
+    auto points = TrackPointsFromSlots(slots, wgs);
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[0].altitude, 0.0f);  // 1.0e25: the receiver does not know
+    EXPECT_EQ(points[0].depth, 0);
+    EXPECT_NEAR(points[1].altitude, 12.5f, 1e-3);
+    EXPECT_EQ(points[1].segment, 1);
+    EXPECT_EQ(points[2].segment, 2);
+    EXPECT_EQ(points[3].segment, 3);
+    EXPECT_EQ(SegmentCountOf(points), 3u);
+    auto back = SlotsFromTrackPoints(points, wgs);
+    EXPECT_TRUE(back[0].newSegment);
+    EXPECT_FALSE(back[1].newSegment);
+    EXPECT_TRUE(back[2].newSegment);
+    EXPECT_EQ(back[3].time, 4u);
+
+    // Another datum: shifted on the way in and back on the way out.
+    const Datum tokyo("Tokyo");
+    WaypointRecord w = WaypointFromPacket(WaypointPacket(4108, 35, 35.0, 139.0, 1.0e25, "T", "", 0, 0, 0), tokyo);
+    EXPECT_LT(std::abs(w.altitude), 10.0f);  // 0 above WGS 84, shifted
+    EXPECT_GT(std::abs(w.latitude - 35.0), 1e-4);
+    WaypointPacket out = PacketFromWaypoint(w, 4108, 35, tokyo);
+    EXPECT_NEAR(out.latitude(), 35.0, 1e-5);
+    EXPECT_NEAR(out.longitude(), 139.0, 1e-5);
 }
