@@ -1,0 +1,199 @@
+// The 3 x 3 tile window on real map folders: which tiles are read on each move,
+// what ends up in each slot, and how missing or damaged tiles are survived.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "files/TempDir.h"
+#include "maps/MapSet.h"
+#include "maps/MapTestUtil.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using korvance::testing::TempDir;
+using korvance::testing::tileColour;
+
+namespace {
+
+constexpr int kTile = 16;
+
+// Colour shown in slot k (sampled at the slot's middle).
+uint32_t slotColour(const MapSet& maps, int k) {
+    return maps.window().at((k % 3) * kTile + kTile / 2, (k / 3) * kTile + kTile / 2);
+}
+
+void expectSlots(const MapSet& maps) {
+    for (int k = 0; k < 9; ++k) {
+        const int t = maps.SlotTile(maps.centreTile(), k);
+        EXPECT_EQ(slotColour(maps, k), t < 0 ? kWhite : tileColour(t)) << "slot " << k;
+    }
+}
+
+class MapWindow : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        korvance::testing::makeFlatMap(dir.file("m"), 5, 5, kTile, kTile, GetParam());
+        ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    }
+    TempDir dir;
+    MapSet maps;
+    ScriptedPrompt prompt;
+};
+
+TEST_P(MapWindow, MovesReadOnlyTheMissingTiles) {
+    EXPECT_TRUE(maps.blank());
+    ASSERT_EQ(maps.LoadWindow(0, prompt), 1);
+    EXPECT_EQ(maps.centreTile(), 6);
+    EXPECT_EQ(maps.lastReadTiles(), (std::vector<int>{0, 1, 2, 5, 6, 7, 10, 11, 12}));
+    expectSlots(maps);
+    struct Move {
+        int ask, centre;
+        std::vector<int> reads;
+        int originShiftX, originShiftY;
+    };
+    const std::vector<Move> moves = {
+        {7, 7, {3, 8, 13}, -kTile, 0},
+        {6, 6, {0, 5, 10}, kTile, 0},
+        {12, 12, {8, 13, 16, 17, 18}, -kTile, -kTile},
+        {12, 12, {}, 0, 0},
+        {6, 6, {0, 1, 2, 5, 10}, kTile, kTile},
+        {4, 8, {2, 3, 4, 7, 8, 9, 12, 13, 14}, 0, 0},  // the corner asks for 8: two columns away, all read
+        {18, 18, {12, 13, 14, 17, 18, 19, 22, 23, 24}, 0, 0},
+        {24, 18, {}, 0, 0},  // already centred on the corner's interior neighbour
+        {0, 6, {0, 1, 2, 5, 6, 7, 10, 11, 12}, 0, 0},
+    };
+    for (const Move& m : moves) {
+        SCOPED_TRACE(m.ask);
+        const int ox = maps.originX(), oy = maps.originY();
+        const uint64_t before = maps.tileReads();
+        ASSERT_EQ(maps.LoadWindow(m.ask, prompt), 1);
+        EXPECT_EQ(maps.centreTile(), m.centre);
+        std::vector<int> reads = maps.lastReadTiles();
+        std::sort(reads.begin(), reads.end());
+        EXPECT_EQ(reads, m.reads);
+        EXPECT_EQ(maps.tileReads() - before, m.reads.size());
+        EXPECT_EQ(maps.originX() - ox, m.originShiftX);
+        EXPECT_EQ(maps.originY() - oy, m.originShiftY);
+        expectSlots(maps);
+    }
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_P(MapWindow, WindowBoundsAndMapping) {
+    ASSERT_EQ(maps.LoadWindow(12, prompt), 1);
+    double t, b, l, r;
+    ASSERT_EQ(maps.GetWindowBounds(t, b, l, r), 1);
+    EXPECT_NEAR(t, 36 - 0.2, 1e-12);
+    EXPECT_NEAR(b, 35 + 0.2, 1e-12);
+    EXPECT_NEAR(l, 139.2, 1e-12);
+    EXPECT_NEAR(r, 139.8, 1e-12);
+    EXPECT_EQ(maps.ViewToMapPixel(0, 0), (MapPoint{kTile, kTile}));
+    const ClientRect c{0, 0, 20, 20};
+    // Centre on the middle of tile 18 (row 3, column 3): the window follows.
+    ASSERT_EQ(maps.CentreOn(c, 35.3, 139.7, -999, prompt), 1);
+    EXPECT_EQ(maps.centreTile(), 18);
+    const MapPoint v = maps.GeoToView(35.3, 139.7);
+    EXPECT_EQ(v, (MapPoint{10, 10}));
+    double lat, lon;
+    maps.ViewToGeo(10, 10, lat, lon);
+    EXPECT_NEAR(lat, 35.3, 0.2 / kTile);
+    EXPECT_NEAR(lon, 139.7, 0.2 / kTile);
+    RasterImage screen;
+    screen.reset(20, 20, 0);
+    ASSERT_EQ(maps.DrawWindow(screen, 0, 0, 20, 20), 1);
+    EXPECT_EQ(screen.at(10, 10), tileColour(18));
+}
+
+TEST_P(MapWindow, MissingOrDamagedTileIsClearedAndReported) {
+    ASSERT_EQ(maps.LoadWindow(6, prompt), 1);
+    const std::string ext = GetParam();
+    std::filesystem::remove(dir.file("m/8." + ext));
+    korvance::testing::putFile(dir.file("m/13." + ext), ext == "png" ? "\x89PNG\r\n\x1a\nbroken" : "BMbroken");
+    ASSERT_EQ(maps.LoadWindow(7, prompt), 1);
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, dir.file("m/8." + ext));
+    EXPECT_EQ(prompt.shown[0].caption, "ERROR: can't load");
+    EXPECT_EQ(prompt.shown[0].icon, Icon::Stop);
+    EXPECT_EQ(prompt.shown[1].text, dir.file("m/13." + ext));
+    // The failed slots are white, not the ground shifted in from the old window.
+    EXPECT_EQ(slotColour(maps, 5), kWhite);
+    EXPECT_EQ(slotColour(maps, 8), kWhite);
+    for (int k : {0, 1, 2, 3, 4, 6, 7}) EXPECT_EQ(slotColour(maps, k), tileColour(maps.SlotTile(7, k)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MapWindow, ::testing::Values("png", "bmp"));
+
+TEST(MapWindowRules, RecentreTargetTable) {
+    TempDir dir;
+    korvance::testing::putFile(dir.file("m/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 10, 10));
+    MapSet maps;
+    ScriptedPrompt prompt;
+    EXPECT_EQ(maps.RecentreTarget(0), -1);
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    struct Case {
+        int centre;
+        std::vector<int> targets;  // slots 0..8
+    };
+    const std::vector<Case> cases = {
+        {12, {6, 7, 8, 11, -1, 13, 16, 17, 18}},     // interior everywhere
+        {6, {-1, -1, 7, -1, -1, 7, 11, 11, 12}},     // top-left: corners -1, edges move along
+        {8, {7, -1, -1, 7, -1, -1, 12, 13, 13}},     // top-right
+        {16, {11, 11, 12, -1, -1, 17, -1, -1, 17}},  // near bottom-left: along the edges
+        {7, {6, -1, 8, 6, -1, 8, 11, 12, 13}},       // along the top edge
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.centre);
+        ASSERT_EQ(maps.LoadWindow(c.centre, prompt), 1);
+        ASSERT_EQ(maps.centreTile(), c.centre);
+        for (int k = 0; k < 9; ++k) EXPECT_EQ(maps.RecentreTarget(k), c.targets[k]) << "slot " << k;
+    }
+    EXPECT_EQ(maps.RecentreTarget(9), -1);
+}
+
+TEST(MapWindowRules, ViewInsideWindowAndSlotAtCentre) {
+    TempDir dir;
+    korvance::testing::putFile(dir.file("m/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 100, 100));
+    MapSet maps;
+    ScriptedPrompt prompt;
+    const ClientRect c{0, 0, 120, 80};
+    EXPECT_EQ(maps.ViewInsideWindow(c), 0);
+    EXPECT_EQ(maps.SlotAtViewCentre(c), -1);
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    struct Case {
+        int x, y, inside, slot;
+    };
+    for (const Case& k : {Case{0, 10, 0, 0}, Case{1, 1, 1, 0}, Case{100, 100, 1, 4}, Case{179, 219, 1, 8},
+                          Case{180, 100, 0, 5}, Case{100, 220, 0, 7}}) {
+        maps.SetScrollOrigin(k.x, k.y, ClientRect{0, 0, 1, 1});
+        EXPECT_EQ(maps.ViewInsideWindow(c), k.inside) << k.x << "," << k.y;
+        EXPECT_EQ(maps.SlotAtViewCentre(c), k.slot) << k.x << "," << k.y;
+    }
+}
+
+TEST(MapWindowRules, SmallMapsAndDiscard) {
+    TempDir dir;
+    korvance::testing::makeFlatMap(dir.file("m"), 2, 1, kTile, kTile, "png");
+    MapSet maps;
+    ScriptedPrompt prompt;
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    // No interior tile: the asked tile stays the centre and slots off the grid are white.
+    ASSERT_EQ(maps.LoadWindow(1, prompt), 1);
+    EXPECT_EQ(maps.centreTile(), 1);
+    EXPECT_EQ(slotColour(maps, 4), tileColour(1));
+    EXPECT_EQ(slotColour(maps, 3), tileColour(0));
+    EXPECT_EQ(slotColour(maps, 5), kWhite);
+    EXPECT_EQ(maps.LoadWindow(-1, prompt), 0);
+    EXPECT_EQ(maps.LoadWindow(2, prompt), 0);
+    EXPECT_TRUE(prompt.shown.empty());
+    maps.DiscardMap();
+    EXPECT_FALSE(maps.hasMap());
+    EXPECT_TRUE(maps.blank());
+    EXPECT_EQ(maps.window().at(0, 0), kWhite);
+    EXPECT_EQ(maps.LoadWindow(0, prompt), 0);
+    EXPECT_EQ(maps.ViewToMapPixel(0, 0), (MapPoint{-1, -1}));
+    double t, b, l, r;
+    EXPECT_EQ(maps.GetWindowBounds(t, b, l, r), 0);
+}
+
+}  // namespace
