@@ -5,7 +5,10 @@
 
 #include <ostream>
 
+#include <filesystem>
+
 #include "cli/Cli.h"
+#include "files/FileFormats.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
 namespace korvance::cli {
@@ -19,9 +22,25 @@ const char kSimulateHelp[] =
     "  --profile  new: protocol array (D108 waypoints, D201 routes with links, D301 track)\n"
     "             old: no protocol array, model GPS12XL (D103, D201, D300)\n"
     "             japanese: as old, model GPS12XLJ with the Japanese character set\n"
-    "  --data     receiver data file (.rcv, as written by receiver download -o FILE.rcv)\n"
+    "  --data     what to serve: receiver data (.rcv, as receiver download -o FILE.rcv\n"
+    "             writes) or a document, POT, waypoint text or GPX file (WGS 84)\n"
     "  --faults   checksum=N (every n-th packet sent corrupt), dropack=N (every n-th\n"
     "             packet of the host lost), silent=N (silent after n packets)\n";
+
+// Reading a file of ours asks nothing; any message goes to stderr.
+class QuietPrompt : public UserPrompt {
+public:
+    explicit QuietPrompt(std::ostream& err) : err_(err) {}
+    void message(const std::string& text, const std::string&, Icon) override { err_ << "korvance-cli: " << text << "\n"; }
+    Answer ask(const std::string&, const std::string&, Buttons, Icon) override { return Answer::Yes; }
+    void beep(BeepKind) override {}
+    void errorWindow(const std::string& text) override { err_ << "korvance-cli: " << text << "\n"; }
+    void beginWait() override {}
+    void endWait() override {}
+
+private:
+    std::ostream& err_;
+};
 
 }  // namespace
 
@@ -49,9 +68,27 @@ int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err) {
         return kUsage;
     }
     ReceiverData data;
-    if (dataFile && !ReadReceiverData(*dataFile, data, error)) {
-        err << "korvance-cli simulate-receiver: " << error << "\n";
-        return kFailed;
+    if (dataFile) {
+        std::string ext = std::filesystem::path(*dataFile).extension().string();
+        for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext == ".rcv" || files::fileKindOf(*dataFile) == files::FileKind::Unknown) {
+            if (!ReadReceiverData(*dataFile, data, error)) {
+                err << "korvance-cli simulate-receiver: " << error << "\n";
+                return kFailed;
+            }
+        } else {
+            files::DocumentContents c;
+            files::FileOptions o;
+            QuietPrompt quiet(err);
+            auto r = files::readAnyFile(*dataFile, c, o, quiet);
+            if (!r.ok) {
+                err << "korvance-cli simulate-receiver: " << r.problem << "\n";
+                return kFailed;
+            }
+            if (c.track) data.track = c.track->points;
+            if (c.waypoints) data.waypoints = *c.waypoints;
+            if (c.routes) data.routes = *c.routes;
+        }
     }
     ShiftReceiverData(data, "WGS 84");
     ReceiverSimulator sim(profile, data);
