@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "LinkFixture.h"
 #include "garmin/Identification.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -115,4 +118,73 @@ TEST(Identification, SilentReceiverIsACommunicationError) {
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{kMsgCommunicationError});
     ASSERT_NE(prompt.last(), nullptr);
     EXPECT_EQ(prompt.last()->icon, Icon::Stop);
+}
+
+namespace {
+
+// A receiver that answers every product request with the given frames at once.
+class ScriptedReceiver {
+public:
+    explicit ScriptedReceiver(std::vector<Frame> answer) : answer_(std::move(answer)) {
+        thread_ = std::thread([this] {
+            FrameDecoder dec;
+            uint8_t buf[512];
+            while (!stop_) {
+                size_t n = pty_.read(buf, sizeof buf, 20);
+                for (size_t i = 0; i < n; ++i) {
+                    if (!dec.feed(buf[i]) || frameId(dec.frame()) != 254) continue;
+                    std::vector<uint8_t> w = stuffFrame(makeFrame(6, {254, 0}));
+                    for (const auto& f : answer_) {
+                        auto s = stuffFrame(f);
+                        w.insert(w.end(), s.begin(), s.end());
+                    }
+                    pty_.writeAll(w.data(), w.size());
+                }
+            }
+        });
+    }
+    ~ScriptedReceiver() {
+        stop_ = true;
+        thread_.join();
+    }
+    const std::string& path() const { return pty_.slavePath(); }
+
+private:
+    PseudoTerminal pty_;
+    std::vector<Frame> answer_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+Frame product(uint16_t id) { return makeFrame(255, {uint8_t(id), uint8_t(id >> 8), 100, 0, 'X', 0}); }
+
+}  // namespace
+
+TEST(Identification, ArraysAndChatter) {
+    struct Row {
+        const char* what;
+        std::vector<Frame> answer;
+        int result;
+        int32_t mark;
+    };
+    std::vector<Frame> chatter = {product(500)};
+    for (int i = 0; i < 80; ++i) chatter.push_back(makeFrame(248, {'x', 0}));  // more product text, never an array
+    const Row rows[] = {
+        {"D107 waypoints are not supported", {product(300), arrayFrame({{'A', 100}, {'D', 107}, {'A', 200}, {'D', 201}})}, -2, -1},
+        {"D109 and D202", {product(300), arrayFrame({{'A', 100}, {'D', 109}, {'A', 201}, {'D', 202}, {'D', 109}, {'D', 210}})}, 0, 0},
+        {"no route header type", {product(300), arrayFrame({{'A', 100}, {'D', 108}})}, -2, -1},
+        {"extra product text before the array", {product(300), makeFrame(248, {'x', 0}), arrayFrame({{'D', 110}, {'D', 201}})}, 0, 0},
+        {"a receiver that chatters without end", chatter, -2, -1},
+    };
+    for (const auto& r : rows) {
+        ScriptedReceiver rx(r.answer);
+        FixedClock clock;
+        GarminLink link(quickOptions(50), &clock);
+        ASSERT_TRUE(link.OpenPort(rx.path()));
+        SeedLink(link, -1, -1, 0, false);
+        ProductInfo info;
+        EXPECT_EQ(RequestProduct(link, info), r.result) << r.what;
+        EXPECT_EQ(link.protocolMark, r.mark) << r.what;
+        EXPECT_EQ(info.description, "X") << r.what;
+    }
 }
