@@ -54,6 +54,19 @@ bool onDownloadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& p
 bool onUploadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
 bool onUploadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
 bool onUploadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
+// The GPS menu's receiver commands: command id, menu text, handler. A front
+// end enables an entry by connecting it to its handler.
+struct GpsMenuCommand {
+    int id;
+    const char* text;
+    bool (*run)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
+};
+inline constexpr GpsMenuCommand kGpsMenuCommands[] = {
+    {32772, "Download &Track", onDownloadTrack},  {32773, "Download &Waypoint", onDownloadWaypoint},
+    {32788, "Download &Route", onDownloadRoute},  {32802, "Up&load Track", onUploadTrack},
+    {32779, "&Upload Waypoint", onUploadWaypoint}, {32793, "U&pload Route", onUploadRoute},
+};
+
 // The route editor's upload of one route under a chosen route number.
 bool uploadOneRoute(GpsDocumentAccess& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
                     ProgressSink& progress);
