@@ -250,6 +250,15 @@ uint32_t snapSpeed(uint32_t s) {
     return 0;
 }
 
+// Speeds a Linux serial line can be set to (termios has no 14400 or 28800).
+bool settable(uint32_t s) { return s == 9600 || s == 19200 || s == 38400 || s == 57600 || s == 115200; }
+
+uint32_t settableLimit(uint32_t limit) {
+    for (uint32_t s : {115200u, 57600u, 38400u, 19200u})
+        if (limit >= s) return s;
+    return 9600;
+}
+
 uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
@@ -257,23 +266,33 @@ uint32_t le32(const uint8_t* p) {
 }  // namespace
 
 uint32_t GarminLink::RaiseBaudRate() {
-    if (limitBaud == 9600 || protocolMark > 0) return 9600;
+    const uint32_t limit = settableLimit(limitBaud);
+    if (limit == 9600 || protocolMark > 0) return 9600;
     WaitBeforeWrite();
     Frame answer;
     std::vector<uint32_t> speeds;
     bool ok = isOpen() && SendPacket(commandFrame(cmd::SpeedList)) && ReceivePacket(answer);
     if (ok) {
         const size_t n = std::min<size_t>(frameDataLength(answer) / 4, 12);
-        for (size_t i = 0; i < n; ++i) speeds.push_back(snapSpeed(le32(answer.data() + 3 + 4 * i)));
+        for (size_t i = 0; i < n; ++i) {
+            // A speed the line cannot be set to counts as no speed.
+            const uint32_t snapped = snapSpeed(le32(answer.data() + 3 + 4 * i));
+            speeds.push_back(settable(snapped) ? snapped : 0);
+        }
     }
     if (!ok || speeds.empty()) {
         sleep(200);
         FlushInput();
         return 9600;
     }
-    uint32_t candidate = std::min(speeds[0], limitBaud);
+    uint32_t candidate = std::min(speeds[0], limit);
     for (size_t i = 1; i < speeds.size(); ++i)
-        if (speeds[i] <= limitBaud && speeds[i] > candidate) candidate = speeds[i];
+        if (speeds[i] <= limit && speeds[i] > candidate) candidate = speeds[i];
+    if (candidate < 9600) {
+        sleep(200);
+        FlushInput();
+        return 9600;
+    }
 
     WaitBeforeWrite();
     Frame request = makeFrame(pid::SpeedRequest, {uint8_t(candidate), uint8_t(candidate >> 8),

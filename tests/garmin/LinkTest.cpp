@@ -199,6 +199,8 @@ TEST(GarminLink, SpeedNegotiation) {
         {"answer 5% off refused", 115200, {115200}, 1.05, 9600},
         {"limit 9600 asks nothing", 9600, {115200}, 1.0, 9600},
         {"odd speeds snapped", 115200, {9600, 38000}, 1.0, 38400},
+        {"28800 cannot be set on this line", 115200, {28800, 19200}, 1.0, 19200},
+        {"limit 14400 is 9600 here", 14400, {19200}, 1.0, 9600},
     };
     for (const auto& r : rows) {
         ReceiverSimulator sim(SimProfile::New);
