@@ -182,7 +182,7 @@ bool StartNmea(NmeaReceiver& receiver, AppSettings& settings, UserPrompt& prompt
     }
     CodePage codePage(settings.CodePage);
     std::string filter = codePage.fromUtf8(settings.NMEASentence);
-    filter.resize(codePage.cutLength(filter, 128));
+    filter.resize(codePage.cutLength(filter, 127));  // a 128-byte buffer with its terminating zero
     receiver.setFilter(filter);
     receiver.setSaveOnlyValid(settings.SaveOnlyValidNMEA != 0);
     if (!receiver.start(consumer)) {

@@ -163,8 +163,8 @@ TEST(NmeaParse, TimeIsReadAsLocalCalendarTime) {
         int64_t utc;
     } rows[] = {
         {"UTC", kRmc, 1111581319, 1111581319},
-        {"Europe/Berlin", kRmc, 1111581319 - 3600, 1111581319},  // winter time
-        {"Europe/Berlin", "$GPRMC,123519,A,4807.038,N,01131.000,E,0,0,010705\r\n", 1120221319 - 7200, 1120221319},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kRmc, 1111581319 - 3600, 1111581319},  // winter time
+        {"CET-1CEST,M3.5.0,M10.5.0/3", "$GPRMC,123519,A,4807.038,N,01131.000,E,0,0,010705\r\n", 1120221319 - 7200, 1120221319},
         {"UTC", "$GPRMC,031408,A,4807.038,N,01131.000,E,0,0,190138\r\n", 2147483648LL, 2147483648LL},  // past 2038
         {"UTC", "$GPRMC,000000,A,0,N,0,E,0,0,000000\r\n", 943920000, 943920000},  // day 0 of month 0: 30 November 1999, as mktime
     };

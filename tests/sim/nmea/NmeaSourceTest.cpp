@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "nmea/NmeaLineBuffer.h"
 #include "nmea/NmeaParser.h"
+#include "nmea/NmeaReceiver.h"
 #include "sim/nmea/NmeaSource.h"
 
 namespace korvance {
@@ -112,6 +115,38 @@ TEST(NmeaSource, StreamsAtItsRateAndStopsAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));  // not a whole period
     EXPECT_LE(source.epochsWritten(), 1u);
     source.stop();
+}
+
+TEST(NmeaSource, DemoSourceFeedsAReader) {
+    auto source = StartDemoNmeaSource(-41.29, 174.78, 50.0);
+    ASSERT_TRUE(source);
+    struct Consumer : NmeaConsumer {
+        void positionReady(NmeaReceiver& r) override {
+            NmeaPosition p;
+            if (!r.takePosition(&p)) return;
+            std::lock_guard lock(mutex);
+            got.push_back(p);
+        }
+        void logWriteFailed(const std::string&, const std::string&) override {}
+        std::mutex mutex;
+        std::vector<NmeaPosition> got;
+    } consumer;
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(source->devicePath(), 4800));
+    ASSERT_TRUE(receiver.start(consumer));
+    for (int i = 0; i < 300; ++i) {
+        {
+            std::lock_guard lock(consumer.mutex);
+            if (consumer.got.size() >= 3) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    receiver.stop();
+    source->stop();
+    ASSERT_GE(consumer.got.size(), 3u);
+    EXPECT_NEAR(consumer.got[0].latitude, -41.29, 0.01);
+    EXPECT_NEAR(consumer.got[0].longitude, 174.78, 0.01);
+    EXPECT_EQ(consumer.got[1].utcTime, consumer.got[0].utcTime + 1);
 }
 
 }  // namespace
