@@ -1,0 +1,60 @@
+#include "gui/DemoSession.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/CodePage.h"
+
+#ifndef KORVANCE_DEMO_MAPS_DIR
+#define KORVANCE_DEMO_MAPS_DIR ""
+#endif
+
+namespace korvance {
+
+std::string FindDemoMaps(const std::string& programPath) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> candidates;
+    if (const char* env = std::getenv("KORVANCE_DEMO_MAPS")) candidates.push_back(env);
+    const fs::path exeDir = fs::path(programPath).parent_path();
+    candidates.push_back((exeDir / "demo-maps").string());
+    candidates.push_back((exeDir / ".." / "share" / "korvance" / "demo-maps").string());
+    candidates.push_back(KORVANCE_DEMO_MAPS_DIR);
+    for (const std::string& c : candidates) {
+        std::error_code ec;
+        if (!c.empty() && fs::is_regular_file(fs::path(c) / "demo.lst", ec)) return c;
+    }
+    return std::string();
+}
+
+bool DemoSession::startReceiver() {
+    sim_ = std::make_unique<ReceiverSimulator>(SimProfile::New);
+    if (!sim_->start()) {
+        sim_.reset();
+        return false;
+    }
+    return true;
+}
+
+int DemoSession::loadMaps(MapSet& maps, const std::string& folder, const CodePage& codePage, MapCommandState& state,
+                          UserPrompt& prompt) {
+    if (folder.empty() || !maps.LoadMapList(folder + "/demo.lst", codePage)) return 0;
+    const std::optional<std::string> first = maps.list().path(0);
+    if (!first) return 0;
+    maps.list().setCurrent(0);
+    return OpenMap(maps, *first, state, prompt);
+}
+
+std::string DemoSession::devicePath() const { return sim_ ? sim_->devicePath() : std::string(); }
+
+void DemoSession::receiverPosition(double& latitude, double& longitude) const {
+    const ReceiverData d = sim_ ? sim_->data() : BuiltinReceiverData(SimProfile::New);
+    latitude = d.track.empty() ? 52.52 : d.track.back().latitude;
+    longitude = d.track.empty() ? 13.40 : d.track.back().longitude;
+}
+
+void DemoSession::stop() {
+    if (sim_) sim_->stop();
+    sim_.reset();
+}
+
+}  // namespace korvance

@@ -1,0 +1,130 @@
+// The map view under the offscreen platform: the demo map list loaded, the view
+// painted from the tile window, and drags that take the view past the window's
+// edge re-centre the window on the next tile while the ground stays under the pen.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "gui/DemoSession.h"
+#include "gui/MapView.h"
+#include "platform/CodePage.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+
+void send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons, Qt::MouseButton button) {
+    QMouseEvent e(type, QPointF(p), w.mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+// Drags by (dx, dy) in steps of at most 20 pixels.
+void drag(QWidget& w, QPoint from, int dx, int dy) {
+    send(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    const int steps = std::max(1, (std::abs(dx) + std::abs(dy)) / 20);
+    for (int i = 1; i <= steps; ++i)
+        send(w, QEvent::MouseMove, from + QPoint(dx * i / steps, dy * i / steps), Qt::LeftButton, Qt::NoButton);
+    send(w, QEvent::MouseButtonRelease, from + QPoint(dx, dy), Qt::NoButton, Qt::LeftButton);
+}
+
+struct DemoView {
+    MapSet maps;
+    ScriptedPrompt prompt;
+    CodePage cp;
+    std::string mapPath;
+    bool newData = false, fitPending = false;
+    MapCommandState state{mapPath, newData, fitPending};
+};
+
+TEST(MapView, DemoListPaintsAndDragRecentres) {
+    app();
+    DemoView d;
+    const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
+    ASSERT_FALSE(folder.empty());
+    DemoSession session;
+    ASSERT_EQ(session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt), 1);
+    EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
+    MapView view(d.maps, d.prompt);
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(d.maps.centreTile(), 5);  // 4 x 4 map opened at tile 0: centre (1, 1)
+    // Start with the view in the middle of the window (the middle of tile 5).
+    const TileBounds& t5 = d.maps.tileBounds()[5];
+    ASSERT_TRUE(view.centreOn((t5.top + t5.bottom) / 2, (t5.left + t5.right) / 2));
+    EXPECT_NEAR(d.maps.originX(), 384 - 150, 1);
+    EXPECT_NEAR(d.maps.originY(), 384 - 100, 1);
+
+    // Geographic position under the view centre before and after: the drag moves it by exactly the pen movement.
+    auto centreGeo = [&] {
+        double lat, lon;
+        d.maps.ViewToGeo(150, 100, lat, lon);
+        return std::pair{lat, lon};
+    };
+    const double degPerPixelLon = 0.04 / 256, degPerPixelLat = 0.02 / 256;
+    struct Step {
+        int dx, dy;
+        int centreAfter;
+    };
+    // Dragging the map left moves the view right over the map, and so on; the window is
+    // re-centred only once the view leaves it, and never towards a slot in the map's edge row.
+    const std::vector<Step> steps = {{-300, 0, 6}, {0, -300, 10}, {278, 0, 9}, {0, 328, 5}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
+        const auto before = centreGeo();
+        const uint64_t reads = d.maps.tileReads();
+        drag(view, QPoint(150, 100), s.dx, s.dy);
+        EXPECT_FALSE(view.dragging());
+        EXPECT_EQ(d.maps.centreTile(), s.centreAfter);
+        EXPECT_EQ(d.maps.tileReads() - reads, 3u);  // one tile over: three read, six kept
+        const auto after = centreGeo();
+        // The origin is clamped to the window before it is re-centred, so the pen step that
+        // crosses the edge may lose up to its own length (20 pixels here).
+        EXPECT_NEAR(after.second - before.second, -s.dx * degPerPixelLon, 20 * degPerPixelLon);
+        EXPECT_NEAR(after.first - before.first, s.dy * degPerPixelLat, 20 * degPerPixelLat);
+        // What is on screen is the window from the scroll origin.
+        const QImage shot = view.grab().toImage();
+        for (QPoint p : {QPoint(0, 0), QPoint(150, 100), QPoint(299, 199)})
+            EXPECT_EQ(shot.pixel(p) & 0xFFFFFF,
+                      d.maps.window().at(d.maps.originX() + p.x(), d.maps.originY() + p.y()))
+                << p.x() << "," << p.y();
+    }
+    EXPECT_TRUE(d.prompt.shown.empty());
+
+    // At the map's edge the origin is clamped: the view never leaves the map.
+    drag(view, QPoint(150, 100), 2000, 2000);
+    EXPECT_EQ(d.maps.centreTile(), 5);
+    EXPECT_EQ(d.maps.originX(), 0);
+    EXPECT_EQ(d.maps.originY(), 0);
+
+    // Without a map the view paints the blank window.
+    OnDiscardMap(d.maps, d.state);
+    view.repaint();
+    EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(MapView, DemoSessionRunsTheSimulatorOnAPseudoTerminal) {
+    DemoSession session;
+    ASSERT_TRUE(session.startReceiver());
+    const std::string device = session.devicePath();
+    EXPECT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    double lat, lon;
+    session.receiverPosition(lat, lon);
+    EXPECT_NEAR(lat, 52.525, 0.01);
+    session.stop();
+    EXPECT_EQ(session.devicePath(), "");
+}
+
+}  // namespace
