@@ -37,7 +37,7 @@ const char kNmeaHelp[] =
     "  --save-invalid  log sentences also while the receiver has no fix\n";
 
 const char kSimulateHelp[] =
-    "usage: korvance-cli simulate-nmea [--rate HZ] [--faults SPEC] [--lat D] [--lon D]\n"
+    "usage: korvance-cli simulate-nmea [--rate HZ] [--faults LIST] [--lat D] [--lon D]\n"
     "                                  [--speed KMH] [--points N] [--once] [--seconds S]\n"
     "  Streams RMC, GGA, GSA, GSV and VTG sentences along a track on a new\n"
     "  pseudo-terminal, whose path is the first line of output, until killed.\n"

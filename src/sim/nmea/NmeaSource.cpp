@@ -1,5 +1,7 @@
 #include "sim/nmea/NmeaSource.h"
 
+#include <poll.h>
+
 #include <chrono>
 #include <sstream>
 
@@ -142,7 +144,11 @@ void NmeaSource::run() {
             index = 0;
         }
         NmeaEpochText e = writer_.epoch(track_[index], static_cast<int>(index));
-        pty_->writeAll(reinterpret_cast<const uint8_t*>(e.text.data()), e.text.size());
+        // A receiver does not wait for its listener: with nobody reading and
+        // the line's buffer full, the epoch is lost (and stop stays prompt).
+        pollfd room{pty_->fd(), POLLOUT, 0};
+        if (::poll(&room, 1, 0) == 1 && (room.revents & POLLOUT))
+            pty_->writeAll(reinterpret_cast<const uint8_t*>(e.text.data()), e.text.size());
         {
             std::lock_guard lock(mutex_);
             if (written_.size() < track_.size()) written_.push_back(std::move(e));

@@ -117,6 +117,18 @@ TEST(NmeaSource, StreamsAtItsRateAndStopsAtOnce) {
     source.stop();
 }
 
+TEST(NmeaSource, NobodyReadingDoesNotHoldTheStop) {
+    // Far more than a pseudo-terminal buffers: the source drops epochs as a
+    // receiver on an unread line does, and stops at once.
+    NmeaSource source(BuiltinNmeaTrack(100000), 5000.0);
+    ASSERT_TRUE(source.start());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    auto t0 = std::chrono::steady_clock::now();
+    source.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1500));  // a blocked write would wait 2 s
+    EXPECT_GT(source.epochsWritten(), 200u);
+}
+
 TEST(NmeaSource, DemoSourceFeedsAReader) {
     auto source = StartDemoNmeaSource(-41.29, 174.78, 50.0);
     ASSERT_TRUE(source);
