@@ -25,7 +25,8 @@ const char kSimulateHelp[] =
     "  --data     what to serve: receiver data (.rcv, as receiver download -o FILE.rcv\n"
     "             writes) or a document, POT, waypoint text or GPX file (WGS 84)\n"
     "  --faults   checksum=N (every n-th packet sent corrupt), dropack=N (every n-th\n"
-    "             packet of the host lost), silent=N (silent after n packets)\n";
+    "             packet of the host lost), silent=N (silent after n packets)\n"
+    "  --moving   each position request answers the next point of the track log\n";
 
 // Reading a file of ours asks nothing; any message goes to stderr.
 class QuietPrompt : public UserPrompt {
@@ -52,6 +53,7 @@ int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err) {
     auto profileName = args.option("--profile");
     auto dataFile = args.option("--data");
     auto faultSpec = args.option("--faults");
+    const bool moving = args.flag("--moving");
     if (args.missingValue || !args.unknownOption().empty() || !args.rest().empty()) {
         err << kSimulateHelp;
         return kUsage;
@@ -93,6 +95,7 @@ int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err) {
     ShiftReceiverData(data, "WGS 84");
     ReceiverSimulator sim(profile, data);
     sim.setFaults(faults);
+    sim.setMoving(moving);
     if (!sim.start()) {
         err << "korvance-cli simulate-receiver: cannot open a pseudo-terminal\n";
         return kFailed;

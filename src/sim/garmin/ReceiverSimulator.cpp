@@ -308,6 +308,18 @@ void ReceiverSimulator::setRefuseSpeedCheck(bool r) {
     std::lock_guard<std::mutex> l(mutex_);
     refuseSpeedCheck_ = r;
 }
+void ReceiverSimulator::setMoving(bool moving) {
+    std::lock_guard<std::mutex> l(mutex_);
+    moving_ = moving;
+}
+
+std::unique_ptr<ReceiverSimulator> StartReceiverSimulator(SimProfile profile, ReceiverData data, bool moving) {
+    auto sim = std::make_unique<ReceiverSimulator>(profile, std::move(data));
+    sim->setMoving(moving);
+    if (!sim->start()) return nullptr;
+    return sim;
+}
+
 void ReceiverSimulator::setPosition(double lat, double lon, int64_t t) {
     std::lock_guard<std::mutex> l(mutex_);
     posLat_ = lat;
@@ -552,6 +564,12 @@ void ReceiverSimulator::handleCommand(uint16_t command) {
             ByteWriter b(d);
             {
                 std::lock_guard<std::mutex> l(mutex_);
+                if (moving_ && !data_.track.empty()) {
+                    const TrackPoint& p = data_.track[movingIndex_++ % data_.track.size()];
+                    posLat_ = p.latitude;
+                    posLon_ = p.longitude;
+                    posTime_ = int64_t(p.time) + 631065600;
+                }
                 b.f64(posLat_ * kPi / 180.0);
                 b.f64(posLon_ * kPi / 180.0);
             }

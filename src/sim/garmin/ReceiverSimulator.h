@@ -52,6 +52,13 @@ struct SimUpload {
 // The built-in data set of a profile (positions in WGS 84).
 ReceiverData BuiltinReceiverData(SimProfile profile);
 
+class ReceiverSimulator;
+// A simulator already serving on a fresh pseudo-terminal (null when none
+// could be opened); devicePath() is the port to give the link, and
+// destroying it stops it cleanly.
+std::unique_ptr<ReceiverSimulator> StartReceiverSimulator(SimProfile profile = SimProfile::New,
+                                                          ReceiverData data = {}, bool moving = true);
+
 class ReceiverSimulator {
 public:
     explicit ReceiverSimulator(SimProfile profile = SimProfile::New, ReceiverData data = {});
@@ -73,6 +80,9 @@ public:
     void setSpeeds(std::vector<uint32_t> speeds);
     void setSpeedAnswerFactor(double factor);
     void setPosition(double latitudeWgs84, double longitudeWgs84, int64_t unixTime);
+    // Each position request answers the next point of the track log (and its
+    // time), round and round: a receiver on the move, for the demo.
+    void setMoving(bool moving);
     // Ends the speed-check acknowledgements, as a line at a speed the cable cannot carry.
     void setRefuseSpeedCheck(bool refuse);
 
@@ -117,6 +127,8 @@ private:
     std::vector<uint32_t> speeds_ = {9600, 19200, 38400, 57600, 115200};
     double speedFactor_ = 1.0;
     bool refuseSpeedCheck_ = false;
+    bool moving_ = false;
+    size_t movingIndex_ = 0;
     double posLat_ = 0, posLon_ = 0;
     int64_t posTime_ = 0;
 
