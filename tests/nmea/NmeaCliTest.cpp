@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +100,24 @@ TEST(NmeaCli, Failures) {
         EXPECT_EQ(run(row.words, out, err), row.rc) << err;
         EXPECT_NE(err.find(row.err), std::string::npos) << err;
     }
+}
+
+TEST(NmeaCli, Replay) {
+    // Recorded sessions beside their expected fixes (replay/README.md).
+    namespace fs = std::filesystem;
+    bool update = std::getenv("KORVANCE_UPDATE_GOLDEN") != nullptr;
+    int replayed = 0;
+    for (const auto& entry : fs::directory_iterator(KORVANCE_NMEA_REPLAY)) {
+        if (entry.path().extension() != ".nme") continue;
+        fs::path expected = entry.path();
+        expected.replace_extension(".expected");
+        std::string out, err;
+        ASSERT_EQ(run({"--file", entry.path().string()}, out, err), 0) << err;
+        if (update) std::ofstream(expected, std::ios::binary) << out;
+        EXPECT_EQ(out, fileText(expected.string())) << entry.path();
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 4);
 }
 
 }  // namespace
