@@ -84,7 +84,7 @@ struct FaultCase {
 const FaultCase kFaultCases[] = {
     {"clean line", {}, 200},
     {"every 3rd checksum corrupt", {3, 0, -1}, 200},
-    {"every 4th packet unacknowledged", {0, 4, -1}, 100},
+    {"every 4th packet unacknowledged", {0, 4, -1}, 200},
 };
 
 }  // namespace
@@ -176,19 +176,19 @@ TEST(Transfers, UploadsAreAcceptedByTheReceiver) {
             EXPECT_EQ(ups[0].frames.size(), 2u);
 
             std::vector<TrackSlot> track;
-            for (int i = 0; i < 30; ++i)
+            for (int i = 0; i < 12; ++i)
                 track.push_back(TrackSlot{DegreesToSemicircles(46.0 + i * 0.001), DegreesToSemicircles(7.0),
-                                          800000000u + i, 500.0f + i, 0, i == 0 || i == 20});
+                                          800000000u + i, 500.0f + i, 0, i == 0 || i == 8});
             ASSERT_TRUE(UploadTrack(s.link, track, s.prompt));
             ups = s.sim.uploads();
             ASSERT_EQ(ups.size(), 2u);
             EXPECT_TRUE(ups[1].accepted) << ups[1].reason;
             const auto got = s.sim.data().track;
             ASSERT_EQ(got.size(), track.size());
-            EXPECT_EQ(got[19].segment, 1);
-            EXPECT_EQ(got[20].segment, 2);
+            EXPECT_EQ(got[7].segment, 1);
+            EXPECT_EQ(got[8].segment, 2);
             if (p == SimProfile::New) {
-                EXPECT_FLOAT_EQ(got[29].altitude, 529.0f);
+                EXPECT_FLOAT_EQ(got[11].altitude, 511.0f);
             }
 
             RouteSlot r;
