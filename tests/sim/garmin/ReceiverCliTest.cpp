@@ -8,6 +8,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <atomic>
+#include <thread>
+
+#include "platform/PseudoTerminal.h"
 
 #include "sim/garmin/ReceiverSimulator.h"
 
@@ -134,4 +138,25 @@ TEST(ReceiverCli, SimulateReceiverServesUntilItsInputCloses) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("24 track points"), std::string::npos) << r.out;
     EXPECT_EQ(::pclose(p), 0);
+}
+
+TEST(ReceiverCli, NmeaOnTheLineIsDiagnosed) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    std::atomic<bool> done{false};
+    std::thread talker([&] {
+        const std::string s = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+        while (!done) {
+            pty.writeAll(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+            uint8_t sink[256];
+            pty.read(sink, sizeof sink, 50);
+        }
+    });
+    CliRun r = cli("receiver download track --port " + pty.slavePath() + " -o " + (scratch() / "n.gpx").string());
+    done = true;
+    talker.join();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("communication error."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the receiver seems to send NMEA: set its interface format to Garmin"), std::string::npos)
+        << r.err;
 }
