@@ -36,6 +36,7 @@ inline void makeFlatMap(const std::string& folder, int columns, int rows, int tw
         img.reset(tw, th, tileColour(t));
         const std::string path = folder + "/" + std::to_string(t) + "." + ext;
         if (ext == "png") WritePngRgb(path, img);
+        else if (ext == "2bp") WriteBmp(path, img, 2, {tileColour(t), kWhite});
         else WriteBmp(path, img, 24);
     }
 }

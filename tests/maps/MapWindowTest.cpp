@@ -123,7 +123,7 @@ TEST_P(MapWindow, MissingOrDamagedTileIsClearedAndReported) {
     for (int k : {0, 1, 2, 3, 4, 6, 7}) EXPECT_EQ(slotColour(maps, k), tileColour(maps.SlotTile(7, k)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, MapWindow, ::testing::Values("png", "bmp"));
+INSTANTIATE_TEST_SUITE_P(Formats, MapWindow, ::testing::Values("png", "bmp", "2bp"));
 
 TEST(MapWindowRules, RecentreTargetTable) {
     TempDir dir;
