@@ -1,5 +1,6 @@
 #include "maps/MapSet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -71,6 +72,10 @@ int truncInt(double v) {
     if (v >= 2147483647.0) return std::numeric_limits<int>::max();
     if (v <= -2147483648.0) return std::numeric_limits<int>::min();
     return static_cast<int>(v);
+}
+
+int clampInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 bool validBpp(int b) { return b == 1 || b == 4 || b == 8 || b == 15 || b == 16 || b == 24; }
@@ -369,7 +374,7 @@ void MapSet::DiscardMap() {
 MapPoint MapSet::GeoToView(double latitude, double longitude) const {
     const double fx = (longitude - windowLeft_) / (windowRight_ - windowLeft_) * windowWidth_;
     const double fy = (1 - (latitude - windowBottom_) / (windowTop_ - windowBottom_)) * windowHeight_;
-    return {truncInt(fx) - originX_, truncInt(fy) - originY_};
+    return {clampInt(static_cast<int64_t>(truncInt(fx)) - originX_), clampInt(static_cast<int64_t>(truncInt(fy)) - originY_)};
 }
 
 void MapSet::ViewToGeo(int x, int y, double& latitude, double& longitude) const {

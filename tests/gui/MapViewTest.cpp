@@ -21,8 +21,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: torn down among the exit handlers it would outlive Qt's own globals.
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
 }
 
 void send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons, Qt::MouseButton button) {
