@@ -65,8 +65,10 @@ TEST(MapView, DemoListPaintsAndDragRecentres) {
     // Start with the view in the middle of the window (the middle of tile 5).
     const TileBounds& t5 = d.maps.tileBounds()[5];
     ASSERT_TRUE(view.centreOn((t5.top + t5.bottom) / 2, (t5.left + t5.right) / 2));
-    EXPECT_NEAR(d.maps.originX(), 384 - 150, 1);
-    EXPECT_NEAR(d.maps.originY(), 384 - 100, 1);
+    const int T = d.maps.info().tileWidth;
+    ASSERT_EQ(d.maps.info().tileHeight, T);
+    EXPECT_NEAR(d.maps.originX(), 3 * T / 2 - 150, 1);
+    EXPECT_NEAR(d.maps.originY(), 3 * T / 2 - 100, 1);
 
     // Geographic position under the view centre before and after: the drag moves it by exactly the pen movement.
     auto centreGeo = [&] {
@@ -74,15 +76,21 @@ TEST(MapView, DemoListPaintsAndDragRecentres) {
         d.maps.ViewToGeo(150, 100, lat, lon);
         return std::pair{lat, lon};
     };
-    const double degPerPixelLon = 0.04 / 256, degPerPixelLat = 0.02 / 256;
+    const double degPerPixelLon = 0.04 / T, degPerPixelLat = 0.02 / T;
     struct Step {
-        int dx, dy;
+        int dx, dy;  // 0, 0: back to the window's left (dx) or top (dy) edge, whatever that takes
+        bool toLeft, toTop;
         int centreAfter;
     };
     // Dragging the map left moves the view right over the map, and so on; the window is
     // re-centred only once the view leaves it, and never towards a slot in the map's edge row.
-    const std::vector<Step> steps = {{-300, 0, 6}, {0, -300, 10}, {278, 0, 9}, {0, 328, 5}};
-    for (const Step& s : steps) {
+    const std::vector<Step> steps = {{-3 * T / 2, 0, false, false, 6},
+                                     {0, -3 * T / 2, false, false, 10},
+                                     {0, 0, true, false, 9},
+                                     {0, 0, false, true, 5}};
+    for (Step s : steps) {
+        if (s.toLeft) s.dx = d.maps.originX();
+        if (s.toTop) s.dy = d.maps.originY();
         SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
         const auto before = centreGeo();
         const uint64_t reads = d.maps.tileReads();

@@ -175,13 +175,13 @@ void drawGrid(Canvas& c, double stepLat, double stepLon, int scale) {
         const int y = static_cast<int>(c.py(lat));
         for (int x = 0; x < c.img.width; ++x)
             if (x % 6 < 4) c.dot(x, y, kGrid);
-        for (int x = 40; x < c.img.width; x += 400) text(c, x, y + 4, degreeLabel(lat, true), scale, kText);
+        for (int x = 40; x < c.img.width; x += 100 * (scale + 2)) text(c, x, y + 4, degreeLabel(lat, true), scale, kText);
     }
     for (double lon = std::ceil(c.left / stepLon) * stepLon; lon < c.right; lon += stepLon) {
         const int x = static_cast<int>(c.px(lon));
         for (int y = 0; y < c.img.height; ++y)
             if (y % 6 < 4) c.dot(x, y, kGrid);
-        for (int y = 30; y < c.img.height; y += 330) text(c, x + 4, y, degreeLabel(lon, false), scale, kText);
+        for (int y = 30; y < c.img.height; y += 80 * (scale + 2)) text(c, x + 4, y, degreeLabel(lon, false), scale, kText);
     }
 }
 
@@ -249,8 +249,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out, ec);
     // The overview: 5 x 4 PNG tiles of 0.1 by 0.06 degrees.
     const MapSpec overview{"overview", "png", 5, 4, 256, 52.64, 13.15, 52.40, 13.65, 1.0, 0.05, 0.1, 2};
-    // The centre: 4 x 4 BMP tiles of 0.04 by 0.02 degrees, over the track and the waypoints.
-    const MapSpec centre{"centre", "bmp", 4, 4, 256, 52.54, 13.30, 52.46, 13.46, 2.5, 0.02, 0.04, 2};
+    // The centre: 4 x 4 BMP tiles of 512 pixels, 0.04 by 0.02 degrees, over the track and the
+    // waypoints; its window (1536 pixels) fills a desktop-sized view.
+    const MapSpec centre{"centre", "bmp", 4, 4, 512, 52.54, 13.30, 52.46, 13.46, 4.0, 0.01, 0.02, 3};
     if (!writeMap(out, overview) || !writeMap(out, centre)) return 1;
     // Written as on the device: backslashes, CR LF, and a priority for each entry.
     const std::string list = "Map List for Korvan CE (demo)\r\n; the detailed map wins where both cover\r\n102\r\n"
