@@ -84,7 +84,7 @@ MapInfoResult ParseMapInfo(const std::string& path, MapInfo& info);
 
 // The limits of a map description we accept: the tile grid and the tile size are
 // allocations taken from the file.
-constexpr int kMaxTileSide = 4096;
+constexpr int kMaxTileSide = 2048;  // a window of 3 x 3 such tiles is 151 MB
 constexpr int64_t kMaxTiles = 1000000;
 
 class MapSet {

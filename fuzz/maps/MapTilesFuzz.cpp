@@ -1,0 +1,80 @@
+// Map files of any content: the first byte picks the reader (BMP bytes, PNG file,
+// mapinfo.dat, map list, then a tile window over the description), the rest is the file.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "maps/MapSet.h"
+#include "platform/CodePage.h"
+
+using namespace korvance;
+
+namespace {
+
+class QuietPrompt : public UserPrompt {
+public:
+    void message(const std::string&, const std::string&, Icon) override {}
+    Answer ask(const std::string&, const std::string&, Buttons, Icon) override { return Answer::No; }
+    void beep(BeepKind) override {}
+    void errorWindow(const std::string&) override {}
+    void beginWait() override {}
+    void endWait() override {}
+};
+
+std::string scratch(const char* name) {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/korvance-fuzz-maps-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        return std::string(made ? made : "/tmp");
+    }();
+    return folder + "/" + name;
+}
+
+void put(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    const uint8_t kind = data[0] % 4;
+    ++data, --size;
+    RasterImage image;
+    QuietPrompt prompt;
+    switch (kind) {
+        case 0: DecodeBmpBytes(data, size, image); break;
+        case 1: {
+            const std::string p = scratch("t.png");
+            put(p, data, size);
+            DecodePng(p, image);
+            break;
+        }
+        case 2: {
+            const std::string p = scratch("mapinfo.dat");
+            put(p, data, size);
+            MapSet maps;
+            if (maps.LoadMapInfo(p, prompt)) {
+                // Tiles are missing: every slot must be reported and cleared, nothing else.
+                maps.LoadWindow(0, prompt);
+                maps.CentreOn(ClientRect{0, 0, 64, 48}, 0.5, 0.5, 45, prompt);
+                maps.RecentreTarget(maps.SlotAtViewCentre(ClientRect{0, 0, 64, 48}));
+            }
+            break;
+        }
+        default: {
+            const std::string p = scratch("list.lst");
+            put(p, data, size);
+            MapSet maps;
+            CodePage cp;
+            maps.LoadMapList(p, cp);
+            maps.ChooseMapAt(35.5, 139.5, prompt);
+        }
+    }
+    return 0;
+}
