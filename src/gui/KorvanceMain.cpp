@@ -14,6 +14,9 @@
 
 #include <cstdio>
 
+#include "data/DocumentData.h"
+#include "garmin/GpsCommands.h"
+#include "geodesy/Datum.h"
 #include "gui/DemoSession.h"
 #include "gui/MapView.h"
 #include "platform/CodePage.h"
@@ -108,9 +111,45 @@ int main(int argc, char** argv) {
     file->addAction("E&xit", &window, &QWidget::close);
     window.resize(800, 600);
 
+    // Settings of this run only: nothing here is read from or saved to the user's store.
+    AppSettings settings;
+    SystemClock clock;
+    DocumentData data(settings.MaxWaypointCount, settings.MaxRouteCount, settings.MaxRouteWaypointCount,
+                      settings.CodePage, clock);
+    const Datum datum(settings.DatumName);
+    bool modified = false;
+    GpsDocumentAccess gps;
+    gps.track = &data.trackLog.track;
+    gps.waypoints = &data.waypoints;
+    gps.routes = &data.routes;
+    gps.timeZoneBias = &data.trackLog.timeZoneBias;
+    gps.modified = &modified;
+    gps.newData = &newData;
+    gps.fitPending = &fitPending;
+    gps.settings = &settings;
+    gps.datum = &datum;
+    gps.codePage = &data.codePage;
+    gps.clock = &clock;
+    gps.mapLoaded = [&] { return maps.hasMap(); };
+    gps.resetScrollOrigin = [&] { maps.ResetScrollOrigin(); };
+    gps.redrawAll = [&] { view->update(); };
+    QMenu* gpsMenu = window.menuBar()->addMenu("&GPS");
+    for (const GpsMenuCommand& c : kGpsMenuCommands) {
+        gpsMenu->addAction(c.text, [&, run = c.run] {
+            NullProgress progress;
+            run(gps, prompt, progress);
+            const uint32_t points = data.trackLog.track ? data.trackLog.track->pointCount() : 0;
+            window.statusBar()->showMessage(QString("track %1 points, %2 waypoints, %3 routes")
+                                                .arg(points)
+                                                .arg(data.waypoints.count())
+                                                .arg(data.routes.routeCount()));
+        });
+    }
+
     DemoSession session;
     if (parser.isSet(demo)) {
         if (session.startReceiver()) {
+            settings.CommDevice = session.devicePath();
             window.statusBar()->showMessage(
                 QString::fromStdString("Demo receiver on " + session.devicePath() + " (this run only)"));
             std::printf("korvance: demo receiver on %s\n", session.devicePath().c_str());
