@@ -1,18 +1,23 @@
 #include "garmin/ReceiverSession.h"
 
+#include <vector>
+
 #include "settings/AppSettings.h"
+#include "settings/GpsModelList.h"
 
 namespace korvance {
 
 namespace {
 
-const ReceiverModel kModels[] = {
-    {"GPS12", 87, 1, 4103},       {"GPS12(2)", 138, 1, 4103},   {"GPS12XL", 77, 1, 4103},
-    {"GPS12XL(2)", 96, 1, 4103},  {"GPS12XLJ", 105, 2, 4103},   {"GPS12CX", 116, 1, 4103},
-    {"GPS12MAP", 129, 1, 4104},   {"GPS38", 41, 1, 4101},       {"GPS38J", 62, 2, 4101},
-    {"GPS40", 31, 1, 4101},       {"GPS48", 96, 1, 4103},       {"GPS II", 59, 1, 4103},
-    {"GPS II Plus", 73, 1, 4103}, {"GPS II Plus(2)", 97, 1, 4103}, {"Other Garmin", -1, 1, -1},
-};
+// The rows of the model table, in the form the commands use.
+const std::vector<ReceiverModel>& models() {
+    static const std::vector<ReceiverModel> rows = [] {
+        std::vector<ReceiverModel> v;
+        for (const auto& r : GpsModelList::rows()) v.push_back({r.name, r.productId, r.charSet, r.protocolCode});
+        return v;
+    }();
+    return rows;
+}
 
 std::string deviceOf(const AppSettings& s) {
     return resolveSerialDevice(s.CommDevice, static_cast<int>(s.CommPort));
@@ -21,21 +26,16 @@ std::string deviceOf(const AppSettings& s) {
 }  // namespace
 
 const ReceiverModel* ReceiverModels(size_t* count) {
-    *count = sizeof kModels / sizeof kModels[0];
-    return kModels;
+    *count = models().size();
+    return models().data();
 }
 
 const ReceiverModel* FindReceiverModel(const std::string& name) {
-    for (const auto& m : kModels)
-        if (name == m.name) return &m;
-    return nullptr;
+    const int i = GpsModelList::indexOfName(name);
+    return i < 0 ? nullptr : &models()[static_cast<size_t>(i)];
 }
 
-int32_t ModelWaypointType(int32_t productId) {
-    for (const auto& m : kModels)
-        if (m.productId == productId) return m.waypointType;
-    return 4101;
-}
+int32_t ModelWaypointType(int32_t productId) { return GpsModelList::protocolCode(productId); }
 
 std::unique_ptr<GarminLink> OpenIdentifiedLink(AppSettings& settings, UserPrompt& prompt, Clock* clock,
                                                ProductInfo* info, std::string* error, int byteTimeoutMs) {

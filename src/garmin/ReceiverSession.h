@@ -15,7 +15,7 @@ namespace korvance {
 struct AppSettings;
 class UserPrompt;
 
-// The receiver models the user chooses from (name, product id, character set,
+// The receiver models of GpsModelList (name, product id, character set,
 // waypoint type; -1 for "Other Garmin"). Lookups by product id take the first row.
 struct ReceiverModel {
     const char* name;
