@@ -1,0 +1,79 @@
+#include "app/CKorvanceDoc.h"
+
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserPrompt.h"
+#include "settings/Settings.h"
+
+namespace korvance {
+
+namespace {
+
+// Length in UTF-16 units, the unit of the name buffer.
+size_t utf16Length(const std::string& text) {
+    size_t n = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80) continue;
+        n += (c >= 0xF0) ? 2 : 1;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string datumNameForDocument(const std::string& datumName) {
+    if (utf16Length(datumName) + 1 > kDatumNameBufferChars) return kFallbackDatumName;
+    return datumName;
+}
+
+CKorvanceDoc::CKorvanceDoc(SettingsStore& store, Clock& clock, UserPrompt& prompt)
+    : store_(store), clock_(clock), prompt_(prompt) {
+    maps_ = std::make_unique<MapSet>();
+    settings_ = std::make_unique<AppSettings>(loadAppSettings(store_));
+    validateModel(*settings_);
+    data_ = std::make_unique<DocumentData>(settings_->MaxWaypointCount, settings_->MaxRouteCount,
+                                           settings_->MaxRouteWaypointCount, settings_->CodePage, clock_);
+    logInterval = settings_->LogInterval;
+    takeTimeZoneBias();
+    fitPending = true;
+    setDatum(datumNameForDocument(settings_->DatumName));
+}
+
+CKorvanceDoc::~CKorvanceDoc() { closeDocument(); }
+
+void CKorvanceDoc::setDatum(const std::string& name) {
+    datum_ = std::make_unique<Datum>(name);
+    tm_.SetTmEllipsoid(datum_->da(), datum_->df());
+}
+
+void CKorvanceDoc::takeTimeZoneBias() { data_->trackLog.timeZoneBias = clock_.timeZoneBiasSeconds(); }
+
+bool CKorvanceDoc::saveModified() {
+    if (!modified_) return true;
+    switch (prompt_.ask("Do you wish to save modified?", "Confirm", Buttons::YesNoCancel, Icon::Question)) {
+    case Answer::Yes:
+        if (saveAs) saveAs();
+        return !modified_;
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CKorvanceDoc::closeDocument() {
+    if (data_) data_->trackLog.track.reset();
+    // The lists hold a pointer to the document data's code page, so they go
+    // together with it.
+    data_.reset();
+    maps_.reset();
+    if (settings_) {
+        saveAppSettings(store_, *settings_);
+        store_.sync();
+        settings_.reset();
+    }
+    datum_.reset();
+}
+
+}  // namespace korvance

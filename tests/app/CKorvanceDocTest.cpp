@@ -1,0 +1,144 @@
+// The document: what it builds from the settings, the datum name fallback,
+// the save-modified question and the close path that stores the settings.
+
+#include <gtest/gtest.h>
+
+#include "app/CKorvanceDoc.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+
+namespace {
+
+struct Fixture {
+    MemorySettingsStore store;
+    FixedClock clock{1262304000, -32400};
+    ScriptedPrompt prompt;
+};
+
+}  // namespace
+
+TEST(CKorvanceDoc, FreshStoreGivesTheDefaultsAndTheFirstRoute) {
+    Fixture f;
+    CKorvanceDoc doc(f.store, f.clock, f.prompt);
+    EXPECT_TRUE(doc.fitPending);
+    EXPECT_FALSE(doc.newData);
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_FALSE(doc.trackLogging());
+    EXPECT_EQ(doc.trackCapacity(), 0u);
+    EXPECT_EQ(doc.timeZoneBias(), -32400);
+    EXPECT_EQ(doc.logInterval, 1u);
+    EXPECT_EQ(doc.settings().GPSModelID, -1);
+    EXPECT_EQ(doc.settings().GPSModel, "Other Garmin");
+    EXPECT_EQ(doc.routes().routeName(0), "ROUTE-00");
+    EXPECT_EQ(doc.datum().name(), "WGS 84");
+    EXPECT_FALSE(doc.maps().hasMap());
+}
+
+TEST(CKorvanceDoc, EffectiveLogInterval) {
+    Fixture f;
+    CKorvanceDoc doc(f.store, f.clock, f.prompt);
+    const struct { uint32_t set, effective; } cases[] = {{1, 1}, {30, 30}, {999, 999}, {1000, 1}, {30000, 1}};
+    for (const auto& c : cases) {
+        doc.logInterval = c.set;
+        EXPECT_EQ(doc.effectiveLogInterval(), c.effective) << c.set;
+    }
+}
+
+TEST(CKorvanceDoc, DatumNameReachesTheDocumentOrFallsBack) {
+    const Datum fallback(kFallbackDatumName);
+    const struct {
+        std::string stored;
+        std::string expected;
+    } cases[] = {
+        {"WGS 84", "WGS 84"},
+        {"Tokyo", "Tokyo"},
+        {"", fallback.name()},
+        {std::string(511, 'A'), fallback.name()},  // fits, but no such row
+        {std::string(512, 'A'), fallback.name()},  // does not fit the buffer
+        {std::string(2000, 'A'), fallback.name()},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.store.createKey(kSettingsKey);
+        f.store.writeString(kSettingsKey, "DatumName", c.stored);
+        CKorvanceDoc doc(f.store, f.clock, f.prompt);
+        EXPECT_EQ(doc.datum().name(), c.expected) << c.stored.size();
+        // The stored text stays as the user set it.
+        EXPECT_EQ(doc.settings().DatumName, c.stored);
+    }
+    EXPECT_EQ(datumNameForDocument(std::string(511, 'x')), std::string(511, 'x'));
+    EXPECT_EQ(datumNameForDocument(std::string(512, 'x')), kFallbackDatumName);
+}
+
+TEST(CKorvanceDoc, LimitsAndLogIntervalComeFromTheSettings) {
+    Fixture f;
+    f.store.createKey(kSettingsKey);
+    f.store.writeDword(kSettingsKey, "LogInterval", 5000);
+    f.store.writeDword(kSettingsKey, "MaxRouteCount", 3);
+    CKorvanceDoc doc(f.store, f.clock, f.prompt);
+    EXPECT_EQ(doc.logInterval, 5000u);
+    EXPECT_EQ(doc.effectiveLogInterval(), 1u);
+}
+
+TEST(CKorvanceDoc, SaveModifiedQuestion) {
+    const struct {
+        bool modified;
+        Answer answer;
+        bool saveSucceeds;
+        bool hasSaveAs;
+        bool goOn;
+        bool asked;
+    } cases[] = {
+        {false, Answer::Cancel, false, true, true, false},
+        {true, Answer::No, false, true, true, true},
+        {true, Answer::Cancel, false, true, false, true},
+        {true, Answer::Yes, true, true, true, true},
+        {true, Answer::Yes, false, true, false, true},   // cancelled file dialog
+        {true, Answer::Yes, false, false, false, true},  // no Save As yet: like a cancelled save
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.prompt.addAnswer(c.answer);
+        CKorvanceDoc doc(f.store, f.clock, f.prompt);
+        doc.setModified(c.modified);
+        int saves = 0;
+        if (c.hasSaveAs)
+            doc.saveAs = [&] {
+                ++saves;
+                if (c.saveSucceeds) doc.setModified(false);
+                return c.saveSucceeds;
+            };
+        EXPECT_EQ(doc.saveModified(), c.goOn);
+        ASSERT_EQ(f.prompt.shown.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(f.prompt.shown[0].text, "Do you wish to save modified?");
+            EXPECT_EQ(f.prompt.shown[0].caption, "Confirm");
+            EXPECT_EQ(f.prompt.shown[0].buttons, Buttons::YesNoCancel);
+        }
+        EXPECT_EQ(saves, c.answer == Answer::Yes && c.modified && c.hasSaveAs ? 1 : 0);
+    }
+}
+
+TEST(CKorvanceDoc, CloseStoresTheSettingsOnceAndTwiceIsHarmless) {
+    Fixture f;
+    {
+        CKorvanceDoc doc(f.store, f.clock, f.prompt);
+        doc.settings().PenWidth = 7;
+        doc.closeDocument();
+        EXPECT_FALSE(doc.isOpen());
+        EXPECT_EQ(f.store.readDword(kSettingsKey, "PenWidth"), 7u);
+        f.store.writeDword(kSettingsKey, "PenWidth", 9);
+        doc.closeDocument();  // already released: nothing is stored again
+    }
+    EXPECT_EQ(f.store.readDword(kSettingsKey, "PenWidth"), 9u);
+    // The destructor alone stores too.
+    {
+        CKorvanceDoc doc(f.store, f.clock, f.prompt);
+        EXPECT_EQ(doc.settings().PenWidth, 9u);
+        doc.settings().PenWidth = 3;
+    }
+    EXPECT_EQ(f.store.readDword(kSettingsKey, "PenWidth"), 3u);
+}
