@@ -1,0 +1,147 @@
+// The settings record through a real INI file: a round trip of every field,
+// and a file edited by hand into garbage or wrong types keeps the defaults.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "qtplatform/QtSettingsStore.h"
+#include "settings/Settings.h"
+
+using namespace korvance;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshFolder(const char* name) {
+    const fs::path dir = fs::temp_directory_path() / (std::string("korvance-qtstore-") + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(QtSettingsStore, EveryFieldSurvivesARoundTripThroughTheFile) {
+    const std::string ini = (freshFolder("roundtrip") / "korvance.ini").string();
+    AppSettings s;
+    s.DebugControl = 5;
+    s.CommDebug = 1;
+    s.Comm_WriteFile_Wait = 7;
+    s.CommOpenWait = 8;
+    s.CommRetryWait = 9;
+    s.DatumName = "Tokyo";
+    s.DataPath = "/home/u/data dir";
+    s.MapPath = "C:\\maps\\area";
+    s.CenteringAlways = 1;
+    s.WaypointAlarm = 1;
+    s.WaypointAlarmDistance = 123;
+    s.CommPort = 3;
+    s.MaxWaypointCount = 1000;
+    s.MaxRouteCount = 30;
+    s.MaxRouteWaypointCount = 50;
+    s.GPSModel = "GPSMAP 60";
+    s.GPSModelID = 96;
+    s.GPSCharSet = 2;
+    s.ReachDistance = 55;
+    s.PenWidth = 4;
+    s.MaxLogCount = 9999;
+    s.NMEASentence = "GGA";
+    s.SaveOnlyValidNMEA = 0;
+    s.LogInterval = 10;
+    s.CoordinateUTM = 1;
+    s.Unit = 2;
+    s.PenColor = 0x123456;
+    s.WaypointColor = 0xABCDEF;
+    s.NMEAMonitorPath = "/usr/bin/monitor";
+    s.AutoMapChange = 0;
+    s.BlinkNavigationCursor = 0;
+    s.RouteColor = 0x010203;
+    s.NMEABaudrate = 9600;
+    s.CommLimitBaudrate = 38400;
+    s.AlarmFile = "\\Windows\\Alarm1.wav";
+    s.TrackPlotCount = 512;
+    {
+        QtSettingsStore store(ini);
+        ASSERT_TRUE(saveAppSettings(store, s));
+    }
+    ASSERT_TRUE(fs::exists(ini));
+    QtSettingsStore store(ini);
+    const AppSettings r = loadAppSettings(store);
+    EXPECT_EQ(r.DebugControl, 0u);  // never taken from the store
+    EXPECT_EQ(r.CommDebug, s.CommDebug);
+    EXPECT_EQ(r.Comm_WriteFile_Wait, s.Comm_WriteFile_Wait);
+    EXPECT_EQ(r.CommOpenWait, s.CommOpenWait);
+    EXPECT_EQ(r.CommRetryWait, s.CommRetryWait);
+    EXPECT_EQ(r.DatumName, s.DatumName);
+    EXPECT_EQ(r.DataPath, s.DataPath);
+    EXPECT_EQ(r.MapPath, s.MapPath);
+    EXPECT_EQ(r.CenteringAlways, s.CenteringAlways);
+    EXPECT_EQ(r.WaypointAlarm, s.WaypointAlarm);
+    EXPECT_EQ(r.WaypointAlarmDistance, s.WaypointAlarmDistance);
+    EXPECT_EQ(r.CommPort, s.CommPort);
+    EXPECT_EQ(r.MaxWaypointCount, s.MaxWaypointCount);
+    EXPECT_EQ(r.MaxRouteCount, s.MaxRouteCount);
+    EXPECT_EQ(r.MaxRouteWaypointCount, s.MaxRouteWaypointCount);
+    EXPECT_EQ(r.GPSModel, s.GPSModel);
+    EXPECT_EQ(r.GPSModelID, s.GPSModelID);
+    EXPECT_EQ(r.GPSCharSet, s.GPSCharSet);
+    EXPECT_EQ(r.ReachDistance, s.ReachDistance);
+    EXPECT_EQ(r.PenWidth, s.PenWidth);
+    EXPECT_EQ(r.MaxLogCount, s.MaxLogCount);
+    EXPECT_EQ(r.NMEASentence, s.NMEASentence);
+    EXPECT_EQ(r.SaveOnlyValidNMEA, s.SaveOnlyValidNMEA);
+    EXPECT_EQ(r.LogInterval, s.LogInterval);
+    EXPECT_EQ(r.CoordinateUTM, s.CoordinateUTM);
+    EXPECT_EQ(r.Unit, s.Unit);
+    EXPECT_EQ(r.PenColor, s.PenColor);
+    EXPECT_EQ(r.WaypointColor, s.WaypointColor);
+    EXPECT_EQ(r.NMEAMonitorPath, s.NMEAMonitorPath);
+    EXPECT_EQ(r.AutoMapChange, s.AutoMapChange);
+    EXPECT_EQ(r.BlinkNavigationCursor, s.BlinkNavigationCursor);
+    EXPECT_EQ(r.RouteColor, s.RouteColor);
+    EXPECT_EQ(r.NMEABaudrate, s.NMEABaudrate);
+    EXPECT_EQ(r.CommLimitBaudrate, s.CommLimitBaudrate);
+    EXPECT_EQ(r.AlarmFile, s.AlarmFile);
+    EXPECT_EQ(r.TrackPlotCount, s.TrackPlotCount);
+}
+
+TEST(QtSettingsStore, GarbageAndWrongTypesInTheFileKeepTheDefaults) {
+    const fs::path dir = freshFolder("garbage");
+    const std::string ini = (dir / "korvance.ini").string();
+    {
+        std::ofstream out(ini);
+        out << "[SOFTWARE]\n"
+            << "Ostrel\\Korvance\\PenWidth=sz:12\n"           // a text where a number belongs
+            << "Ostrel\\Korvance\\LogInterval=dword:12abc\n"  // not a number
+            << "Ostrel\\Korvance\\MaxLogCount=dword:99999999999\n"  // beyond 32 bits
+            << "Ostrel\\Korvance\\DatumName=dword:5\n"        // a number where a text belongs
+            << "Ostrel\\Korvance\\NMEASentence=\xff\xfe garbage\n"
+            << "Ostrel\\Korvance\\MapPath=@Variant(\\0\\0\\0\\x7f)\n"
+            << "Ostrel\\Korvance\\Unit=2\n"                   // untyped
+            << "this line is not INI at all\n";
+    }
+    QtSettingsStore store(ini);
+    const AppSettings r = loadAppSettings(store);
+    const AppSettings d;
+    EXPECT_EQ(r.PenWidth, d.PenWidth);
+    EXPECT_EQ(r.LogInterval, d.LogInterval);
+    EXPECT_EQ(r.MaxLogCount, d.MaxLogCount);
+    EXPECT_EQ(r.DatumName, d.DatumName);
+    EXPECT_EQ(r.NMEASentence, d.NMEASentence);
+    EXPECT_EQ(r.MapPath, d.MapPath);
+    EXPECT_EQ(r.Unit, d.Unit);
+}
+
+TEST(QtSettingsStore, TypedValuesAndBinary) {
+    QtSettingsStore store((freshFolder("typed") / "k.ini").string());
+    ASSERT_TRUE(store.writeBinary("A\\B", "bin", {0, 1, 0xFF}));
+    ASSERT_TRUE(store.writeString("A\\B", "text", "x"));
+    EXPECT_EQ(store.readBinary("A\\B", "bin"), (std::vector<uint8_t>{0, 1, 0xFF}));
+    EXPECT_FALSE(store.readDword("A\\B", "text"));
+    EXPECT_FALSE(store.readString("A\\B", "bin"));
+    EXPECT_FALSE(store.readString("A\\B", "missing"));
+    EXPECT_TRUE(store.deleteValue("A\\B", "text"));
+    EXPECT_FALSE(store.readString("A\\B", "text"));
+}
