@@ -1,5 +1,6 @@
 #include "nmea/NmeaReceiver.h"
 
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -96,6 +97,7 @@ void NmeaReceiver::run(NmeaConsumer* consumer) {
     Sink sink(*this, *consumer);
     port_->flushInput();
     session_.setFilter(filter_);
+    reading_ = true;
     std::vector<uint8_t> chunk(NmeaLineBuffer::kCapacity);
     for (;;) {
         {
@@ -111,7 +113,16 @@ void NmeaReceiver::run(NmeaConsumer* consumer) {
         size_t got = port_->read(chunk.data(), want, 0);
         if (got > 0 && !session_.feed(chunk.data(), got, sink)) break;
     }
+    reading_ = false;
     running_ = false;
+}
+
+bool NmeaReceiver::waitUntilReading(int timeoutMs) const {
+    for (int waited = 0; !reading(); waited += 2) {
+        if (waited >= timeoutMs || !running()) return reading();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 bool NmeaReceiver::deliver(NmeaConsumer& consumer, const NmeaPosition& position) {

@@ -71,6 +71,11 @@ public:
     // reader to end; the next stop() from another thread waits for it.
     void stop();
     bool running() const { return running_.load(); }
+    // True once the reader has flushed the port's input and reads; bytes that
+    // arrive from then on are its to take.
+    bool reading() const { return reading_.load(); }
+    // Waits at most timeoutMs for reading().
+    bool waitUntilReading(int timeoutMs) const;
 
     // Takes the pending position (any thread). False when none waits.
     bool takePosition(NmeaPosition* out = nullptr);
@@ -97,6 +102,7 @@ private:
     NmeaSession session_;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> reading_{false};
     std::atomic<std::thread::id> readerId_{};
 
     mutable std::mutex mutex_;

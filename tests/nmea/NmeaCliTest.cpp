@@ -55,7 +55,6 @@ TEST(NmeaCli, FileToFixLinesAndLog) {
 TEST(NmeaCli, PortOfTheSimulator) {
     auto track = BuiltinNmeaTrack(100);
     NmeaSource source(track, 100.0, {}, true);
-    source.setStartDelayMs(200);
     ASSERT_TRUE(source.start());
     std::string out, err;
     ASSERT_EQ(run({"--port", source.devicePath(), "--baud", "9600", "--count", "5"}, out, err), 0) << err;

@@ -64,12 +64,14 @@ std::string fileText(const std::string& path) {
 TEST(NmeaReceiver, DeliversTheSimulatorsTrack) {
     auto track = BuiltinNmeaTrack(60);
     NmeaSource source(track, 300.0, {}, false);
-    source.setStartDelayMs(300);
+    source.hold();
     ASSERT_TRUE(source.start());
     NmeaReceiver receiver;
     ASSERT_TRUE(receiver.openPort(source.devicePath(), 4800)) << receiver.portError();
     TakingConsumer consumer;
     ASSERT_TRUE(receiver.start(consumer));
+    ASSERT_TRUE(receiver.waitUntilReading(5000));
+    source.release();
     ASSERT_TRUE(source.waitFinished(10000));
     EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
     receiver.stop();
@@ -96,12 +98,14 @@ TEST(NmeaReceiver, FaultsLoseSentencesButNeverCorruptAFix) {
     faults.burstEvery = 13;
     faults.invalidEvery = 9;
     NmeaSource source(track, 500.0, faults, false);
-    source.setStartDelayMs(300);
+    source.hold();
     ASSERT_TRUE(source.start());
     NmeaReceiver receiver;
     ASSERT_TRUE(receiver.openPort(source.devicePath(), 4800));
     TakingConsumer consumer;
     ASSERT_TRUE(receiver.start(consumer));
+    ASSERT_TRUE(receiver.waitUntilReading(5000));
+    source.release();
     ASSERT_TRUE(source.waitFinished(10000));
     std::this_thread::sleep_for(300ms);
     receiver.stop();
@@ -177,14 +181,10 @@ TEST(NmeaReceiver, StopWhileDeliveringNeverDeadlocks) {
     for (int round = 0; round < 1000; ++round) {
         QueuedConsumer consumer;
         ASSERT_TRUE(receiver.start(consumer));
-        // Feed until the reader waits in a hand-off (its first bytes may go
-        // to the flush at its start).
-        bool waiting = false;
-        for (int tries = 0; tries < 4000 && !waiting; ++tries) {
-            if (tries % 2 == 0) pty.writeAll(reinterpret_cast<const uint8_t*>(epoch.data()), epoch.size());
-            waiting = consumer.waitForRequest(0, 1ms);
-        }
-        ASSERT_TRUE(waiting) << "round " << round;
+        // Once the reader is past its flush, one epoch puts it into a hand-off.
+        ASSERT_TRUE(receiver.waitUntilReading(5000)) << "round " << round;
+        pty.writeAll(reinterpret_cast<const uint8_t*>(epoch.data()), epoch.size());
+        ASSERT_TRUE(consumer.waitForRequest(0, 5000ms)) << "round " << round;
         switch (round % 3) {
             case 0:
                 break;  // nobody takes it: stop abandons it
@@ -238,7 +238,7 @@ TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
     testing::TempDir dir;
     auto track = BuiltinNmeaTrack(20);
     NmeaSource source(track, 200.0, {}, false);
-    source.setStartDelayMs(300);
+    source.hold();
     ASSERT_TRUE(source.start());
 
     AppSettings settings;
@@ -266,6 +266,8 @@ TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
     EXPECT_EQ(chooser.calls[0].filters[1].name, "all files");
     EXPECT_EQ(chooser.calls[0].filters[1].pattern, "*.*");
     EXPECT_TRUE(receiver.logOpen());
+    ASSERT_TRUE(receiver.waitUntilReading(5000));
+    source.release();
 
     ASSERT_TRUE(source.waitFinished(10000));
     EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
@@ -331,7 +333,7 @@ TEST(StartNmea, APortThatDoesNotOpenIsReported) {
 TEST(StartNmea, LogWriteErrorReachesTheConsumerAndReadingGoesOn) {
     auto track = BuiltinNmeaTrack(10);
     NmeaSource source(track, 200.0, {}, false);
-    source.setStartDelayMs(300);
+    source.hold();
     ASSERT_TRUE(source.start());
     AppSettings settings;
     settings.CommDevice = source.devicePath();
@@ -340,6 +342,8 @@ TEST(StartNmea, LogWriteErrorReachesTheConsumerAndReadingGoesOn) {
     NmeaReceiver receiver;
     TakingConsumer consumer;
     ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+    ASSERT_TRUE(receiver.waitUntilReading(5000));
+    source.release();
     ASSERT_TRUE(source.waitFinished(10000));
     EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
     StopNmea(receiver);

@@ -127,14 +127,31 @@ std::vector<NmeaEpochText> NmeaSource::written() const {
     return written_;
 }
 
+void NmeaSource::hold() {
+    std::lock_guard lock(mutex_);
+    held_ = true;
+}
+
+void NmeaSource::release() {
+    {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+    }
+    changed_.notify_all();
+}
+
 void NmeaSource::run() {
     using Clock = std::chrono::steady_clock;
     auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rateHz_));
-    auto next = Clock::now() + std::chrono::milliseconds(startDelayMs_);
+    auto next = Clock::now();
     size_t index = 0;
     for (;;) {
         {
             std::unique_lock lock(mutex_);
+            if (held_) {
+                changed_.wait(lock, [this] { return stop_ || !held_; });
+                next = Clock::now();
+            }
             if (changed_.wait_until(lock, next, [this] { return stop_; })) return;
         }
         next += period;

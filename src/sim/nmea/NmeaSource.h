@@ -81,8 +81,10 @@ public:
     // What was written for each epoch of the first pass over the track.
     std::vector<NmeaEpochText> written() const;
     void setAllSentences(bool all) { writer_.setAllSentences(all); }
-    // Epochs before the source starts writing (for a reader still opening the port).
-    void setStartDelayMs(int ms) { startDelayMs_ = ms; }
+    // A held source writes nothing until release(): a test holds it until
+    // its reader is past the start (NmeaReceiver::waitUntilReading).
+    void hold();
+    void release();
 
 private:
     void run();
@@ -90,7 +92,7 @@ private:
     std::vector<NmeaTrackPoint> track_;
     double rateHz_;
     bool loop_;
-    int startDelayMs_ = 0;
+    bool held_ = false;
     NmeaEpochWriter writer_;
     std::unique_ptr<PseudoTerminal> pty_;
     std::thread thread_;
