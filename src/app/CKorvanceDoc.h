@@ -61,6 +61,8 @@ public:
     // ---- flags and values of the run
     bool isModified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
+    // The flag itself, for the commands that set and clear it as they go.
+    bool* modifiedFlag() { return &modified_; }
     bool fitPending = true;  // the view fits the data at its next redraw
     bool newData = false;    // the view centres a loaded map on the track at its next redraw
     uint32_t logInterval = 1;  // seconds, the LogInterval setting

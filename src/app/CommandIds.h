@@ -60,6 +60,10 @@ enum : uint16_t {
     Shift = 32810,
     Ctrl = 32811,
 
+    // GPX exchange (File menu), ids of our own beside the others.
+    ImportGpx = 32900,
+    ExportGpx = 32901,
+
     // Accelerator only.
     NextRoutePoint = 32801,
     PreviousRoutePoint = 32815,

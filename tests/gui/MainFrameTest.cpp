@@ -1,0 +1,343 @@
+// The main window under the offscreen platform: the whole menu with its texts
+// and ids, the nine accelerators, the routing that disables what nobody
+// handles, the close path with the "Confirm" question, the About box, a track
+// downloaded from the receiver simulator and saved and opened through the
+// menu, and the single-instance rule in one process and across two.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/CommandIds.h"
+#include "gui/MainFrame.h"
+#include "gui/SingleInstance.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/testing/ScriptedPrompt.h"
+#include "settings/Settings.h"
+#include "sim/garmin/ReceiverSimulator.h"
+
+using namespace korvance;
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: torn down among the exit handlers it would outlive Qt's own globals.
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
+}
+
+// Waits, with the event loop running, until `done` holds (QTRY_* would only
+// tell QTest's own log, not this test).
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+struct Fixture {
+    Fixture() { app(); }
+    MemorySettingsStore store;
+    FixedClock clock{1262304000, -32400};
+    ScriptedPrompt prompt;
+    ScriptedFileChooser chooser;
+};
+
+struct Shell : Fixture {
+    Shell() : doc(store, clock, prompt), frame(doc, prompt, chooser, prompt) {}
+    CKorvanceDoc doc;
+    MainFrame frame;
+};
+
+struct Item {
+    QString menu, text;
+    int id;
+};
+
+std::vector<Item> menuOf(const MainFrame& frame) {
+    std::vector<Item> items;
+    for (QAction* top : frame.menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        if (!menu) continue;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) items.push_back({top->text(), a->text(), a->data().toInt()});
+    }
+    return items;
+}
+
+}  // namespace
+
+TEST(MainFrame, EveryMenuItemWithItsTextAndId) {
+    Shell s;
+    const std::vector<Item> expected = {
+        {"&File", "&Open... Ctrl+O", 57601},
+        {"&File", "Save &As... Ctrl+S", 57604},
+        {"&File", "Load &Map...", 32771},
+        {"&File", "&Discard Map", 32796},
+        {"&File", "Read &POT File...", 32783},
+        {"&File", "Write POT &Track...", 32784},
+        {"&File", "Write POT &Waypoint...", 32785},
+        {"&File", "Write POT &Route...", 32789},
+        {"&File", "Import &GPX...", 32900},
+        {"&File", "Export G&PX...", 32901},
+        {"&File", "About &Korvan CE...", 57664},
+        {"&File", "E&xit", 57665},
+        {"&View/Edit", "View &Track", 32790},
+        {"&View/Edit", "View &Waypoint", 32791},
+        {"&View/Edit", "View &Route", 32792},
+        {"&View/Edit", "View &Data Field", 32797},
+        {"&View/Edit", "&Edit Waypoint...", 32778},
+        {"&View/Edit", "Ed&it Route...", 32787},
+        {"&View/Edit", "&Create Route", 32786},
+        {"&View/Edit", "&Mark Waypoint...", 32817},
+        {"&View/Edit", "&Jump...", 32799},
+        {"&View/Edit", "&Zoom Ctrl+Z", 32794},
+        {"&GPS", "Download &Track", 32772},
+        {"&GPS", "Download &Waypoint", 32773},
+        {"&GPS", "Download &Route", 32788},
+        {"&GPS", "Up&load Track", 32802},
+        {"&GPS", "&Upload Waypoint", 32779},
+        {"&GPS", "U&pload Route", 32793},
+        {"&GPS", "&Current Position", 32807},
+        {"&GPS", "&Goto...  Ctrl+G", 32798},
+        {"&GPS", "R&oute Navigation...", 32800},
+        {"&GPS", "&Navigation  Ctrl+N", 32774},
+        {"&GPS", "N&MEA Navigation  Ctrl+M", 32795},
+        {"&Option", "&Preference...", 32777},
+        {"&Option", "&GPS...", 32816},
+        {"&Option", "Pen(&1)...", 32809},
+        {"&Option", "&Alarm...", 32782},
+        {"&Option", "&Import Waypoint from Text...", 32805},
+        {"&Option", "&Export Waypoint to Text...", 32806},
+        {"&Option", "Register &NMEA Monitor...", 32813},
+        {"&Option", "&Run NMEA Monitor", 32814},
+        {"&Option", "&Shift", 32810},
+        {"&Option", "&Ctrl", 32811},
+    };
+    const std::vector<Item> got = menuOf(s.frame);
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].menu, expected[i].menu) << i;
+        EXPECT_EQ(got[i].text, expected[i].text) << i;
+        EXPECT_EQ(got[i].id, expected[i].id) << expected[i].text.toStdString();
+        // Keys belong to the accelerator table, never to a menu item.
+        EXPECT_TRUE(s.frame.actionFor(uint16_t(got[i].id))->shortcut().isEmpty());
+    }
+}
+
+TEST(MainFrame, WhatNobodyHandlesIsDisabledAndDoesNothing) {
+    Shell s;
+    const struct {
+        uint16_t id;
+        bool enabled;
+    } cases[] = {
+        {cmd::FileOpen, true},        {cmd::FileSaveAs, true},       {cmd::LoadMap, true},
+        {cmd::DiscardMap, true},      {cmd::ReadPot, true},          {cmd::WritePotRoute, true},
+        {cmd::ImportGpx, true},       {cmd::ExportGpx, true},        {cmd::AppAbout, true},
+        {cmd::AppExit, true},         {cmd::DownloadTrack, true},    {cmd::UploadRoute, true},
+        {cmd::ImportWaypointText, true}, {cmd::ExportWaypointText, true},
+        {cmd::ViewTrack, false},      {cmd::EditWaypoint, false},    {cmd::EditRoute, false},
+        {cmd::CurrentPosition, false}, {cmd::NmeaNavigation, false}, {cmd::Preference, false},
+        {cmd::GpsOption, false},      {cmd::Alarm, false},           {cmd::RegisterNmeaMonitor, false},
+        {cmd::Shift, false},
+    };
+    for (const auto& c : cases) {
+        QAction* a = s.frame.actionFor(c.id);
+        ASSERT_NE(a, nullptr) << c.id;
+        EXPECT_EQ(a->isEnabled(), c.enabled) << a->text().toStdString();
+    }
+    EXPECT_FALSE(s.frame.routeCommand(cmd::Preference));
+    EXPECT_FALSE(s.frame.routeCommand(cmd::NextRoutePoint));
+    EXPECT_TRUE(s.prompt.shown.empty());
+    EXPECT_TRUE(s.chooser.calls.empty());
+}
+
+TEST(MainFrame, EachAcceleratorSendsItsCommand) {
+    Shell s;
+    std::vector<uint16_t> sent;
+    s.frame.commandIssued = [&](uint16_t id) { sent.push_back(id); };
+    s.frame.show();
+    s.frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&s.frame));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        uint16_t id;
+    } cases[] = {
+        {Qt::Key_B, Qt::ControlModifier, 32815}, {Qt::Key_F, Qt::ControlModifier, 32801},
+        {Qt::Key_G, Qt::ControlModifier, 32798}, {Qt::Key_M, Qt::ControlModifier, 32795},
+        {Qt::Key_N, Qt::ControlModifier, 32774}, {Qt::Key_O, Qt::ControlModifier, 57601},
+        {Qt::Key_S, Qt::ControlModifier, 57603}, {Qt::Key_Escape, Qt::NoModifier, 32807},
+        {Qt::Key_Z, Qt::ControlModifier, 32794},
+    };
+    for (const auto& c : cases) {
+        sent.clear();
+        QTest::keyClick(&s.frame, c.key, c.modifiers);
+        ASSERT_EQ(sent.size(), 1u) << QKeySequence(c.key | c.modifiers).toString().toStdString();
+        EXPECT_EQ(sent[0], c.id) << QKeySequence(c.key | c.modifiers).toString().toStdString();
+    }
+    // Ctrl+O and Ctrl+S each asked for a file (and were cancelled): Open and Save.
+    ASSERT_EQ(s.chooser.calls.size(), 2u);
+    EXPECT_FALSE(s.chooser.calls[0].save);
+    EXPECT_TRUE(s.chooser.calls[1].save);
+    // Other keys send nothing.
+    sent.clear();
+    QTest::keyClick(&s.frame, Qt::Key_S);
+    QTest::keyClick(&s.frame, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST(MainFrame, ClosingWithUnsavedChangesAsksAndCancelKeepsRunning) {
+    const struct {
+        const char* name;
+        Answer answer;
+        bool closes;
+    } cases[] = {
+        {"cancel", Answer::Cancel, false},
+        {"yes, then the file dialog cancelled", Answer::Yes, false},
+        {"no", Answer::No, true},
+    };
+    for (const auto& c : cases) {
+        Shell s;
+        s.prompt.addAnswer(c.answer);
+        s.doc.settings().DataPath = "/data/korvance";
+        s.frame.show();
+        s.doc.setModified(true);
+        EXPECT_EQ(s.frame.close(), c.closes) << c.name;
+        EXPECT_EQ(s.frame.isVisible(), !c.closes) << c.name;
+        EXPECT_EQ(s.doc.isOpen(), !c.closes) << c.name;
+        ASSERT_NE(s.prompt.last(), nullptr);
+        EXPECT_EQ(s.prompt.last()->text, "Do you wish to save modified?");
+        EXPECT_EQ(s.prompt.last()->caption, "Confirm");
+        EXPECT_EQ(s.prompt.last()->buttons, Buttons::YesNoCancel);
+        EXPECT_EQ(s.chooser.calls.size(), c.answer == Answer::Yes ? 1u : 0u) << c.name;
+        // Closing stores the settings; staying open stores nothing yet.
+        EXPECT_EQ(s.store.readString(kSettingsKey, "DataPath").has_value(), c.closes) << c.name;
+    }
+}
+
+TEST(MainFrame, ExitWithoutChangesClosesWithoutAsking) {
+    Shell s;
+    s.frame.show();
+    EXPECT_TRUE(s.frame.routeCommand(cmd::AppExit));
+    EXPECT_FALSE(s.frame.isVisible());
+    EXPECT_FALSE(s.doc.isOpen());
+    EXPECT_TRUE(s.prompt.shown.empty());
+    // Nothing runs on a closed document.
+    EXPECT_FALSE(s.frame.routeCommand(cmd::DownloadTrack));
+}
+
+TEST(MainFrame, AboutBox) {
+    Shell s;
+    QString title;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QLabel* l : box->findChildren<QLabel*>())
+            if (!l->text().isEmpty()) texts << l->text();
+        static_cast<QDialog*>(box)->accept();
+    });
+    EXPECT_TRUE(s.frame.routeCommand(cmd::AppAbout));
+    EXPECT_EQ(title, "About Korvan CE");
+    EXPECT_TRUE(texts.contains("Korvan CE Version 1.80"));
+    EXPECT_TRUE(texts.contains("2009/05/15"));
+}
+
+TEST(MainFrame, TrackFromTheReceiverSavedAndOpenedThroughTheMenu) {
+    auto sim = StartReceiverSimulator(SimProfile::New, {}, false);
+    ASSERT_TRUE(sim);
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("walk.kvn").toStdString();
+    size_t points = 0;
+    {
+        Shell s;
+        AppSettings& settings = s.doc.settings();
+        settings.CommDevice = sim->devicePath();
+        settings.Comm_WriteFile_Wait = 0;
+        settings.CommOpenWait = 0;
+        s.frame.actionFor(cmd::DownloadTrack)->trigger();
+        ASSERT_NE(s.doc.trackLog().track, nullptr) << (s.prompt.last() ? s.prompt.last()->text : "");
+        points = s.doc.trackLog().track->pointCount();
+        EXPECT_EQ(points, sim->data().track.size());
+        EXPECT_TRUE(s.doc.isModified());
+        EXPECT_FALSE(s.prompt.progressCaptions.empty());
+        EXPECT_FALSE(s.prompt.progressOpen);
+        EXPECT_EQ(s.prompt.waitDepth, 0);
+
+        s.chooser.add(path);
+        s.frame.actionFor(cmd::FileSaveAs)->trigger();
+        EXPECT_FALSE(s.doc.isModified());
+        ASSERT_TRUE(QFile::exists(QString::fromStdString(path)));
+    }
+    Shell s;
+    s.chooser.add(path);
+    s.frame.actionFor(cmd::FileOpen)->trigger();
+    ASSERT_NE(s.doc.trackLog().track, nullptr);
+    EXPECT_EQ(s.doc.trackLog().track->pointCount(), points);
+    EXPECT_FALSE(s.doc.isModified());
+}
+
+TEST(SingleInstance, TheSecondAsksTheFirstToComeForward) {
+    app();
+    QTemporaryDir dir;
+    int raised = 0;
+    {
+        SingleInstance first(dir.path());
+        ASSERT_TRUE(first.acquire());
+        first.onRaiseRequest([&] { ++raised; });
+        SingleInstance second(dir.path());
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(waitUntil([&] { return raised == 1; }, 5000));
+    }
+    // Once the first has ended, the next start is the first again.
+    SingleInstance next(dir.path());
+    EXPECT_TRUE(next.acquire());
+}
+
+TEST(SingleInstance, DISABLED_TheProgramStartedTwiceEndsTheSecondWithoutAWindow) {
+    app();
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("KORVANCE_SETTINGS_FILE", QDir(dir.path()).filePath("korvance.ini"));
+    const QString program = QString(KORVANCE_BINARY_DIR) + "/src/gui/korvance";
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    const QString socket = QDir(dir.path()).filePath("korvance.socket");
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(socket); }, 20000)) << first.readAllStandardError().toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(10000);
+}
