@@ -1,5 +1,6 @@
 #include "files/WaypointText.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "data/FieldSplitter.h"
@@ -81,8 +82,11 @@ WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const Tr
     FieldSplitter fields(line, ",\t");
     std::optional<std::string_view> first = fields.first();
     if (!first) return WaypointTextLine::End;
-    if (first->empty() || first->substr(0, 6) == "DATUM=") return WaypointTextLine::Skip;
-    std::string identifier(first->substr(0, cp ? cp->cutLength(*first, 6) : 6));
+    // A name is stored up to its first NUL byte: one that starts with NUL is
+    // an empty name, and such a line is skipped like any without a name.
+    const std::string_view name = first->substr(0, first->find('\0'));
+    if (name.empty() || name.substr(0, 6) == "DATUM=") return WaypointTextLine::Skip;
+    std::string identifier(name.substr(0, cp ? cp->cutLength(name, 6) : 6));
 
     double latitude = 0, longitude = 0;
     bool positionComplete = false;
@@ -107,6 +111,9 @@ WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const Tr
             positionComplete = true;
         }
     }
+    // A position that is no place on Earth (a damaged number) would be kept
+    // and then written back as an empty field: the line is skipped instead.
+    if (!(std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180)) return WaypointTextLine::Skip;
     std::string comment;
     int16_t symbol = 0;
     if (positionComplete) {

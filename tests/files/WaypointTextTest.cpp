@@ -158,3 +158,48 @@ TEST(WaypointText, ExportWriteFailureIsReported) {
     ASSERT_EQ(prompt2.shown.size(), 1u);
     EXPECT_EQ(prompt2.shown[0].text, dir.file("no/dir.txt"));
 }
+
+// Found by fuzzing: a name that starts with a NUL byte is stored as an empty
+// name; the waypoint was added and then exported as a line without a name,
+// which an import skips, so it was lost on the way through the file.
+TEST(WaypointText, NameStartingWithNulIsSkipped) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    const std::string path = dir.file("nul.txt");
+    // The fuzzer's file (UTM form), and the same in degree text.
+    writeText(path, std::string("\0,1,151'55.08\",,\",,0\r\n", 23) +
+                        std::string("\0NAME,35^00'00\",139^00'00\",comment,3\r\n", 38) +
+                        "KEPT,35^00'00\",139^00'00\",comment,3\r\n");
+    for (bool utm : {true, false}) {
+        SCOPED_TRACE(utm);
+        ScriptedPrompt prompt;
+        WaypointList list(500);
+        ASSERT_TRUE(importWaypointText(path, list, utm, tm, prompt));
+        ASSERT_EQ(list.count(), 1u);
+        EXPECT_EQ(list.identifier(0), "KEPT");
+    }
+}
+
+// Found by fuzzing: a latitude of 3340895222 degrees was taken as it was;
+// its export wrote an empty field and the line then fell short of 20 bytes,
+// so the waypoint did not come back. Positions that are no place on Earth are
+// skipped on import.
+TEST(WaypointText, ImpossiblePositionIsSkipped) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    TransverseMercator tm(datum);
+    const std::string path = dir.file("far.txt");
+    writeText(path,
+              "D3\x01,3340895222,5^00'00\",,0\r\n"
+              "LON,35^00'00\",181^00'00\",too far east,0\r\n"
+              "OK,35^00'00\",139^00'00\",fine,0\r\n"
+              "EDGE,-90^00'00\",-180^00'00\",corner,0\r\n");
+    ScriptedPrompt prompt;
+    WaypointList list(500);
+    ASSERT_TRUE(importWaypointText(path, list, false, tm, prompt));
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.identifier(0), "OK");
+    EXPECT_EQ(list.identifier(1), "EDGE");
+    EXPECT_DOUBLE_EQ(list.latitude(1), -90.0);
+}
