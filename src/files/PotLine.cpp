@@ -92,6 +92,9 @@ PotLabel splitPotLabel(std::string_view label) {
     } else {
         id = label.substr(0, 10);
         rest = label.size() > 10 ? label.substr(10) : std::string_view{};
+        // An identifier of exactly 10 characters is written with its ':' just
+        // after them: that ':' separates, it is no part of the comment.
+        if (!rest.empty() && rest.front() == ':') rest.remove_prefix(1);
     }
     out.identifier = std::string(id.substr(0, 63));
     out.comment = std::string(rest.substr(0, 127));

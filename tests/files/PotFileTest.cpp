@@ -216,3 +216,41 @@ TEST(PotFile, FailedWriteIsReportedAndKeepsOldFile) {
     EXPECT_EQ(readText(path), "old");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"w.pot"});
 }
+
+// Found by fuzzing: an identifier of exactly ten characters is written as
+// "ABCDEFGHIJ:comment"; the reader looks for the ':' only among the first ten
+// characters and used to keep it as the comment's first character.
+TEST(PotFile, TenCharacterIdentifierComesBackWhole) {
+    TempDir dir;
+    Datum datum("WGS 84");
+    ScriptedPrompt prompt;
+    std::vector<WaypointRecord> wps = {wp("ABCDEFGHIJ", "", 35.5, 139.5), wp("KLMNOPQRST", "summit", 36.0, 138.0)};
+    const std::string path = dir.file("ten.pot");
+    ASSERT_TRUE(writePotWaypoints(path, datum, wps, prompt));
+    PotContents c;
+    ASSERT_TRUE(readPotFile(path, c));
+    WaypointList list(500);
+    CRouteField routes(1, 20, 30);
+    std::unique_ptr<TrackField> track;
+    ASSERT_EQ(applyPotContents(c, list, routes, track, prompt), PotKind::Waypoint);
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.identifier(0), "ABCDEFGHIJ");
+    EXPECT_EQ(list.comment(0), "");
+    EXPECT_EQ(list.identifier(1), "KLMNOPQRST");
+    EXPECT_EQ(list.comment(1), "summit");
+
+    // The file the fuzzer wrote: a header line and one waypoint line whose
+    // label is ten characters without a ':'.
+    writeText(path, "Dat=WGS 80.'0/0/\r\nORD=POI/texDat=WG$S 8S 84/0.\xd0\xcf\xcf\xc7" "0000d00/o=0\x7f:3");
+    ASSERT_TRUE(readPotFile(path, c));
+    WaypointList first(500);
+    ASSERT_EQ(applyPotContents(c, first, routes, track, prompt), PotKind::Waypoint);
+    ASSERT_EQ(first.count(), 1u);
+    ASSERT_TRUE(writePotWaypoints(path, datum, first.records(), prompt));
+    ASSERT_TRUE(readPotFile(path, c));
+    WaypointList second(500);
+    ASSERT_EQ(applyPotContents(c, second, routes, track, prompt), PotKind::Waypoint);
+    ASSERT_EQ(second.count(), 1u);
+    EXPECT_EQ(second.identifier(0), "WG$S 8S 84");
+    EXPECT_EQ(second.comment(0), first.comment(0));
+}

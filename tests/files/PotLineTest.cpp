@@ -105,6 +105,8 @@ TEST(PotLabel, Split) {
         {"HOME", "HOME", ""},
         {"ABCDEFGHIJKLMN", "ABCDEFGHIJ", "KLMN"},
         {"ABCDEFGHIJK:x", "ABCDEFGHIJ", "K:x"},
+        {"ABCDEFGHIJ:", "ABCDEFGHIJ", ""},
+        {"ABCDEFGHIJ:note", "ABCDEFGHIJ", "note"},
         {"ID:", "ID", ""},
         {":C", "", "C"},
     };
