@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A short libFuzzer run of the map readers (BMP, PNG, mapinfo.dat with a tile
-# window over missing tiles, map lists), built with clang, from its seed corpus.
+# window over missing tiles, a tile window over tiles of any content, map
+# lists), built with clang, from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
