@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -19,13 +20,20 @@
 
 namespace korvance::fuzzing {
 
+// The folder is made on first use and removed when the run ends (kept on
+// the heap so that it is still there when the exit handler runs).
 inline std::string scratch(const char* name) {
-    static const std::string folder = [] {
+    static const std::string* folder = [] {
         char pattern[] = "/tmp/korvance-fuzz-files-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
+        if (!mkdtemp(pattern)) std::abort();
+        const std::string* made = new std::string(pattern);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(*folder, ec);
+        });
+        return made;
     }();
-    return folder + "/" + name;
+    return *folder + "/" + name;
 }
 
 inline void put(const std::string& path, const uint8_t* data, size_t size) {
