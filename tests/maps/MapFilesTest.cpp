@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "files/TempDir.h"
 #include "maps/MapSet.h"
@@ -215,6 +216,13 @@ TEST(Mapping, GeoToViewAndBack) {
     // A degenerate window saturates instead of converting infinity.
     const MapPoint p = maps.GeoToView(35.5, 139.5);
     (void)p;
+    // A far position on a fine window meets the scroll origin: the view
+    // coordinate is held at the 32-bit limits instead of wrapping around.
+    maps.SetWindowGeometry(300, 300, 35.0000001, 35, 139, 139.0000001);
+    maps.SetScrollOrigin(-10, 20, ClientRect{0, 0, 100, 100});
+    constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+    EXPECT_EQ(maps.GeoToView(-89, 179), (MapPoint{kMax, kMax - 20}));
+    EXPECT_EQ(maps.GeoToView(89, -179), (MapPoint{kMin + 10, kMin}));
 }
 
 TEST(Mapping, ScrollOriginClampedWithMap) {
