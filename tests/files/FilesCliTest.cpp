@@ -1,0 +1,138 @@
+// korvance-cli convert and info, run in-process on real files.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "data/WaypointList.h"
+#include "files/FileFormats.h"
+#include "files/TempDir.h"
+#include "platform/testing/ScriptedPrompt.h"
+
+using namespace korvance;
+using namespace korvance::files;
+using korvance::testing::TempDir;
+
+namespace {
+
+struct CliRun {
+    int code;
+    std::string out, err;
+};
+
+CliRun run(int (*sub)(cli::Args&, std::ostream&, std::ostream&), std::vector<std::string> words) {
+    cli::Args args(std::move(words));
+    std::ostringstream out, err;
+    int code = sub(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// A document with a track of two segments, two waypoints and a route of two.
+std::string writeSample(const TempDir& dir) {
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < 5; ++i) {
+        TrackPoint p;
+        p.latitude = 35 + 0.001 * i;
+        p.longitude = 139 + 0.002 * i;
+        p.time = 600000000u + uint32_t(i) * 10;
+        p.segment = i < 3 ? 1 : 2;
+        points.push_back(p);
+    }
+    std::vector<WaypointRecord> wps = {makeWaypointRecord("HOME", 35.5, 139.5, "house", 18, 0, 0, 0, nullptr),
+                                       makeWaypointRecord("PEAK", 35.6, 139.6, "top", 0, 0, 0, 0, nullptr)};
+    std::vector<Route> routes(1);
+    routes[0].name.set("HOME TO PEAK");
+    routes[0].waypoints = wps;
+    DocumentSource s;
+    s.hasTrack = true;
+    s.segmentCount = 2;
+    s.timeZoneBias = -32400;
+    s.points = points;
+    s.waypoints = wps;
+    s.routes = routes;
+    const std::string path = dir.file("sample.kvn");
+    ScriptedPrompt prompt;
+    FileOptions o;
+    EXPECT_TRUE(writeAnyFile(path, s, o, prompt).ok);
+    return path;
+}
+
+TEST(FilesCli, ConvertGpxAndTextThenInfo) {
+    TempDir dir;
+    const std::string kvn = writeSample(dir);
+    const std::string gpx = dir.file("s.gpx"), back = dir.file("back.kvn"), txt = dir.file("w.txt");
+
+    CliRun toGpx = run(cli::runConvert, {kvn, gpx, "--datum", "Tokyo"});
+    ASSERT_EQ(toGpx.code, cli::kOk) << toGpx.err;
+    EXPECT_EQ(toGpx.out, "wrote " + gpx + ": 5 track points in 2 segments, 2 waypoints, 1 routes\n");
+    CliRun fromGpx = run(cli::runConvert, {gpx, back, "--datum", "Tokyo"});
+    ASSERT_EQ(fromGpx.code, cli::kOk) << fromGpx.err;
+
+    CliRun toText = run(cli::runConvert, {kvn, txt});
+    ASSERT_EQ(toText.code, cli::kOk);
+    EXPECT_NE(toText.err.find("5 track points left out"), std::string::npos) << toText.err;
+    EXPECT_NE(toText.err.find("1 routes left out"), std::string::npos) << toText.err;
+
+    CliRun info = run(cli::runInfo, {back, "--json"});
+    ASSERT_EQ(info.code, cli::kOk) << info.err;
+    nlohmann::json j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["kind"], "document");
+    EXPECT_EQ(j["version"], 5);
+    EXPECT_EQ(j["track"]["points"], 5);
+    EXPECT_EQ(j["track"]["segments"], 2);
+    EXPECT_EQ(j["waypoints"], 2);
+    ASSERT_EQ(j["routes"].size(), 1u);
+    EXPECT_EQ(j["routes"][0]["name"], "HOME TO PEAK");
+    EXPECT_EQ(j["routes"][0]["waypoints"], 2);
+    EXPECT_EQ(j["damaged"], false);
+
+    // The positions came back through WGS 84 into the same datum.
+    DocumentContents c;
+    ScriptedPrompt prompt;
+    FileOptions o;
+    ASSERT_TRUE(readAnyFile(back, c, o, prompt).ok);
+    ASSERT_TRUE(c.track);
+    EXPECT_NEAR(c.track->points[4].latitude, 35.004, 1e-6);
+    EXPECT_NEAR(c.track->points[4].longitude, 139.008, 1e-6);
+
+    CliRun plain = run(cli::runInfo, {kvn});
+    ASSERT_EQ(plain.code, cli::kOk);
+    EXPECT_NE(plain.out.find("time-zone bias: -32400 s\n"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("  HOME TO PEAK: 2 waypoints\n"), std::string::npos) << plain.out;
+}
+
+TEST(FilesCli, ExitCodes) {
+    TempDir dir;
+    const std::string kvn = writeSample(dir);
+    struct Row {
+        const char* what;
+        int (*sub)(cli::Args&, std::ostream&, std::ostream&);
+        std::vector<std::string> words;
+        int code;
+    } rows[] = {
+        {"help", cli::runConvert, {"--help"}, cli::kOk},
+        {"one file only", cli::runConvert, {kvn}, cli::kUsage},
+        {"unknown output kind", cli::runConvert, {kvn, dir.file("x.kml")}, cli::kUsage},
+        {"unknown datum", cli::runConvert, {kvn, dir.file("x.gpx"), "--datum", "Nowhere 99"}, cli::kUsage},
+        {"bad --pot", cli::runConvert, {kvn, dir.file("x.pot"), "--pot", "all"}, cli::kUsage},
+        {"missing input", cli::runConvert, {dir.file("none.kvn"), dir.file("x.gpx")}, cli::kFailed},
+        {"output folder missing", cli::runConvert, {kvn, dir.file("no/x.gpx")}, cli::kFailed},
+        {"info of a missing file", cli::runInfo, {dir.file("none.gpx")}, cli::kFailed},
+        {"info unknown option", cli::runInfo, {kvn, "--xml"}, cli::kUsage},
+    };
+    for (const auto& r : rows) {
+        CliRun c = run(r.sub, r.words);
+        EXPECT_EQ(c.code, r.code) << r.what << "\n" << c.err;
+        if (r.code == cli::kFailed) {
+            EXPECT_FALSE(c.err.empty()) << r.what;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.gpx")));  // refused conversions write nothing
+}
+
+}  // namespace
