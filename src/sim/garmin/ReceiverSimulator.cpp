@@ -19,7 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kSendTries = 20;
-constexpr int kReplyTimeoutMs = 1000;
 constexpr double kPi = 3.14159265358979323846;
 
 int32_t semicircles(double deg) {
@@ -203,14 +202,15 @@ bool ParseSimFaults(const std::string& spec, SimFaults& faults, std::string& err
             if (!end || *end || v < 0 || v > 1000000) v = -1;
         }
         if (v < 0) {
-            error = "bad fault \"" + item + "\" (expected checksum=N, dropack=N or silent=N)";
+            error = "bad fault \"" + item + "\" (expected checksum=N, dropack=N, silent=N or garbage=N)";
             return false;
         }
         if (key == "checksum") f.corruptEvery = static_cast<int>(v);
         else if (key == "dropack") f.dropEvery = static_cast<int>(v);
         else if (key == "silent") f.silentAfter = static_cast<int>(v);
+        else if (key == "garbage") f.garbageEvery = static_cast<int>(v);
         else {
-            error = "unknown fault \"" + key + "\" (expected checksum, dropack or silent)";
+            error = "unknown fault \"" + key + "\" (expected checksum, dropack, silent or garbage)";
             return false;
         }
     }
@@ -398,6 +398,19 @@ bool ReceiverSimulator::readFrame(Frame& f, int timeoutMs) {
 void ReceiverSimulator::writeFrame(Frame f, bool corrupt) {
     setChecksum(f);
     if (corrupt) f[f.size() - 3] ^= 0x5A;
+    int garbageEvery;
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        garbageEvery = faults_.garbageEvery;
+    }
+    // Noise only while records travel, so that identification still succeeds
+    // and the transfer itself meets it.
+    if (garbageEvery > 0 && (uploading_ || sendingRecords_) && (++framesWritten_ % garbageEvery) == 0) {
+        // Line noise: no DLE among it, the host must skip it byte by byte,
+        // and an ETX to tempt a reader that resynchronises on trailers.
+        static const uint8_t noise[] = {0x00, 0xFF, 0x55, 0x03, 0xAA, 0x7E, 0x81};
+        pty_->writeAll(noise, sizeof noise);
+    }
     const auto wire = stuffFrame(f);
     pty_->writeAll(wire.data(), wire.size());
 }
@@ -413,7 +426,7 @@ bool ReceiverSimulator::sendData(const Frame& f) {
         }
         const bool corrupt = every > 0 && (++sentCount_ % every) == 0;
         writeFrame(f, corrupt);
-        const auto deadline = Clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(replyTimeoutMs_.load());
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             Frame r;
@@ -603,6 +616,11 @@ void ReceiverSimulator::handleCommand(uint16_t command) {
 }
 
 void ReceiverSimulator::sendRecords(const std::vector<Frame>& frames, uint16_t command) {
+    sendingRecords_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{sendingRecords_};
     if (!sendData(u16Frame(pid::Records, static_cast<uint16_t>(frames.size())))) return;
     for (const auto& f : frames)
         if (!sendData(f)) return;

@@ -8,7 +8,7 @@
 //
 // Faults can be injected: a corrupt checksum on every n-th packet it sends,
 // every n-th packet of the host lost (no acknowledgement, not acted on), and
-// silence after n packets.
+// silence after n packets, and noise bytes between packets.
 
 #include <atomic>
 #include <cstdint>
@@ -37,8 +37,9 @@ struct SimFaults {
     int corruptEvery = 0;  // every n-th packet sent carries a wrong checksum (0: never)
     int dropEvery = 0;     // every n-th packet of the host goes unacknowledged (0: never)
     int silentAfter = -1;  // after this many packets of the host, answer nothing (-1: never)
+    int garbageEvery = 0;  // while records travel, every n-th frame sent follows line noise (0: never)
 };
-// "checksum=N,dropack=N,silent=N" (any of them, comma separated; "" for none).
+// "checksum=N,dropack=N,silent=N,garbage=N" (any of them, comma separated; "" for none).
 bool ParseSimFaults(const std::string& spec, SimFaults& faults, std::string& error);
 
 struct SimUpload {
@@ -75,6 +76,9 @@ public:
     const std::string& devicePath() const;
 
     void setFaults(const SimFaults& faults);
+    // How long a sent packet waits for the host's answer before it is sent
+    // again (1000 ms, as a receiver).
+    void setReplyTimeout(int ms) { replyTimeoutMs_ = ms; }
     // Speeds offered to a speed-list command, and the factor by which the
     // granted speed differs from the requested one (1.0: exact).
     void setSpeeds(std::vector<uint32_t> speeds);
@@ -150,6 +154,9 @@ private:
     std::atomic<int> naksSent_{0};
     std::atomic<int> packetsReceived_{0};
     int sentCount_ = 0;
+    int framesWritten_ = 0;
+    bool sendingRecords_ = false;
+    std::atomic<int> replyTimeoutMs_{1000};
     int hostPackets_ = 0;
     bool silent_ = false;
 
