@@ -139,10 +139,12 @@ int GarminLink::ReadByte() {
 
 size_t GarminLink::ReadPacket(Frame& out) {
     out.clear();
+    lastReadNoise_ = false;
     int lead = ReadByte();
     if (lead < 0) return 0;
     if (lead != kDle) {
         noteNoise(static_cast<uint8_t>(lead));
+        lastReadNoise_ = true;
         return 0;
     }
     int id = ReadByte();
@@ -200,7 +202,19 @@ bool GarminLink::SendPacket(Frame frame, Frame* reply) {
     if (!isOpen()) return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (!WritePacket(frame)) return false;
-        if (ReadPacket(answer) && frameId(answer) == pid::Ack) return true;
+        // Noise before the answer, and acknowledgements of an earlier copy of
+        // this frame, are read past instead of sending again: every extra copy
+        // reaches the receiver as one more record, and an acknowledgement
+        // taken for the wrong packet would report an upload the receiver
+        // never completed as done.
+        for (int reads = 0; reads < kAttempts; ++reads) {
+            if (!ReadPacket(answer)) {
+                if (lastReadNoise_) continue;
+                break;
+            }
+            if (frameId(answer) != pid::Ack) break;
+            if (checksumOk(answer) && answer.size() > 3 && frameByte(answer, 0) == frameId(frame)) return true;
+        }
         sleep(1);
     }
     return false;
@@ -215,6 +229,10 @@ bool GarminLink::ReceivePacket(Frame& out) {
         int attempt = 0;
         while (!ReadPacket(out)) {
             if (!isOpen() || ++attempt >= kAttempts) return false;
+            // Noise is read past: the receiver's packet is still on its way,
+            // and a repeated acknowledgement now would make it send that
+            // packet once more, arriving here as one record too many.
+            if (lastReadNoise_) continue;
             // Repeat the acknowledgement of the packet before, so that a
             // receiver that missed it sends the next one again.
             replyData = g_lastAckedId;

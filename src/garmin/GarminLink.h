@@ -125,6 +125,7 @@ private:
     std::vector<uint8_t> in_;
     size_t inPos_ = 0;
     std::string noise_;
+    bool lastReadNoise_ = false;  // the last ReadPacket failed on a lead byte that was not DLE
     bool nmeaSuspected_ = false;
 };
 

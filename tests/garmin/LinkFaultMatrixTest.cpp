@@ -204,6 +204,8 @@ const Fault kFaults[] = {
     {"ack lost 1/20", {0, 20, -1, 0}, 20, true},
     {"silent after 12", {0, 0, 12, 0}, 5, false},
     {"silent after 30", {0, 0, 30, 0}, 5, false},
+    {"garbage 1/4", {0, 0, -1, 4}, 20, true},
+    {"garbage 1/1", {0, 0, -1, 1}, 20, true},
 };
 
 struct Timing {

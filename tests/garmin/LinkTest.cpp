@@ -75,21 +75,45 @@ TEST(GarminLink, ReceiveAnswersANakWithTheLastAck) {
     EXPECT_EQ(drain(pty), cat({wire(makeFrame(6, {12, 0})), wire(makeFrame(6, {34, 0}))}));
 }
 
-TEST(GarminLink, SendRetriesUntilAcknowledgedAndIgnoresTheAckedId) {
+TEST(GarminLink, SendRetriesUntilItsOwnPacketIsAcknowledged) {
     PseudoTerminal pty;
     FixedClock clock;
     GarminLink link(quickOptions(20), &clock);
     ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    std::vector<uint8_t> copies;
     std::thread receiver([&] {
-        // First copy unanswered; the second answered by an ACK naming another id.
-        auto first = drain(pty, wire(commandFrame(7)).size(), 1000);
-        auto second = drain(pty, wire(commandFrame(7)).size(), 1000);
+        // First copy unanswered; the second answered by noise, an ACK naming
+        // another packet and only then the ACK of this one: the noise and the
+        // stray ACK must not bring a third copy.
+        copies = drain(pty, 2 * wire(commandFrame(7)).size(), 1000);
+        const uint8_t noise[] = {0x00, 0xFF, 0x03, 0x55};
+        pty.writeAll(noise, sizeof noise);
         put(pty, makeFrame(6, {99, 0}));
+        put(pty, makeFrame(6, {10, 0}));
+        auto more = drain(pty, SIZE_MAX, 200);
+        copies.insert(copies.end(), more.begin(), more.end());
     });
     Frame reply;
     EXPECT_TRUE(link.SendPacket(commandFrame(7), &reply));
     receiver.join();
-    EXPECT_EQ(frameByte(reply, 0), 99);
+    EXPECT_EQ(frameByte(reply, 0), 10);
+    EXPECT_EQ(copies.size(), 2 * wire(commandFrame(7)).size());
+}
+
+TEST(GarminLink, ReceiveReadsPastNoiseWithoutRepeatingTheAck) {
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link(quickOptions(20), &clock);
+    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    const uint8_t noise[] = {0x00, 0xFF, 0x03, 0x55, 0xAA};
+    pty.writeAll(noise, sizeof noise);
+    put(pty, makeFrame(34, {9}));
+    Frame f;
+    ASSERT_TRUE(link.ReceivePacket(f));
+    EXPECT_EQ(frameId(f), 34);
+    // One acknowledgement, of the packet: noise brings no repeated ACK that
+    // would make the receiver send the packet again.
+    EXPECT_EQ(drain(pty), wire(makeFrame(6, {34, 0})));
 }
 
 TEST(GarminLink, OversizedOrTruncatedFramesFailCleanly) {
