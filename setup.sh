@@ -12,6 +12,7 @@ PACKAGES=(
   nlohmann-json3-dev libpugixml-dev
   clang libclang-rt-dev
   geographiclib-tools proj-bin gpsbabel
+  python3
   xvfb xauth
 )
 

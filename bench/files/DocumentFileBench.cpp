@@ -121,6 +121,23 @@ void BM_PlainCopy(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * s.bytes);
 }
 
+// The floor of any reader: the document file's bytes read into memory.
+void BM_PlainRead(benchmark::State& state) {
+    Sample& s = sample();
+    ScriptedPrompt prompt;
+    if (!writeDocumentFile(s.documentPath, s.source(), prompt)) state.SkipWithError("write failed");
+    std::vector<char> buf(1 << 16);
+    for (auto _ : state) {
+        const int fd = ::open(s.documentPath.c_str(), O_RDONLY);
+        int64_t total = 0;
+        ssize_t n;
+        while (fd >= 0 && (n = ::read(fd, buf.data(), buf.size())) > 0) total += n;
+        if (fd >= 0) ::close(fd);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetBytesProcessed(state.iterations() * s.bytes);
+}
+
 void BM_WriteDocument(benchmark::State& state) {
     Sample& s = sample();
     ScriptedPrompt prompt;
@@ -145,6 +162,7 @@ void BM_ReadDocument(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadDocument)->Unit(benchmark::kMillisecond)->UseRealTime();
 
