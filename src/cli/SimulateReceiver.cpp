@@ -25,7 +25,8 @@ const char kSimulateHelp[] =
     "  --data     what to serve: receiver data (.rcv, as receiver download -o FILE.rcv\n"
     "             writes) or a document, POT, waypoint text or GPX file (WGS 84)\n"
     "  --faults   checksum=N (every n-th packet sent corrupt), dropack=N (every n-th\n"
-    "             packet of the host lost), silent=N (silent after n packets)\n"
+    "             packet of the host lost), silent=N (silent after n packets),\n"
+    "             garbage=N (line noise before every n-th frame while records travel)\n"
     "  --moving   each position request answers the next point of the track log\n";
 
 // Reading a file of ours asks nothing; any message goes to stderr.
