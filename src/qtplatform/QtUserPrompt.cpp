@@ -1,0 +1,164 @@
+#include "qtplatform/QtUserPrompt.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace korvance {
+
+namespace {
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+        case Icon::Stop: return QMessageBox::Critical;
+        case Icon::Warning: return QMessageBox::Warning;
+        case Icon::Question: return QMessageBox::Question;
+        case Icon::Information: return QMessageBox::Information;
+        case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSet {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+ButtonSet buttonSet(Buttons b) {
+    switch (b) {
+        case Buttons::OkCancel:
+            return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Cancel};
+        case Buttons::YesNo: return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, QMessageBox::No};
+        case Buttons::YesNoCancel:
+            return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Cancel};
+        case Buttons::RetryCancel:
+            return {QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry, QMessageBox::Cancel};
+        case Buttons::Ok: break;
+    }
+    return {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok};
+}
+
+Answer answerOf(QMessageBox::StandardButton b) {
+    switch (b) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        case QMessageBox::Cancel: return Answer::Cancel;
+        case QMessageBox::Retry: return Answer::Retry;
+        default: return Answer::Ok;
+    }
+}
+
+}  // namespace
+
+QtUserPrompt::QtUserPrompt(QWidget* parent) : parent_(parent) {}
+
+QtUserPrompt::~QtUserPrompt() {
+    // A wait cursor left on would outlive the prompt that set it.
+    while (waitDepth_ > 0) endWait();
+}
+
+void QtUserPrompt::setParentWidget(QWidget* parent) { parent_ = parent; }
+
+void QtUserPrompt::message(const std::string& text, const std::string& caption, Icon icon) {
+    ask(text, caption, Buttons::Ok, icon);
+}
+
+Answer QtUserPrompt::ask(const std::string& text, const std::string& caption, Buttons buttons, Icon icon) {
+    const ButtonSet set = buttonSet(buttons);
+    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), set.buttons,
+                    parent_.data());
+    box.setObjectName("korvanceMessageBox");
+    box.setDefaultButton(set.defaultButton);
+    box.setEscapeButton(set.escapeButton);
+    // The wait cursor of a running command must not hide the arrow over the box.
+    const bool waiting = waitDepth_ > 0;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (waiting) QApplication::restoreOverrideCursor();
+    QAbstractButton* clicked = box.clickedButton();
+    const QMessageBox::StandardButton b = clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
+    return answerOf(b == QMessageBox::NoButton ? set.escapeButton : b);
+}
+
+void QtUserPrompt::beep(BeepKind) { QApplication::beep(); }
+
+void QtUserPrompt::errorWindow(const std::string& text) {
+    QDialog dlg(parent_.data());
+    dlg.setObjectName("korvanceErrorWindow");
+    dlg.setWindowTitle("Error Message");
+    auto* edit = new QPlainTextEdit(QString::fromStdString(text), &dlg);
+    edit->setObjectName("errorText");
+    edit->setReadOnly(true);
+    auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
+    QObject::connect(ok, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dlg);
+    layout->addWidget(edit);
+    layout->addWidget(ok);
+    dlg.resize(420, 200);
+    beep(BeepKind::Asterisk);
+    const bool waiting = waitDepth_ > 0;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dlg.exec();
+    if (waiting) QApplication::restoreOverrideCursor();
+}
+
+void QtUserPrompt::beginWait() {
+    if (waitDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtUserPrompt::endWait() {
+    // An unmatched end must not pop a cursor someone else set.
+    if (waitDepth_ == 0) return;
+    if (--waitDepth_ == 0) QApplication::restoreOverrideCursor();
+}
+
+QtProgress::QtProgress(QWidget* parent) : parent_(parent) {}
+
+QtProgress::~QtProgress() { finish(); }
+
+void QtProgress::setParentWidget(QWidget* parent) { parent_ = parent; }
+
+void QtProgress::start(const std::string& caption, int maximum) {
+    finish();
+    const QString text = QString::fromStdString(caption);
+    auto* dlg = new QProgressDialog(text, QString(), 0, std::max(0, maximum), parent_.data());
+    dlg->setObjectName("korvanceProgress");
+    dlg->setWindowTitle(text);
+    dlg->setWindowModality(Qt::WindowModal);
+    // No cancel: a transfer cannot be stopped halfway from here.
+    dlg->setCancelButton(nullptr);
+    dlg->setMinimumDuration(0);
+    // Reaching the maximum must not hide or reset the bar before finish().
+    dlg->setAutoClose(false);
+    dlg->setAutoReset(false);
+    dlg->setValue(0);
+    dlg->show();
+    dialog_ = dlg;
+    QCoreApplication::processEvents();
+}
+
+void QtProgress::setPosition(int position) {
+    if (!dialog_) return;
+    dialog_->setValue(std::clamp(position, dialog_->minimum(), dialog_->maximum()));
+    QCoreApplication::processEvents();
+}
+
+void QtProgress::finish() {
+    if (!dialog_) return;
+    QProgressDialog* dlg = dialog_.data();
+    dialog_ = nullptr;
+    dlg->close();
+    delete dlg;
+}
+
+QProgressDialog* QtProgress::dialog() const { return dialog_.data(); }
+
+}  // namespace korvance
