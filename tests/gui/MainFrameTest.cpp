@@ -324,6 +324,9 @@ TEST(SingleInstance, TheProgramStartedTwiceEndsTheSecondWithoutAWindow) {
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    // Under the sanitizers the system libraries' caches held until exit would
+    // count as leaks of the child and change its exit code, which is what is checked.
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
     env.insert("XDG_RUNTIME_DIR", dir.path());
     env.insert("KORVANCE_SETTINGS_FILE", QDir(dir.path()).filePath("korvance.ini"));
     const QString program = QString(KORVANCE_BINARY_DIR) + "/src/gui/korvance";
