@@ -129,7 +129,9 @@ void MainFrame::updateActions() {
     for (auto& [id, action] : actions_) {
         const CommandState state = doc_.isOpen() ? router_->stateOf(id) : CommandState{false, false};
         action->setEnabled(state.enabled);
-        action->setCheckable(state.checked);
+        // An item becomes checkable the first time its handler checks it and
+        // stays so, so that clearing the mark later does not change its kind.
+        if (state.checked) action->setCheckable(true);
         action->setChecked(state.checked);
     }
 }
