@@ -123,28 +123,10 @@ void IFTxtFile::slide() {
     }
 }
 
-int IFTxtFile::readLine(char* destination, int capacity) {
+int IFTxtFile::readLineSlow(char* destination, int capacity) {
     if (fd_ < 0) {
         if (destination && capacity > 0) destination[0] = 0;
         return 0;
-    }
-    // The common case first: a whole line ahead in one piece of the buffer.
-    if (capacity < kHalf && position_ < valid_) {
-        const int p0 = phys(position_);
-        const char* p = buffer_.get() + p0;
-        const int run = std::min(valid_ - position_, kBufferSize - p0);
-        if (auto hit = static_cast<const char*>(std::memchr(p, terminator_, size_t(run)))) {
-            int length = int(hit - p);
-            int after = position_ + length + 1;
-            if (length > 0 && hit[-1] == '\r') --length;
-            if (length < capacity) {
-                std::memcpy(destination, p, size_t(length));
-                destination[length] = 0;
-                position_ = after;
-                if (position_ > kHalf) slide();
-                return length;
-            }
-        }
     }
     int start = 0, after = 0;
     int length = findLine(capacity, start, after);
@@ -155,31 +137,14 @@ int IFTxtFile::readLine(char* destination, int capacity) {
     }
     copyOut(destination, start, length);
     destination[length] = 0;
-    position_ = after;
-    slide();
+    advanceTo(after);
     return length;
 }
 
-int IFTxtFile::readLine(std::string& line, int capacity) {
+int IFTxtFile::readLineSlow(std::string& line, int capacity) {
     if (fd_ < 0) {
         line.clear();
         return 0;
-    }
-    if (capacity < kHalf && position_ < valid_) {
-        const int p0 = phys(position_);
-        const char* p = buffer_.get() + p0;
-        const int run = std::min(valid_ - position_, kBufferSize - p0);
-        if (auto hit = static_cast<const char*>(std::memchr(p, terminator_, size_t(run)))) {
-            int length = int(hit - p);
-            int after = position_ + length + 1;
-            if (length > 0 && hit[-1] == '\r') --length;
-            if (length < capacity) {
-                line.assign(p, size_t(length));
-                position_ = after;
-                if (position_ > kHalf) slide();
-                return length;
-            }
-        }
     }
     int start = 0, after = 0;
     int length = findLine(capacity, start, after);
@@ -189,8 +154,7 @@ int IFTxtFile::readLine(std::string& line, int capacity) {
     }
     line.resize(size_t(length));
     copyOut(line.data(), start, length);
-    position_ = after;
-    slide();
+    advanceTo(after);
     return length;
 }
 

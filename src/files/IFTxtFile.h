@@ -7,7 +7,9 @@
 // 16 KB over the half just left behind instead of moving the other half down,
 // so every byte is copied once on its way to the caller.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -39,14 +41,58 @@ public:
     // that does not fit `capacity`, on a capacity of 16384 or more ("Too big
     // buffer"), and on a window without a terminator ("Buffer Over Flow").
     // Without an open file: an empty line, result 0.
-    int readLine(char* destination, int capacity);
+    int readLine(char* destination, int capacity) {
+        const char* p = nullptr;
+        int length = 0, after = 0;
+        if (lineAhead(capacity, p, length, after)) {
+            std::memcpy(destination, p, size_t(length));
+            destination[length] = 0;
+            advanceTo(after);
+            return length;
+        }
+        return readLineSlow(destination, capacity);
+    }
     // The same into a string (capacity counts the terminator as above).
-    int readLine(std::string& line, int capacity = kHalf - 1);
+    int readLine(std::string& line, int capacity = kHalf - 1) {
+        const char* p = nullptr;
+        int length = 0, after = 0;
+        if (lineAhead(capacity, p, length, after)) {
+            line.assign(p, size_t(length));
+            advanceTo(after);
+            return length;
+        }
+        return readLineSlow(line, capacity);
+    }
 
     // True when reading the file failed (as opposed to reaching its end).
     bool readFailed() const { return readFailed_; }
 
 private:
+    // The common case, kept inline because text files have many short lines:
+    // the next line lies whole in one piece of the buffer and fits
+    // `capacity`. Then `p` is its first byte, `length` its length without
+    // the line end and `after` the window index past its terminator.
+    bool lineAhead(int capacity, const char*& p, int& length, int& after) const {
+        if (fd_ < 0 || capacity >= kHalf || position_ >= valid_) return false;
+        const int p0 = phys(position_);
+        p = buffer_.get() + p0;
+        const int run = std::min(valid_ - position_, kBufferSize - p0);
+        auto hit = static_cast<const char*>(std::memchr(p, terminator_, size_t(run)));
+        if (!hit) return false;
+        length = int(hit - p);
+        after = position_ + length + 1;
+        // Only a carriage return just before the terminator is dropped.
+        if (length > 0 && hit[-1] == '\r') --length;
+        return length < capacity;
+    }
+    void advanceTo(int after) {
+        position_ = after;
+        if (position_ > kHalf) slide();
+    }
+    // Every other case: a line across the end of the buffer, the last line,
+    // the end of the file, refusals, no open file.
+    int readLineSlow(char* destination, int capacity);
+    int readLineSlow(std::string& line, int capacity);
     // Reads until `want` bytes arrived or the file ended; the count read.
     int fill(int at, int want);
     // Steps shared by both readLine forms: finds the next line in the window
