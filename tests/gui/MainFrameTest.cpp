@@ -29,6 +29,7 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "qtplatform/TestApplication.h"
 
 using namespace korvance;
 
@@ -37,14 +38,7 @@ extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { ret
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: torn down among the exit handlers it would outlive Qt's own globals.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
+QApplication& app() { return testApplication("gui_tests"); }
 
 // Waits, with the event loop running, until `done` holds (QTRY_* would only
 // tell QTest's own log, not this test).

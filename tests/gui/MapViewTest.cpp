@@ -12,19 +12,13 @@
 #include "gui/MapView.h"
 #include "platform/CodePage.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "qtplatform/TestApplication.h"
 
 using namespace korvance;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: torn down among the exit handlers it would outlive Qt's own globals.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
+QApplication& app() { return testApplication("gui_mapview_tests"); }
 
 void send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons, Qt::MouseButton button) {
     QMouseEvent e(type, QPointF(p), w.mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);

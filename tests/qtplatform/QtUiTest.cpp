@@ -26,6 +26,7 @@
 #include "qtplatform/QtProcess.h"
 #include "qtplatform/QtSound.h"
 #include "qtplatform/QtUserPrompt.h"
+#include "qtplatform/TestApplication.h"
 
 using namespace korvance;
 
@@ -35,15 +36,7 @@ extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { ret
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "qtui_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: torn down among the exit handlers it would outlive Qt's own globals.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
+QApplication& app() { return testApplication("qtui_tests"); }
 
 // Runs `act` on the first modal window of type W that opens. The window is
 // closed after a few seconds if the action leaves it open, so a failing test
