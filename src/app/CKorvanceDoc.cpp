@@ -49,6 +49,24 @@ void CKorvanceDoc::setDatum(const std::string& name) {
 
 void CKorvanceDoc::takeTimeZoneBias() { data_->trackLog.timeZoneBias = clock_.timeZoneBiasSeconds(); }
 
+void CKorvanceDoc::fillParts(DocumentParts& parts) {
+    TrackLog& log = trackLog();
+    parts.track = &log.track;
+    parts.waypoints = &waypoints();
+    parts.routes = &routes();
+    parts.timeZoneBias = &log.timeZoneBias;
+    parts.trackLogging = log.logging;
+    parts.modified = &modified_;
+    parts.newData = &newData;
+    parts.fitPending = &fitPending;
+    parts.settings = &settings();
+    parts.datum = &datum();
+    parts.codePage = &codePage();
+    MapSet* mapSet = &maps();
+    parts.mapLoaded = [mapSet] { return mapSet->hasMap(); };
+    parts.resetScrollOrigin = [mapSet] { mapSet->ResetScrollOrigin(); };
+}
+
 bool CKorvanceDoc::saveModified() {
     if (!modified_) return true;
     switch (prompt_.ask("Do you wish to save modified?", "Confirm", Buttons::YesNoCancel, Icon::Question)) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "data/DocumentData.h"
+#include "data/DocumentParts.h"
 #include "geodesy/Datum.h"
 #include "geodesy/TransverseMercator.h"
 #include "maps/MapSet.h"
@@ -61,8 +62,9 @@ public:
     // ---- flags and values of the run
     bool isModified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
-    // The flag itself, for the commands that set and clear it as they go.
-    bool* modifiedFlag() { return &modified_; }
+    // The parts the file and receiver commands work on, pointing at this
+    // document's (the modified flag included); redrawAll is left to the caller.
+    void fillParts(DocumentParts& parts);
     bool fitPending = true;  // the view fits the data at its next redraw
     bool newData = false;    // the view centres a loaded map on the track at its next redraw
     uint32_t logInterval = 1;  // seconds, the LogInterval setting

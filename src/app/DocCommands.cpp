@@ -45,22 +45,8 @@ DocCommands::~DocCommands() { doc_.saveAs = nullptr; }
 
 files::DocumentAccess DocCommands::fileAccess() {
     files::DocumentAccess a;
-    TrackLog& log = doc_.trackLog();
-    a.track = &log.track;
-    a.waypoints = &doc_.waypoints();
-    a.routes = &doc_.routes();
-    a.timeZoneBias = &log.timeZoneBias;
-    a.trackLogging = log.logging;
-    a.modified = doc_.modifiedFlag();
-    a.newData = &doc_.newData;
-    a.fitPending = &doc_.fitPending;
-    a.settings = &doc_.settings();
-    a.datum = &doc_.datum();
+    doc_.fillParts(a);
     a.tm = &doc_.transverseMercator();
-    a.codePage = &doc_.codePage();
-    MapSet* maps = &doc_.maps();
-    a.mapLoaded = [maps] { return maps->hasMap(); };
-    a.resetScrollOrigin = [maps] { maps->ResetScrollOrigin(); };
     a.redrawAll = redrawAll_;
     a.saveModified = [this] { return doc_.saveModified(); };
     return a;

@@ -4,23 +4,11 @@ namespace korvance {
 
 GpsDocumentAccess gpsAccess(CKorvanceDoc& doc, bool& modified, std::function<void()> redraw) {
     GpsDocumentAccess a;
-    TrackLog& log = doc.trackLog();
-    a.track = &log.track;
-    a.waypoints = &doc.waypoints();
-    a.routes = &doc.routes();
-    a.timeZoneBias = &log.timeZoneBias;
-    a.trackLogging = log.logging;
+    doc.fillParts(a);
+    // The receiver commands set a copy of the flag, which the caller puts back.
     modified = doc.isModified();
     a.modified = &modified;
-    a.newData = &doc.newData;
-    a.fitPending = &doc.fitPending;
-    a.settings = &doc.settings();
-    a.datum = &doc.datum();
-    a.codePage = &doc.codePage();
     a.clock = &doc.clock();
-    MapSet* maps = &doc.maps();
-    a.mapLoaded = [maps] { return maps->hasMap(); };
-    a.resetScrollOrigin = [maps] { maps->ResetScrollOrigin(); };
     a.redrawAll = std::move(redraw);
     return a;
 }

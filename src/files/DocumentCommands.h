@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/CRouteField.h"
+#include "data/DocumentParts.h"
 #include "data/TrackField.h"
 #include "data/WaypointList.h"
 #include "files/DocumentFile.h"
@@ -22,25 +23,10 @@
 
 namespace korvance::files {
 
-// The document's parts the file commands read and change. Absent lists
-// (null) are what "no data" means to Save As.
-struct DocumentAccess {
-    std::unique_ptr<TrackField>* track = nullptr;
-    WaypointList* waypoints = nullptr;
-    CRouteField* routes = nullptr;
-    int32_t* timeZoneBias = nullptr;
-    bool trackLogging = false;
-    bool* modified = nullptr;
-    bool* newData = nullptr;
-    bool* fitPending = nullptr;
-    AppSettings* settings = nullptr;
-    const Datum* datum = nullptr;
+// The document's parts the file commands read and change.
+struct DocumentAccess : DocumentParts {
     const TransverseMercator* tm = nullptr;
-    const CodePage* codePage = nullptr;
-    std::function<bool()> mapLoaded;          // a map is loaded in the map set
-    std::function<void()> resetScrollOrigin;  // the map set's scroll origin to (0, 0)
-    std::function<void()> redrawAll;          // ask every view to redraw
-    std::function<bool()> saveModified;       // the "Confirm" question; true: go on
+    std::function<bool()> saveModified;  // the "Confirm" question; true: go on
 };
 
 // Filters of the file dialogs.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "data/CRouteField.h"
+#include "data/DocumentParts.h"
 #include "data/TrackField.h"
 #include "data/WaypointList.h"
 #include "geodesy/Datum.h"
@@ -21,23 +22,9 @@
 
 namespace korvance {
 
-struct GpsDocumentAccess {
-    std::unique_ptr<TrackField>* track = nullptr;
-    WaypointList* waypoints = nullptr;
-    CRouteField* routes = nullptr;
-    int32_t* timeZoneBias = nullptr;
-    bool trackLogging = false;
-    bool* modified = nullptr;
-    bool* newData = nullptr;
-    bool* fitPending = nullptr;
-    AppSettings* settings = nullptr;
-    const Datum* datum = nullptr;
-    const CodePage* codePage = nullptr;
-    Clock* clock = nullptr;                   // pauses of the link and the time-zone rule; system clock when null
-    int byteTimeoutMs = 200;                  // the link's wait for one byte
-    std::function<bool()> mapLoaded;          // a map is loaded in the map set
-    std::function<void()> resetScrollOrigin;  // the map set's scroll origin to (0, 0)
-    std::function<void()> redrawAll;          // ask every view to redraw
+struct GpsDocumentAccess : DocumentParts {
+    Clock* clock = nullptr;   // pauses of the link and the time-zone rule; system clock when null
+    int byteTimeoutMs = 200;  // the link's wait for one byte
 };
 
 inline constexpr const char* kMsgDownloadTrackError = "download track error.";
