@@ -15,6 +15,7 @@ REFERENCES = {
     ("files_bench", "BM_ReadDocument"): "BM_PlainRead",
     ("garmin_bench", "BM_OurTrackDownload"): "BM_GpsbabelTrackDownload",
     ("maps_bench", "BM_RecentreOneTile"): "BM_LibpngThreeTiles",
+    ("maps_bench", "BM_DecodePngThreeTiles"): "BM_LibpngThreeTiles",
 }
 REFERENCE_NAMES = {(prog, ref) for (prog, _), ref in REFERENCES.items()}
 

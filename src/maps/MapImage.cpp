@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,12 @@ void RasterImage::reset(int w, int h, uint32_t fill) {
     width = w;
     height = h;
     pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), fill);
+}
+
+void RasterImage::resize(int w, int h) {
+    width = w;
+    height = h;
+    pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
 }
 
 namespace {
@@ -35,7 +43,7 @@ void pngWarning(png_structp, png_const_charp) {}
 
 struct PngJob {
     FILE* file = nullptr;
-    std::vector<uint8_t> rows;          // decoded RGB rows
+    std::vector<uint8_t> rows;  // decoded RGB rows, and one spare byte
     std::vector<png_bytep> rowPointers;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
@@ -95,11 +103,11 @@ int decodePngJob(PngJob& job) {
     png_read_update_info(png, info);
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
     const png_size_t rowBytes = png_get_rowbytes(png, info);
-    if (png_get_channels(png, info) != 3 || bitDepth != 8 || rowBytes < static_cast<png_size_t>(width) * 3)
+    if (png_get_channels(png, info) != 3 || bitDepth != 8 || rowBytes != static_cast<png_size_t>(width) * 3)
         png_error(png, "unexpected layout");
     job.width = width;
     job.height = height;
-    job.rows.assign(rowBytes * height, 0);
+    job.rows.resize(rowBytes * height + 1);
     job.rowPointers.resize(height);
     for (png_uint_32 i = 0; i < height; ++i) job.rowPointers[i] = job.rows.data() + rowBytes * i;
     png_read_image(png, job.rowPointers.data());
@@ -141,25 +149,72 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t 
     return !std::ferror(f.get());
 }
 
+// Opens `path` and decodes its PNG data into `job`; 0 when it cannot.
+int decodePngFile(const std::string& path, PngJob& job) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    unsigned char signature[8];
+    if (!f || std::fread(signature, 1, 8, f.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) return 0;
+    job.file = f.get();
+    return decodePngJob(job);
+}
+
+// Fills `block`: the first w pixels of each of its first h rows by
+// `copyRow(y, destination, w)`, the rest white.
+template <typename CopyRow>
+void fillBlock(PixelBlock block, int w, int h, CopyRow copyRow) {
+    w = std::min(w, block.width);
+    h = std::min(h, block.height);
+    for (int y = 0; y < block.height; ++y) {
+        uint32_t* dst = block.first + block.stride * static_cast<size_t>(y);
+        if (y < h) {
+            copyRow(y, dst, w);
+            std::fill(dst + w, dst + block.width, kWhite);
+        } else {
+            std::fill_n(dst, block.width, kWhite);
+        }
+    }
+}
+
+// The decoded RGB rows of `job` into `block` as 0x00RRGGBB pixels.
+void convertRows(const PngJob& job, PixelBlock block) {
+    fillBlock(block, static_cast<int>(job.width), static_cast<int>(job.height), [&](int y, uint32_t* dst, int w) {
+        // R, G, B and the next byte read as one big-endian word and shifted
+        // give 0x00RRGGBB; the spare byte after the last row serves the last
+        // pixel.
+        const uint8_t* src = job.rowPointers[static_cast<size_t>(y)];
+        for (int x = 0; x < w; ++x, src += 3) {
+            uint32_t word;
+            std::memcpy(&word, src, 4);
+            if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap32(word);
+            dst[x] = word >> 8;
+        }
+    });
+}
+
 }  // namespace
 
-int DecodePng(const std::string& path, RasterImage& out, int* width, int* height, int* bitsPerPixel) {
-    out = RasterImage{};
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) return 0;
-    unsigned char signature[8];
-    if (std::fread(signature, 1, 8, f.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) return 0;
+void CopyInto(const RasterImage& image, PixelBlock block) {
+    fillBlock(block, image.width, image.height, [&](int y, uint32_t* dst, int w) {
+        std::memcpy(dst, image.row(y), static_cast<size_t>(w) * 4);
+    });
+}
+
+int DecodePngInto(const std::string& path, PixelBlock block) {
     PngJob job;
-    job.file = f.get();
-    if (!decodePngJob(job)) return 0;
-    const int w = static_cast<int>(job.width), h = static_cast<int>(job.height);
-    out.reset(w, h, 0);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* src = job.rowPointers[y];
-        uint32_t* dst = out.row(y);
-        for (int x = 0; x < w; ++x, src += 3)
-            dst[x] = static_cast<uint32_t>(src[0]) << 16 | static_cast<uint32_t>(src[1]) << 8 | src[2];
+    if (!decodePngFile(path, job)) return 0;
+    convertRows(job, block);
+    return 1;
+}
+
+int DecodePng(const std::string& path, RasterImage& out, int* width, int* height, int* bitsPerPixel) {
+    PngJob job;
+    if (!decodePngFile(path, job)) {
+        out = RasterImage{};
+        return 0;
     }
+    const int w = static_cast<int>(job.width), h = static_cast<int>(job.height);
+    out.resize(w, h);
+    convertRows(job, PixelBlock{out.pixels.data(), static_cast<size_t>(w), w, h});
     if (width) *width = w;
     if (height) *height = h;
     if (bitsPerPixel) *bitsPerPixel = job.bitsPerPixel;

@@ -529,25 +529,20 @@ void MapSet::readTile(int slot, int tile, UserPrompt& prompt) {
     const std::string path = tilePath(tile);
     ++tileReads_;
     lastRead_.push_back(tile);
+    const int tw = info_.tileWidth, th = info_.tileHeight;
+    const PixelBlock block{window_.row((slot / 3) * th) + (slot % 3) * tw, static_cast<size_t>(window_.width), tw, th};
     const std::string& e = info_.extension;
-    const int ok = (e == "png" || e == "PNG") ? DecodePng(path, scratch_) : DecodeBmp(path, scratch_);
+    int ok;
+    if (e == "png" || e == "PNG") {
+        ok = DecodePngInto(path, block);
+    } else {
+        ok = DecodeBmp(path, scratch_);
+        if (ok) CopyInto(scratch_, block);
+    }
     if (!ok) {
         // Old pixels here would show another place's ground at this position.
         clearSlot(slot);
         prompt.message(path, "ERROR: can't load", Icon::Stop);
-        return;
-    }
-    const int tw = info_.tileWidth, th = info_.tileHeight;
-    const int x0 = (slot % 3) * tw, y0 = (slot / 3) * th;
-    const int cw = std::min(tw, scratch_.width), ch = std::min(th, scratch_.height);
-    for (int y = 0; y < th; ++y) {
-        uint32_t* dst = window_.row(y0 + y) + x0;
-        if (y < ch) {
-            std::memcpy(dst, scratch_.row(y), static_cast<size_t>(cw) * 4);
-            std::fill(dst + cw, dst + tw, kWhite);
-        } else {
-            std::fill_n(dst, tw, kWhite);
-        }
     }
 }
 

@@ -184,7 +184,7 @@ private:
     bool windowReady_ = false;
     RasterImage blank_;
     int screenWidth_ = 1024, screenHeight_ = 768;
-    RasterImage scratch_;
+    RasterImage scratch_;  // a BMP tile on its way into the window (PNG tiles decode straight in)
     uint64_t windowChanges_ = 0;
     uint64_t tileReads_ = 0;
     std::vector<int> lastRead_;

@@ -171,6 +171,49 @@ TEST(DecodePng, PaletteDepthsAndTransparency) {
 }
 
 // Every kind of damage must give 0 and no crash (the sanitizer build checks the rest).
+TEST(DecodePng, IntoABlockCutOrPaddedWithWhite) {
+    TempDir dir;
+    RasterImage src;
+    src.reset(7, 3, 0);
+    for (size_t i = 0; i < src.pixels.size(); ++i)
+        src.pixels[i] = static_cast<uint32_t>((i + 1) * 2654435761u) & 0xFFFFFF;
+    const std::string path = dir.file("t.png");
+    ASSERT_TRUE(WritePngRgb(path, src));
+    // Blocks narrower and shorter than the image, the same size, larger; in a
+    // canvas whose rows are longer than the block, so that writing past the
+    // block's width or height shows.
+    constexpr uint32_t kUntouched = 0xABCDEF01;
+    constexpr int kStride = 12, kRows = 6;
+    const struct {
+        int w, h;
+    } blocks[] = {{4, 2}, {7, 3}, {10, 5}, {7, 1}, {1, 3}};
+    for (const auto& b : blocks) {
+        for (bool fromImage : {false, true}) {
+            std::vector<uint32_t> canvas(kStride * kRows, kUntouched);
+            const PixelBlock block{canvas.data(), kStride, b.w, b.h};
+            if (fromImage)
+                CopyInto(src, block);
+            else
+                ASSERT_EQ(DecodePngInto(path, block), 1);
+            for (int y = 0; y < kRows; ++y)
+                for (int x = 0; x < kStride; ++x) {
+                    const uint32_t want = x >= b.w || y >= b.h ? kUntouched : x < 7 && y < 3 ? src.at(x, y) : kWhite;
+                    ASSERT_EQ(canvas[static_cast<size_t>(y * kStride + x)], want)
+                        << b.w << "x" << b.h << (fromImage ? " copied" : " decoded") << " at " << x << "," << y;
+                }
+        }
+    }
+    // A file that fails leaves the block as it was.
+    std::vector<uint8_t> bytes = korvance::testing::readBytes(path);
+    bytes.resize(bytes.size() - 20);
+    korvance::testing::writeBytes(dir.file("cut.png"), bytes);
+    for (const std::string& bad : {dir.file("cut.png"), dir.file("missing.png")}) {
+        std::vector<uint32_t> canvas(kStride * kRows, kUntouched);
+        EXPECT_EQ(DecodePngInto(bad, PixelBlock{canvas.data(), kStride, 7, 3}), 0) << bad;
+        EXPECT_EQ(canvas, std::vector<uint32_t>(kStride * kRows, kUntouched)) << bad;
+    }
+}
+
 TEST(DecodePng, DamagedFilesFail) {
     TempDir dir;
     const std::string good = dir.file("good.png");
