@@ -17,18 +17,6 @@ using namespace korvance::fuzzing;
 
 namespace {
 
-DocumentSource sourceOf(const DocumentContents& c) {
-    DocumentSource s;
-    s.hasTrack = c.track.has_value();
-    if (c.track) {
-        s.segmentCount = c.track->segmentCount;
-        s.points = c.track->points;
-    }
-    if (c.waypoints) s.waypoints = *c.waypoints;
-    if (c.routes) s.routes = *c.routes;
-    return s;
-}
-
 size_t routePoints(const std::vector<Route>& routes) {
     size_t n = 0;
     for (const auto& r : routes) n += r.waypoints.size();

@@ -103,15 +103,7 @@ int runConvert(Args& args, std::ostream& out, std::ostream& err) {
     }
     if (c.partial) err << "korvance-cli convert: " << in << ": damaged; only the records read in full were kept\n";
 
-    files::DocumentSource s;
-    s.timeZoneBias = c.timeZoneBias.value_or(0);
-    s.hasTrack = c.track.has_value();
-    if (c.track) {
-        s.segmentCount = c.track->segmentCount;
-        s.points = c.track->points;
-    }
-    if (c.waypoints) s.waypoints = *c.waypoints;
-    if (c.routes) s.routes = *c.routes;
+    const files::DocumentSource s = files::sourceOf(c);
 
     // Say what the output cannot carry.
     ContentCounts n = countContents(c);

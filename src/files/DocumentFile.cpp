@@ -290,6 +290,19 @@ void readRoutes(ByteReader& r, int32_t version, const CodePage* cp, DocumentCont
 
 }  // namespace
 
+DocumentSource sourceOf(const DocumentContents& c) {
+    DocumentSource s;
+    s.timeZoneBias = c.timeZoneBias.value_or(0);
+    s.hasTrack = c.track.has_value();
+    if (c.track) {
+        s.segmentCount = c.track->segmentCount;
+        s.points = c.track->points;
+    }
+    if (c.waypoints) s.waypoints = *c.waypoints;
+    if (c.routes) s.routes = *c.routes;
+    return s;
+}
+
 std::vector<uint8_t> encodeDocument(const DocumentSource& source) {
     std::vector<uint8_t> bytes;
     bool fits = true;

@@ -51,6 +51,10 @@ struct DocumentContents {
     bool partial = false;
 };
 
+// What was read, seen as something to write out again; it points into `c`,
+// which must outlive it. A file without a time-zone bias gives 0.
+DocumentSource sourceOf(const DocumentContents& c);
+
 enum class DocumentReadStatus {
     Ok,
     CannotOpen,          // the file could not be opened or read (errno in systemError)
