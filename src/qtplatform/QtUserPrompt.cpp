@@ -56,6 +56,14 @@ Answer answerOf(QMessageBox::StandardButton b) {
     }
 }
 
+// Runs `dialog`; while a command shows the wait cursor, the arrow comes back
+// over the dialog so that its buttons can be seen to be clicked.
+void execOverWait(QDialog& dialog, bool waiting) {
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    if (waiting) QApplication::restoreOverrideCursor();
+}
+
 }  // namespace
 
 QtUserPrompt::QtUserPrompt(QWidget* parent) : parent_(parent) {}
@@ -78,11 +86,7 @@ Answer QtUserPrompt::ask(const std::string& text, const std::string& caption, Bu
     box.setObjectName("korvanceMessageBox");
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
-    // The wait cursor of a running command must not hide the arrow over the box.
-    const bool waiting = waitDepth_ > 0;
-    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (waiting) QApplication::restoreOverrideCursor();
+    execOverWait(box, waitDepth_ > 0);
     QAbstractButton* clicked = box.clickedButton();
     const QMessageBox::StandardButton b = clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
     return answerOf(b == QMessageBox::NoButton ? set.escapeButton : b);
@@ -104,10 +108,7 @@ void QtUserPrompt::errorWindow(const std::string& text) {
     layout->addWidget(ok);
     dlg.resize(420, 200);
     beep(BeepKind::Asterisk);
-    const bool waiting = waitDepth_ > 0;
-    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    dlg.exec();
-    if (waiting) QApplication::restoreOverrideCursor();
+    execOverWait(dlg, waitDepth_ > 0);
 }
 
 void QtUserPrompt::beginWait() {
