@@ -63,7 +63,11 @@ int main(int argc, char** argv) {
         doc.maps().setScreenSize(screen->size().width(), screen->size().height());
 
     MainFrame frame(doc, prompt, chooser, progress);
+    // Message boxes, the progress window and the file dialogs open over the
+    // main window and keep it from being used meanwhile.
     prompt.setParentWidget(&frame);
+    progress.setParentWidget(&frame);
+    chooser.setParentWidget(&frame);
     instance.onRaiseRequest([&frame] {
         frame.showNormal();
         frame.raise();
