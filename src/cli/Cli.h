@@ -54,5 +54,8 @@ int runReceiver(Args& args, std::ostream& out, std::ostream& err);
 int runSimulateReceiver(Args& args, std::ostream& out, std::ostream& err);
 int runNmea(Args& args, std::ostream& out, std::ostream& err);
 int runSimulateNmea(Args& args, std::ostream& out, std::ostream& err);
+int runMap(Args& args, std::ostream& out, std::ostream& err);
+// The actions of `map`.
+int runMapMake(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

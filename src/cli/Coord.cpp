@@ -41,6 +41,8 @@ int usageError(std::ostream& err, const std::string& text) {
     return kUsage;
 }
 
+}  // namespace
+
 // A latitude or longitude word: a decimal number, or degree text such as
 // 35^30'15.48" or 35°30'15" with an optional hemisphere letter before or after
 // (N/S for latitudes, E/W for longitudes; S and W are negative).
@@ -78,6 +80,8 @@ std::optional<double> parseAngleWord(const std::string& word, bool latitude) {
     if (sign < 0 && v < 0) return std::nullopt;  // both a minus and S or W
     return sign * v;
 }
+
+namespace {
 
 // Reads a latitude or longitude word; writes the usage error when it is not an angle in range.
 std::optional<double> angle(const std::string& word, double limit, const char* what, std::ostream& err) {

@@ -285,46 +285,58 @@ int MapSet::ReloadMapInfo(UserPrompt& prompt) { return LoadMapInfo(folder_ + "ma
 
 std::string MapSet::tilePath(int tile) const { return folder_ + std::to_string(tile) + "." + info_.extension; }
 
+bool BoundsFromPoints(const CalibrationPoint& p1, const CalibrationPoint& p2, MapInfo& info) {
+    if (p1.x == p2.x || p1.y == p2.y) return false;
+    const double dLat = (p1.latitude - p2.latitude) / (p1.y - p2.y);
+    const double dLon = (p1.longitude - p2.longitude) / (p1.x - p2.x);
+    info.top = p1.latitude - p1.y * dLat;
+    info.left = p1.longitude - p1.x * dLon;
+    info.bottom = (static_cast<double>(info.rows) * info.tileHeight - p1.y) * dLat + p1.latitude;
+    info.right = (static_cast<double>(info.columns) * info.tileWidth - p1.x) * dLon + p1.longitude;
+    return true;
+}
+
+int WriteMapInfoFile(const std::string& path, const MapInfo& info) {
+    const std::string fTop = FormatFixed(info.top, 8), fLeft = FormatFixed(info.left, 8),
+                      fBottom = FormatFixed(info.bottom, 8), fRight = FormatFixed(info.right, 8);
+    if (fTop.empty() || fLeft.empty() || fBottom.empty() || fRight.empty()) return EDOM;
+    std::string text;
+    auto line = [&](const std::string& s) { text += s + "\r\n"; };
+    line(kInfoSignature);
+    line("101");
+    line(info.extension);
+    line(std::to_string(info.columns));
+    line(std::to_string(info.rows));
+    line(fTop);
+    line(fLeft);
+    line(fBottom);
+    line(fRight);
+    line(std::to_string(info.tileWidth));
+    line(std::to_string(info.tileHeight));
+    line(std::to_string(info.bitsPerPixel));
+    files::AtomicFile out(path);
+    if (!out.open() || !out.write(text) || !out.commit()) return out.error() ? out.error() : EIO;
+    return 0;
+}
+
 int MapSet::WriteMapInfo(const CalibrationPoint& p1, const CalibrationPoint& p2, UserPrompt& prompt) {
     if (!hasMap()) return 0;
-    if (p1.x == p2.x || p1.y == p2.y) {
+    MapInfo info = info_;
+    if (!BoundsFromPoints(p1, p2, info)) {
         prompt.message("The two calibration points lie on one pixel row or column.\n"
                        "Choose points apart in both directions; mapinfo.dat was not changed.",
                        "Error", Icon::Stop);
         return 0;
     }
-    const double dLat = (p1.latitude - p2.latitude) / (p1.y - p2.y);
-    const double dLon = (p1.longitude - p2.longitude) / (p1.x - p2.x);
-    const double top = p1.latitude - p1.y * dLat;
-    const double left = p1.longitude - p1.x * dLon;
-    const double bottom = (static_cast<double>(info_.rows) * info_.tileHeight - p1.y) * dLat + p1.latitude;
-    const double right = (static_cast<double>(info_.columns) * info_.tileWidth - p1.x) * dLon + p1.longitude;
-    const std::string fTop = FormatFixed(top, 8), fLeft = FormatFixed(left, 8), fBottom = FormatFixed(bottom, 8),
-                      fRight = FormatFixed(right, 8);
-    if (fTop.empty() || fLeft.empty() || fBottom.empty() || fRight.empty()) {
+    const std::string target = folder_ + "mapinfo.dat";
+    const int error = WriteMapInfoFile(target, info);
+    if (error == EDOM) {
         prompt.message("The calibration gives no usable map bounds; mapinfo.dat was not changed.", "Error",
                        Icon::Stop);
         return 0;
     }
-    std::string text;
-    auto line = [&](const std::string& s) { text += s + "\r\n"; };
-    line(kInfoSignature);
-    line("101");
-    line(info_.extension);
-    line(std::to_string(info_.columns));
-    line(std::to_string(info_.rows));
-    line(fTop);
-    line(fLeft);
-    line(fBottom);
-    line(fRight);
-    line(std::to_string(info_.tileWidth));
-    line(std::to_string(info_.tileHeight));
-    line(std::to_string(info_.bitsPerPixel));
-    const std::string target = folder_ + "mapinfo.dat";
-    files::AtomicFile out(target);
-    if (!out.open() || !out.write(text) || !out.commit()) {
-        prompt.message("can't write\n" + target + "\n" + std::strerror(out.error() ? out.error() : EIO), "Error",
-                       Icon::Stop);
+    if (error != 0) {
+        prompt.message("can't write\n" + target + "\n" + std::strerror(error), "Error", Icon::Stop);
         return 0;
     }
     return 1;

@@ -82,6 +82,15 @@ enum class MapInfoResult { Ok, NotMapInfo, BadVersion, Incomplete, BadGeometry, 
 // Reads and checks a mapinfo.dat without touching any MapSet.
 MapInfoResult ParseMapInfo(const std::string& path, MapInfo& info);
 
+// The bounds of a map of info's columns x rows tiles from two calibration points
+// (map pixels and their positions): the mapping is linear and separable. False,
+// info unchanged, when the points share a pixel row or column.
+bool BoundsFromPoints(const CalibrationPoint& p1, const CalibrationPoint& p2, MapInfo& info);
+
+// Writes info as a mapinfo.dat (version 101, CR LF) through a temporary file and a
+// rename. 0 on success, EDOM when a bound is not a finite number, else the errno.
+int WriteMapInfoFile(const std::string& path, const MapInfo& info);
+
 // The limits of a map description we accept: the tile grid and the tile size are
 // allocations taken from the file.
 constexpr int kMaxTileSide = 2048;  // a window of 3 x 3 such tiles is 151 MB
