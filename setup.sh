@@ -10,6 +10,7 @@ PACKAGES=(
   libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libpugixml-dev
+  libgdal-dev gdal-bin
   clang libclang-rt-dev
   geographiclib-tools proj-bin gpsbabel
   python3

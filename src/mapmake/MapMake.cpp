@@ -106,10 +106,19 @@ public:
     ~MakingFolder() {
         std::error_code ec;
         if (!path_.empty()) fs::remove_all(path_, ec);
+        if (!createdParent_.empty()) fs::remove_all(createdParent_, ec);
     }
-    // "" or the reason.
+    // "" or the reason. Missing parent folders are made, and removed again on failure.
     std::string create(const fs::path& target) {
         const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+        std::error_code ec;
+        fs::path missing = parent;
+        while (!missing.empty() && !fs::exists(missing.parent_path().empty() ? "." : missing.parent_path(), ec))
+            missing = missing.parent_path();
+        if (!fs::exists(parent, ec)) {
+            if (!fs::create_directories(parent, ec)) return ec.message();
+            createdParent_ = missing;
+        }
         std::string templ = (parent / ("." + target.filename().string() + ".making-XXXXXX")).string();
         if (!mkdtemp(templ.data())) return std::strerror(errno);
         path_ = templ;
@@ -136,11 +145,13 @@ public:
             return std::strerror(errno);
         }
         path_.clear();
+        createdParent_.clear();
         return {};
     }
 
 private:
     fs::path path_;
+    fs::path createdParent_;  // the outermost folder that create() made, "" when none
 };
 
 // An existing folder is replaced only when it is empty or holds a map: making a
@@ -276,10 +287,10 @@ std::string MakeMap(const MapMakeRequest& request, MapMakeResult& result, const 
         bounds.rows = sh;
         bounds.tileWidth = bounds.tileHeight = 1;
         if (!BoundsFromPoints(request.points[0], request.points[1], bounds))
-            return "the two points lie on one pixel row or column; choose points apart in both directions";
+            return sourceName + ": the two points lie on one pixel row or column; choose points apart in both directions";
         if (!(bounds.top > bounds.bottom) || !(bounds.right > bounds.left) || !std::isfinite(bounds.top) ||
             !std::isfinite(bounds.left) || !std::isfinite(bounds.bottom) || !std::isfinite(bounds.right))
-            return "the two points put north below south or east left of west";
+            return sourceName + ": the two points put north below south or east left of west";
         grid.gt[0] = bounds.left;
         grid.gt[1] = (bounds.right - bounds.left) / sw;
         grid.gt[3] = bounds.top;
