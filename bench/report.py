@@ -16,6 +16,7 @@ REFERENCES = {
     ("garmin_bench", "BM_OurTrackDownload"): "BM_GpsbabelTrackDownload",
     ("maps_bench", "BM_RecentreOneTile"): "BM_LibpngThreeTiles",
     ("maps_bench", "BM_DecodePngThreeTiles"): "BM_LibpngThreeTiles",
+    ("mapmake_bench", "BM_MakeMap"): "BM_GdalWarpTranslate",
 }
 REFERENCE_NAMES = {(prog, ref) for (prog, _), ref in REFERENCES.items()}
 
