@@ -63,8 +63,9 @@ struct Bench {
                 row[3 * x + 1] = line ? 40 : uint8_t(170 + (y * 5 / 100) % 80);
                 row[3 * x + 2] = line ? 90 : uint8_t(120 + ((x + y) / 60) % 100);
             }
-            GDALDatasetRasterIO(ds, GF_Write, 0, y, side, 1, row.data(), side, 1, GDT_Byte, 3, nullptr, 3,
-                                3 * side, 1);
+            if (GDALDatasetRasterIO(ds, GF_Write, 0, y, side, 1, row.data(), side, 1, GDT_Byte, 3, nullptr, 3,
+                                    3 * side, 1) != CE_None)
+                break;
         }
         GDALClose(ds);
         MapMakeRequest request;
