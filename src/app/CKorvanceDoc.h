@@ -68,6 +68,9 @@ public:
     bool fitPending = true;  // the view fits the data at its next redraw
     bool newData = false;    // the view centres a loaded map on the track at its next redraw
     uint32_t logInterval = 1;  // seconds, the LogInterval setting
+    // The route that waypoints marked on the map join, route navigation
+    // follows and the route editor's upload sends.
+    uint32_t currentRoute = 0;
     // The navigation timer period: the log interval when below 1000, else 1.
     uint32_t effectiveLogInterval() const { return logInterval < 1000 ? logInterval : 1; }
     bool waypointAlarm() const { return settings_ && settings_->WaypointAlarm != 0; }

@@ -30,6 +30,7 @@ public:
     uint32_t routeCount() const { return static_cast<uint32_t>(routes_.size()); }
     uint32_t maximumRoutes() const { return maximumRoutes_; }
     uint32_t maximumWaypointsPerRoute() const { return maximumWaypoints_; }
+    const CodePage* codePage() const { return codePage_; }
     const std::vector<Route>& routes() const { return routes_; }
     const Route* route(uint32_t index) const { return index < routes_.size() ? &routes_[index] : nullptr; }
 
