@@ -17,7 +17,7 @@ CRouteField::CRouteField(uint32_t initialRoutes, uint32_t maximumRoutes, uint32_
 
 uint32_t CRouteField::appendRoute(UserPrompt& prompt) {
     if (routes_.size() >= maximumRoutes_) {
-        showListLimit(prompt, "Route count overflow!");
+        showListLimit(prompt, kMsgRouteCountOverflow);
         return routeCount();
     }
     try {
@@ -69,7 +69,7 @@ int CRouteField::appendWaypoint(UserPrompt& prompt, uint32_t route, const Waypoi
     if (route >= routes_.size()) return 0;
     auto& wps = routes_[route].waypoints;
     if (wps.size() >= maximumWaypoints_) {
-        showListLimit(prompt, "Route waypoint count overflow!");
+        showListLimit(prompt, kMsgRouteWaypointOverflow);
         return 0;
     }
     if (!growByOne(wps, record)) {

@@ -7,6 +7,10 @@
 
 namespace korvance {
 
+inline constexpr const char* kMsgWaypointOverflow = "Waypoint overflow!";
+inline constexpr const char* kMsgRouteCountOverflow = "Route count overflow!";
+inline constexpr const char* kMsgRouteWaypointOverflow = "Route waypoint count overflow!";
+
 inline void showListLimit(UserPrompt& prompt, const std::string& text) {
     prompt.beep(BeepKind::Asterisk);
     prompt.errorWindow(text);

@@ -20,6 +20,8 @@ struct Route {
     FixedText<kNameWidth> name;
     std::vector<WaypointRecord> waypoints;
 
+    friend bool operator==(const Route&, const Route&) = default;
+
     // The 72-byte route record (waypoints not included).
     void encodeRecord(ByteWriter& w) const {
         w.u32(static_cast<uint32_t>(waypoints.size()));

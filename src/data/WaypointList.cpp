@@ -53,7 +53,7 @@ int WaypointList::add(UserPrompt& prompt, const WaypointRecord& record) {
 
 bool WaypointList::checkRoom(UserPrompt& prompt) const {
     if (records_.size() >= maximum_) {
-        showListLimit(prompt, "Waypoint overflow!");
+        showListLimit(prompt, kMsgWaypointOverflow);
         return false;
     }
     return true;

@@ -1,6 +1,8 @@
 #include "dialogs/testing/ScriptedDialogs.h"
 
 #include "dialogs/Pickers.h"
+#include "dialogs/RouteEditor.h"
+#include "dialogs/WaypointEditor.h"
 
 namespace korvance {
 
@@ -27,6 +29,19 @@ bool runForm(std::deque<std::function<bool(Form&)>>& script, Form& form, UserPro
         }
     }
     return false;
+}
+
+// Runs the scripted gestures on the editor until one ends it; OK and
+// "UpLoad" go through the editor's own OK, and when that refuses the editor
+// stays open for the next script.
+template <class Editor>
+int runEditor(std::deque<std::function<int(Editor&)>>& script, Editor& editor) {
+    while (auto run = next(script)) {
+        const int result = (*run)(editor);
+        if (result != kDialogOk && result != kDialogUpload) return kDialogCancel;
+        if (editor.ok()) return result;
+    }
+    return kDialogCancel;
 }
 
 }  // namespace
@@ -69,14 +84,12 @@ std::optional<int32_t> ScriptedDialogs::selectRouteNumber() {
 
 int ScriptedDialogs::editWaypoints(WaypointEditor& editor) {
     opened.emplace_back("Edit Waypoint");
-    auto run = next(waypointEditors);
-    return run ? (*run)(editor) : kDialogCancel;
+    return runEditor(waypointEditors, editor);
 }
 
 int ScriptedDialogs::editRoutes(RouteEditor& editor) {
     opened.emplace_back("Edit Route");
-    auto run = next(routeEditors);
-    return run ? (*run)(editor) : kDialogCancel;
+    return runEditor(routeEditors, editor);
 }
 
 std::optional<int32_t> ScriptedDialogs::confirmUploadRoute(int32_t routeNumber) {

@@ -30,6 +30,8 @@ public:
     std::deque<std::optional<uint32_t>> waypointPicks;
     std::deque<std::optional<RouteChoice>> routeChoices;
     std::deque<std::optional<std::string>> routeNumberTexts;  // typed, then OK; nothing: Cancel
+    // Gestures on an editor, ending with the button that closes it: OK and
+    // "UpLoad" run the editor's OK, and one it refuses keeps it open for the next.
     std::deque<std::function<int(WaypointEditor&)>> waypointEditors;
     std::deque<std::function<int(RouteEditor&)>> routeEditors;
     std::deque<std::optional<int32_t>> uploadConfirms;

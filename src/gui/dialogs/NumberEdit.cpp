@@ -1,0 +1,48 @@
+#include "gui/dialogs/NumberEdit.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace korvance {
+
+NumberEdit::NumberEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+    setAccelerated(true);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) {
+        if (edited) edited(t);
+    });
+}
+
+void NumberEdit::setSpinRange(qint64 min, qint64 max) {
+    min_ = min;
+    max_ = std::max(min, max);
+    update();
+}
+
+void NumberEdit::setText(const QString& text) {
+    if (lineEdit()->text() != text) lineEdit()->setText(text);
+}
+
+void NumberEdit::stepBy(int steps) {
+    bool ok = false;
+    qint64 value = lineEdit()->text().trimmed().toLongLong(&ok);
+    if (!ok) value = min_;
+    value = std::clamp<qint64>(value + steps, min_, max_);
+    lineEdit()->setText(QString::number(value));
+    lineEdit()->selectAll();
+    if (edited) edited(lineEdit()->text());
+}
+
+QValidator::State NumberEdit::validate(QString&, int&) const { return QValidator::Acceptable; }
+
+QAbstractSpinBox::StepEnabled NumberEdit::stepEnabled() const {
+    bool ok = false;
+    const qint64 value = lineEdit()->text().trimmed().toLongLong(&ok);
+    if (!ok) return StepUpEnabled | StepDownEnabled;
+    StepEnabled e = StepNone;
+    if (value < max_) e |= StepUpEnabled;
+    if (value > min_) e |= StepDownEnabled;
+    return e;
+}
+
+}  // namespace korvance

@@ -1,0 +1,237 @@
+// The five settings commands on a document: what each form shows when it
+// opens, what OK stores and Cancel leaves, the range checks, and which of
+// them refuse while the track log records.
+
+#include <gtest/gtest.h>
+
+#include "app/CommandIds.h"
+#include "dialogs/DialogCommands.h"
+#include "dialogs/SettingsForms.h"
+#include "dialogs/DialogFixture.h"
+
+using namespace korvance;
+using korvance::testing::DocFixture;
+
+TEST(SettingsCommands, RefusedWhileLoggingExceptPenAndMonitor) {
+    const struct {
+        uint16_t id;
+        const char* opens;  // null: nothing opens
+    } rows[] = {
+        {cmd::Preference, nullptr}, {cmd::GpsOption, nullptr}, {cmd::Alarm, nullptr}, {cmd::Pen, "Pen"},
+        {cmd::EditWaypoint, nullptr}, {cmd::EditRoute, nullptr},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        f.doc.trackLog().logging = true;
+        f.doc.settings().CommLimitBaudrate = 4800;
+        DialogCommands commands(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt);
+        ASSERT_TRUE(commands.handles(r.id));
+        commands.onCommand(r.id);
+        EXPECT_EQ(f.dialogs.opened, r.opens ? std::vector<std::string>{r.opens} : std::vector<std::string>{}) << r.id;
+        EXPECT_EQ(f.doc.settings().CommLimitBaudrate, 4800u) << r.id;
+    }
+    // Register NMEA Monitor asks for the program whatever runs.
+    DocFixture f;
+    f.doc.trackLog().logging = true;
+    f.chooser.add("/opt/nmea/NMEAMon.exe");
+    DialogCommands commands(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt);
+    commands.onCommand(cmd::RegisterNmeaMonitor);
+    ASSERT_EQ(f.chooser.calls.size(), 1u);
+    EXPECT_EQ(f.chooser.calls[0].start, "");
+    ASSERT_EQ(f.chooser.calls[0].filters.size(), 2u);
+    EXPECT_EQ(f.chooser.calls[0].filters[0].name, "NMEA Monitor");
+    EXPECT_EQ(f.chooser.calls[0].filters[0].pattern, "NMEAMon.exe");
+    EXPECT_EQ(f.chooser.calls[0].filters[1].name, "all files");
+    EXPECT_EQ(f.chooser.calls[0].filters[1].pattern, "*.*");
+    EXPECT_EQ(f.doc.settings().NMEAMonitorPath, "/opt/nmea/NMEAMon.exe");
+    // Cancelled, the path stays.
+    commands.onCommand(cmd::RegisterNmeaMonitor);
+    EXPECT_EQ(f.doc.settings().NMEAMonitorPath, "/opt/nmea/NMEAMon.exe");
+}
+
+TEST(SettingsCommands, RangeChecksOnOk) {
+    using Check = bool (*)(ScriptedDialogs&, UserPrompt&);
+    const struct {
+        const char* name;
+        Check check;
+        const char* message;
+    } rows[] = {
+        {"log interval 999", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = PreferenceForm::from(AppSettings{});
+             form.logInterval.text = "999";
+             return form.validate(p);
+         }, nullptr},
+        {"log interval 1000", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = PreferenceForm::from(AppSettings{});
+             form.logInterval.text = "1000";
+             return form.validate(p);
+         }, "Please enter an integer between 1 and 999."},
+        {"log interval 0", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = PreferenceForm::from(AppSettings{});
+             form.logInterval.text = "0";
+             return form.validate(p);
+         }, "Please enter an integer between 1 and 999."},
+        {"COM port 10", [](ScriptedDialogs&, UserPrompt& p) {
+             AppSettings s;
+             auto form = GpsSettingForm::open(s);
+             form.commPort.text = "10";
+             return form.validate(p);
+         }, "Please enter an integer between 1 and 9."},
+        {"a colour byte of 256", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = PenForm::from(AppSettings{});
+             form.colours[2].green.text = "256";
+             return form.validate(p);
+         }, "Please enter an integer between 0 and 255."},
+        {"pen width 0", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = PenForm::from(AppSettings{});
+             form.width.text = "0";
+             return form.validate(p);
+         }, "Please enter an integer between 1 and 99."},
+        {"alarm distance 9999999", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = AlarmForm::from(AppSettings{});
+             form.distance.text = "9999999";
+             return form.validate(p);
+         }, nullptr},
+        {"alarm distance 10000000", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = AlarmForm::from(AppSettings{});
+             form.distance.text = "10000000";
+             return form.validate(p);
+         }, "Please enter an integer between 0 and 9999999."},
+        {"a distance that is not a number", [](ScriptedDialogs&, UserPrompt& p) {
+             auto form = AlarmForm::from(AppSettings{});
+             form.distance.text = "12m";
+             return form.validate(p);
+         }, "Please enter an integer."},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        EXPECT_EQ(r.check(f.dialogs, f.prompt), r.message == nullptr) << r.name;
+        EXPECT_EQ(f.prompt.texts(), r.message ? std::vector<std::string>{r.message} : std::vector<std::string>{})
+            << r.name;
+    }
+}
+
+TEST(SettingsCommands, GpsSettingReplacesAnOddBaudRateEvenOnCancel) {
+    const struct {
+        uint32_t stored;
+        bool ok;
+        uint32_t after;
+        int shownIndex;
+    } rows[] = {
+        {4800, false, 115200, 0}, {230400, false, 115200, 0}, {20000, false, 20000, 0},
+        {38400, false, 38400, 2}, {9600, true, 9600, 5},       {20000, true, 115200, 0},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        f.doc.settings().CommLimitBaudrate = r.stored;
+        f.doc.settings().GPSModel = "GPS12XL(2)";
+        const bool ok = r.ok;
+        f.dialogs.gpsSettings.push_back([ok](GpsSettingForm& form) {
+            form.model = 4;  // GPS12XLJ
+            form.commPort.text = "3";
+            return ok;
+        });
+        onGpsSetting(f.doc, f.dialogs);
+        const AppSettings& s = f.doc.settings();
+        EXPECT_EQ(s.CommLimitBaudrate, r.after) << r.stored;
+        const GpsSettingForm& shown = f.dialogs.gpsSettingsShown.at(0);
+        EXPECT_EQ(shown.baudRate, r.shownIndex) << r.stored;
+        EXPECT_EQ(shown.baudRates, (std::vector<std::string>{"115200", "57600", "38400", "19200", "14400", "9600"}));
+        EXPECT_EQ(shown.models.size(), 15u);
+        EXPECT_EQ(shown.model, 3) << r.stored;
+        EXPECT_EQ(shown.commPort.text, "1");
+        EXPECT_EQ(s.GPSModel, r.ok ? "GPS12XLJ" : "GPS12XL(2)") << r.stored;
+        EXPECT_EQ(s.GPSModelID, r.ok ? 105 : -1) << r.stored;
+        EXPECT_EQ(s.GPSCharSet, r.ok ? 2u : 1u) << r.stored;
+        EXPECT_EQ(s.CommPort, r.ok ? 3u : 1u) << r.stored;
+    }
+}
+
+TEST(SettingsCommands, PenSplitsAndJoinsTheColours) {
+    for (bool ok : {false, true}) {
+        DocFixture f;
+        f.doc.settings().PenColor = 0x123456;
+        f.dialogs.pens.push_back([ok](PenForm& form) {
+            EXPECT_EQ(form.colours[0].red.text, "86");    // 0x56
+            EXPECT_EQ(form.colours[0].green.text, "52");  // 0x34
+            EXPECT_EQ(form.colours[0].blue.text, "18");   // 0x12
+            EXPECT_EQ(form.colours[1].red.text, "255");   // WaypointColor: red
+            EXPECT_EQ(form.colours[2].green.text, "255"); // RouteColor: green
+            form.colours[1].red.text = "1";
+            form.colours[1].green.text = "2";
+            form.colours[1].blue.text = "3";
+            form.width.text = "7";
+            return ok;
+        });
+        EXPECT_EQ(onPen(f.doc, f.dialogs), ok);
+        EXPECT_EQ(f.doc.settings().PenColor, 0x123456u);
+        EXPECT_EQ(f.doc.settings().WaypointColor, ok ? 0x030201u : 0x0000FFu);
+        EXPECT_EQ(f.doc.settings().PenWidth, ok ? 7u : 1u);
+    }
+}
+
+TEST(SettingsCommands, AlarmChoosesTheSoundFile) {
+    DocFixture f;
+    f.doc.settings().AlarmFile = "/sounds/old.wav";
+    f.chooser.add("/sounds/new.wav");
+    ScriptedFileChooser& chooser = f.chooser;
+    f.dialogs.alarms.push_back([&chooser](AlarmForm& form) {
+        EXPECT_EQ(form.alarmFile, "/sounds/old.wav");
+        form.browse(chooser);
+        EXPECT_EQ(form.alarmFile, "/sounds/new.wav");
+        form.waypointAlarm = true;
+        form.distance.text = "250";
+        return true;
+    });
+    EXPECT_TRUE(onAlarm(f.doc, f.dialogs));
+    ASSERT_EQ(f.chooser.calls.size(), 1u);
+    EXPECT_FALSE(f.chooser.calls[0].save);
+    EXPECT_EQ(f.chooser.calls[0].start, "/sounds/old.wav");
+    ASSERT_EQ(f.chooser.calls[0].filters.size(), 2u);
+    EXPECT_EQ(f.chooser.calls[0].filters[0].name, "Wave files(*.wav)");
+    EXPECT_EQ(f.chooser.calls[0].filters[0].pattern, "*.wav");
+    EXPECT_EQ(f.chooser.calls[0].filters[1].name, "all files");
+    EXPECT_EQ(f.doc.settings().AlarmFile, "/sounds/new.wav");
+    EXPECT_EQ(f.doc.settings().WaypointAlarm, 1u);
+    EXPECT_EQ(f.doc.settings().WaypointAlarmDistance, 250u);
+}
+
+TEST(SettingsCommands, PreferenceWithAnotherDatum) {
+    for (bool ok : {false, true}) {
+        DocFixture f;
+        f.addWaypoints(2);
+        const auto before = f.doc.waypoints().records();
+        f.dialogs.preferences.push_back([ok](PreferenceForm& form) {
+            EXPECT_EQ(form.datumNames.size(), 124u);
+            EXPECT_EQ(form.datumName(), "WGS 84");
+            EXPECT_EQ(form.units, (std::vector<std::string>{"Metric", "Statute", "Nautical"}));
+            EXPECT_EQ(form.logInterval.text, "1");
+            EXPECT_EQ(form.nmeaSentence, "RMC");
+            EXPECT_TRUE(form.saveOnlyValidNmea);
+            EXPECT_TRUE(form.autoMapChange);
+            for (size_t i = 0; i < form.datumNames.size(); ++i)
+                if (form.datumNames[i] == "Tokyo") form.datum = static_cast<int>(i);
+            form.unit = 2;
+            form.logInterval.text = "30";
+            form.nmeaSentence = "RMC;GGA";
+            form.coordinateUtm = true;
+            form.saveOnlyValidNmea = false;
+            return ok;
+        });
+        EXPECT_EQ(onPreference(f.doc, f.dialogs), ok);
+        const AppSettings& s = f.doc.settings();
+        EXPECT_EQ(f.doc.datum().name(), ok ? "Tokyo" : "WGS 84");
+        EXPECT_EQ(s.DatumName, ok ? "Tokyo" : "WGS 84");
+        EXPECT_EQ(s.Unit, ok ? 2u : 0u);
+        EXPECT_EQ(s.LogInterval, ok ? 30u : 1u);
+        EXPECT_EQ(f.doc.logInterval, ok ? 30u : 1u);
+        EXPECT_EQ(s.NMEASentence, ok ? "RMC;GGA" : "RMC");
+        EXPECT_EQ(s.CoordinateUTM, ok ? 1u : 0u);
+        EXPECT_EQ(s.SaveOnlyValidNMEA, ok ? 0u : 1u);
+        // The projection follows the new ellipsoid (Bessel: a = 6377397.155).
+        EXPECT_NEAR(f.doc.transverseMercator().a(), ok ? 6377397.155 : 6378137.0, 1e-3);
+        // Positions already held keep their numbers.
+        EXPECT_EQ(f.doc.waypoints().records(), before);
+        EXPECT_FALSE(f.doc.isModified());
+    }
+}

@@ -1,0 +1,249 @@
+// "&Edit Waypoint...": the cells of both column sets, the gestures of the
+// table, OK rebuilding the list through its own add, and the command's
+// effect on the document.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/CommandIds.h"
+#include "dialogs/DialogCommands.h"
+#include "dialogs/WaypointEditor.h"
+#include "dialogs/DialogFixture.h"
+
+using namespace korvance;
+using korvance::testing::DocFixture;
+
+namespace {
+
+std::vector<std::string> rowOf(const WaypointEditor& e, size_t row) {
+    std::vector<std::string> cells;
+    for (size_t c = 0; c < e.columns().size(); ++c) cells.push_back(e.cell(row, c));
+    return cells;
+}
+
+std::vector<std::string> identifiers(const WaypointList& list) {
+    std::vector<std::string> ids;
+    for (uint32_t i = 0; i < list.count(); ++i) ids.emplace_back(list.identifier(i));
+    return ids;
+}
+
+}  // namespace
+
+TEST(WaypointEditor, ColumnsAndCellsOfBothModes) {
+    DocFixture f;
+    f.doc.waypoints().add(f.prompt, "TOKYO", 35.0, 139.0, "station", 18, 0, 0, 0);
+    f.doc.waypoints().add(f.prompt, "CAPE", -33.9, 18.4, "", -1, 0, 0, 0);
+    const struct {
+        bool utm;
+        std::vector<std::string> titles;
+        std::vector<int> widths;
+        std::vector<std::string> row0, row1;
+    } modes[] = {
+        {false,
+         {"Waypoint ID", "Latitude", "Longitude", "Comment", "Symbol"},
+         {80, 100, 100, 200, 50},
+         {"TOKYO", "35^00'00.00\"", "139^00'00.00\"", "station", "18"},
+         {"CAPE", "-33^54'00.00\"", "18^24'00.00\"", "", "-1"}},
+        {true,
+         {"Waypoint ID", "Zone", "Easting", "Northing", "Comment", "Symbol"},
+         {80, 40, 70, 70, 200, 50},
+         {"TOKYO", "54S", "317483.91", "3874870.63", "station", "18"},
+         {"CAPE", "34H", "259583.22", "6245888.05", "", "-1"}},
+    };
+    for (const auto& m : modes) {
+        WaypointEditor e(f.doc.waypoints(), m.utm, f.doc.transverseMercator(), f.dialogs, f.prompt);
+        std::vector<std::string> titles;
+        std::vector<int> widths;
+        for (const EditorColumn& c : e.columns()) {
+            titles.emplace_back(c.title);
+            widths.push_back(c.width);
+        }
+        EXPECT_EQ(titles, m.titles);
+        EXPECT_EQ(widths, m.widths);
+        ASSERT_EQ(e.rowCount(), 2u);
+        EXPECT_EQ(rowOf(e, 0), m.row0);
+        EXPECT_EQ(rowOf(e, 1), m.row1);
+    }
+    EXPECT_EQ(f.prompt.waitDepth, 0);
+    EXPECT_GT(f.prompt.waitCount, 0);
+}
+
+TEST(WaypointEditor, Gestures) {
+    const struct {
+        const char* name;
+        int waypoints;
+        void (*gesture)(WaypointEditor&, ScriptedDialogs&);
+        std::vector<std::string> ids;  // the identifier column afterwards
+        std::vector<std::string> messages;
+    } rows[] = {
+        {"Add on an empty table names W00000 and opens the form on it", 0,
+         [](WaypointEditor& e, ScriptedDialogs& d) {
+             d.forms.push_back([](WaypointForm& form) {
+                 EXPECT_EQ(form.identifier, "W00000");
+                 form.first = "35.5";
+                 return true;
+             });
+             EXPECT_EQ(e.add(), 0u);
+             EXPECT_EQ(e.cell(0, 1), "35.5");
+         },
+         {"W00000"}, {}},
+        {"Add on 12 rows names W00012 even when it exists; Cancel keeps the row", 12,
+         [](WaypointEditor& e, ScriptedDialogs&) {
+             e.setCell(3, 0, "W00012");
+             EXPECT_EQ(e.add(), 12u);
+         },
+         {"P000", "P001", "P002", "W00012", "P004", "P005", "P006", "P007", "P008", "P009", "P010", "P011", "W00012"},
+         {}},
+        {"Delete removes every selected row in one press", 5,
+         [](WaypointEditor& e, ScriptedDialogs&) { e.deleteRows({4, 0, 2}); }, {"P001", "P003"}, {}},
+        {"a double tap opens the form on the row; its fields come back on OK", 3,
+         [](WaypointEditor& e, ScriptedDialogs& d) {
+             d.forms.push_back([](WaypointForm& form) {
+                 EXPECT_EQ(form.identifier, "P001");
+                 EXPECT_EQ(form.comment, "comment 1");
+                 EXPECT_FALSE(form.zoneEnabled());
+                 form.identifier = "HOME";
+                 return true;
+             });
+             EXPECT_EQ(e.editRow(1), kDialogOk);
+             EXPECT_EQ(e.editRow(3), kDialogCancel);  // outside the table: nothing opens
+         },
+         {"P000", "HOME", "P002"}, {}},
+        {"an edit in place is held to the form's limit", 1,
+         [](WaypointEditor& e, ScriptedDialogs&) { e.setCell(0, 0, "ABCDEFGHIJKLMNOP"); }, {"ABCDEFGHIJ"}, {}},
+        {"Add at the list's limit shows the overflow and adds no row", 500,
+         [](WaypointEditor& e, ScriptedDialogs&) { EXPECT_EQ(e.add(), std::nullopt); }, {}, {"Waypoint overflow!"}},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        f.addWaypoints(r.waypoints);
+        WaypointEditor e(f.doc.waypoints(), false, f.doc.transverseMercator(), f.dialogs, f.prompt);
+        f.prompt.clear();
+        r.gesture(e, f.dialogs);
+        if (r.waypoints < 500) {
+            std::vector<std::string> ids;
+            for (size_t i = 0; i < e.rowCount(); ++i) ids.push_back(e.cell(i, 0));
+            EXPECT_EQ(ids, r.ids) << r.name;
+        }
+        EXPECT_EQ(f.prompt.texts(), r.messages) << r.name;
+        EXPECT_EQ(f.prompt.waitDepth, 0) << r.name;
+    }
+}
+
+TEST(WaypointEditor, OkRebuildsTheListThroughItsAdd) {
+    const struct {
+        const char* name;
+        bool utm;
+        void (*edit)(WaypointEditor&);
+        bool accepted;
+        double latitude, longitude;  // of row 0 afterwards
+        std::vector<std::string> messages;
+    } rows[] = {
+        {"untouched rows come back exactly", false, [](WaypointEditor&) {}, true, 35.0, 139.0, {}},
+        {"typed coordinates are parsed", false,
+         [](WaypointEditor& e) {
+             e.setCell(0, 1, "N35.25");
+             e.setCell(0, 2, "139 30");
+         },
+         true, 35.25, 139.5, {}},
+        {"a zone of one character is in band N", true,
+         [](WaypointEditor& e) {
+             e.setCell(0, 1, "5");
+             e.setCell(0, 2, "500000");
+             e.setCell(0, 3, "0");
+         },
+         true, 0.0, -153.0, {}},
+        {"zone 54S", true,
+         [](WaypointEditor& e) {
+             e.setCell(0, 1, "54S");
+             e.setCell(0, 3, "3874870.630");
+         },
+         true, 35.0, 139.0, {}},
+        {"a duplicate the person lets pass is skipped", false, [](WaypointEditor& e) { e.setCell(1, 0, "P000"); },
+         true, 35.0, 139.0, {"P000 already exist.\nDo you wish to continue?"}},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        f.prompt.addAnswer(Answer::Yes);
+        f.doc.waypoints().add(f.prompt, "P000", 35.0, 139.0, "comment", 3, 1, 25.0, 123.456);
+        f.doc.waypoints().add(f.prompt, "P001", 35.1, 139.1, "", 0, 0, 0, 0);
+        WaypointEditor e(f.doc.waypoints(), r.utm, f.doc.transverseMercator(), f.dialogs, f.prompt);
+        r.edit(e);
+        EXPECT_EQ(e.ok(), r.accepted) << r.name;
+        EXPECT_EQ(f.prompt.texts(), r.messages) << r.name;
+        const WaypointList& w = e.working();
+        EXPECT_NEAR(w.latitude(0), r.latitude, 1e-6) << r.name;
+        EXPECT_NEAR(w.longitude(0), r.longitude, 1e-6) << r.name;
+        // Fields the table does not show survive it.
+        EXPECT_FLOAT_EQ(static_cast<float>(w.altitude(0)), 123.456f) << r.name;
+        EXPECT_EQ(w.displayOption(0), 1) << r.name;
+        if (std::string(r.name) == "untouched rows come back exactly") {
+            EXPECT_EQ(w.records(), f.doc.waypoints().records());
+        }
+    }
+}
+
+TEST(EditWaypointCommand, OkCancelRefusalAndTheDocument) {
+    const struct {
+        const char* name;
+        bool logging;
+        int result;
+        bool opened;
+        std::vector<std::string> ids;
+        bool modified;
+    } rows[] = {
+        {"OK takes the edits", false, kDialogOk, true, {"P000", "W00003", "P002", "NEW"}, true},
+        {"Cancel after many edits leaves the list as it was", false, kDialogCancel, true, {"P000", "P001", "P002"},
+         false},
+        {"while the track log records nothing opens", true, kDialogOk, false, {"P000", "P001", "P002"}, false},
+    };
+    for (const auto& r : rows) {
+        DocFixture f;
+        f.addWaypoints(3);
+        const auto before = f.doc.waypoints().records();
+        f.doc.trackLog().logging = r.logging;
+        const int result = r.result;
+        f.dialogs.forms = {[](WaypointForm& form) { form.identifier = "GONE"; return true; },
+                           [](WaypointForm& form) { form.identifier = "NEW"; return true; }};
+        f.dialogs.waypointEditors.push_back([result](WaypointEditor& e) {
+            e.setCell(1, 0, "W00003");
+            e.add();
+            e.deleteRows({3});
+            e.add();
+            return result;
+        });
+        int redraws = 0;
+        DialogCommands counted(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt, [&] { ++redraws; });
+        counted.onCommand(cmd::EditWaypoint);
+        EXPECT_EQ(std::count(f.dialogs.opened.begin(), f.dialogs.opened.end(), "Edit Waypoint"), r.opened ? 1 : 0)
+            << r.name;
+        EXPECT_EQ(identifiers(f.doc.waypoints()), r.ids) << r.name;
+        EXPECT_EQ(f.doc.isModified(), r.modified) << r.name;
+        EXPECT_EQ(redraws, r.modified ? 1 : 0) << r.name;
+        if (!r.modified) {
+            EXPECT_EQ(f.doc.waypoints().records(), before) << r.name;
+        }
+    }
+}
+
+TEST(EditWaypointCommand, ARefusedRowKeepsTheEditorOpenAndTheDocumentWhole) {
+    DocFixture f;
+    f.addWaypoints(3);
+    const auto before = f.doc.waypoints().records();
+    f.prompt.addAnswer(Answer::No);  // the duplicate: do not continue
+    f.dialogs.waypointEditors = {
+        [](WaypointEditor& e) {
+            e.setCell(1, 0, "P000");
+            return kDialogOk;
+        },
+        [](WaypointEditor& e) {
+            e.setCell(1, 0, "P001");
+            return kDialogOk;
+        },
+    };
+    EXPECT_TRUE(onEditWaypoint(f.doc, f.dialogs, f.prompt));
+    EXPECT_EQ(f.prompt.texts(), std::vector<std::string>{"P000 already exist.\nDo you wish to continue?"});
+    EXPECT_EQ(f.doc.waypoints().records(), before);
+    EXPECT_TRUE(f.doc.isModified());
+}
