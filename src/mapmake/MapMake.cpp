@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 
 // GDAL's block cache is a share of the machine's memory by default; a large scan
 // would fill it with source blocks that are read once.
-constexpr int64_t kBlockCache = 64LL * 1024 * 1024;
+constexpr int64_t kBlockCache = 32LL * 1024 * 1024;
 
 void initGdal() {
     static std::once_flag once;

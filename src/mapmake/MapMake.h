@@ -24,7 +24,7 @@ struct MapMakeRequest {
     // given for a georeferenced source they take the place of its georeference.
     std::vector<CalibrationPoint> points;
     // Memory the warper may use for one piece of work, in bytes.
-    double warpMemory = 64.0 * 1024 * 1024;
+    double warpMemory = 8.0 * 1024 * 1024;
 };
 
 struct MapMakeResult {
