@@ -62,10 +62,15 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     setCentralWidget(view_);
     viewLink_ = std::make_unique<ViewLink>();
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
+    dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
+    // The document's commands that work through dialogs, beside its file and receiver commands.
+    dialogCommands_ =
+        std::make_unique<DialogCommands>(doc, *dialogs_, chooser, prompt, progress, [this] { redrawAll(); });
     frameLink_ = std::make_unique<FrameLink>(*this);
     appLink_ = std::make_unique<AppLink>(*this);
     router_ = std::make_unique<CommandRouter>(
-        std::vector<CommandTarget*>{viewLink_.get(), docCommands_.get(), frameLink_.get(), appLink_.get()});
+        std::vector<CommandTarget*>{viewLink_.get(), docCommands_.get(), dialogCommands_.get(), frameLink_.get(),
+                                    appLink_.get()});
     buildMenus();
     buildAccelerators();
     updateActions();

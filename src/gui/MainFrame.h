@@ -14,6 +14,8 @@
 #include "app/CKorvanceDoc.h"
 #include "app/CommandRouter.h"
 #include "app/DocCommands.h"
+#include "dialogs/DialogCommands.h"
+#include "gui/dialogs/QtDialogHost.h"
 #include "gui/MapView.h"
 
 class QAction;
@@ -38,6 +40,8 @@ public:
     void updateActions();
     MapView* view() const { return view_; }
     DocCommands& docCommands() { return *docCommands_; }
+    // The dialogs of the program, for the view's own commands as well.
+    QtDialogHost& dialogs() { return *dialogs_; }
     // Called with every id a menu item or accelerator sends, before it runs.
     std::function<void(uint16_t)> commandIssued;
     // The status line with the document's counts.
@@ -60,6 +64,8 @@ private:
     MapView* view_ = nullptr;
     std::unique_ptr<ViewLink> viewLink_;
     std::unique_ptr<DocCommands> docCommands_;
+    std::unique_ptr<QtDialogHost> dialogs_;
+    std::unique_ptr<DialogCommands> dialogCommands_;
     std::unique_ptr<FrameLink> frameLink_;
     std::unique_ptr<AppLink> appLink_;
     std::unique_ptr<CommandRouter> router_;

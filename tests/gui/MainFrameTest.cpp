@@ -153,9 +153,10 @@ TEST(MainFrame, WhatNobodyHandlesIsDisabledAndDoesNothing) {
         {cmd::ImportGpx, true},       {cmd::ExportGpx, true},        {cmd::AppAbout, true},
         {cmd::AppExit, true},         {cmd::DownloadTrack, true},    {cmd::UploadRoute, true},
         {cmd::ImportWaypointText, true}, {cmd::ExportWaypointText, true},
-        {cmd::ViewTrack, false},      {cmd::EditWaypoint, false},    {cmd::EditRoute, false},
-        {cmd::CurrentPosition, false}, {cmd::NmeaNavigation, false}, {cmd::Preference, false},
-        {cmd::GpsOption, false},      {cmd::Alarm, false},           {cmd::RegisterNmeaMonitor, false},
+        {cmd::EditWaypoint, true},    {cmd::EditRoute, true},        {cmd::Preference, true},
+        {cmd::GpsOption, true},       {cmd::Pen, true},              {cmd::Alarm, true},
+        {cmd::RegisterNmeaMonitor, true},
+        {cmd::ViewTrack, false},      {cmd::CurrentPosition, false}, {cmd::NmeaNavigation, false},
         {cmd::Shift, false},
     };
     for (const auto& c : cases) {
@@ -163,7 +164,7 @@ TEST(MainFrame, WhatNobodyHandlesIsDisabledAndDoesNothing) {
         ASSERT_NE(a, nullptr) << c.id;
         EXPECT_EQ(a->isEnabled(), c.enabled) << a->text().toStdString();
     }
-    EXPECT_FALSE(s.frame.routeCommand(cmd::Preference));
+    EXPECT_FALSE(s.frame.routeCommand(cmd::ViewTrack));
     EXPECT_FALSE(s.frame.routeCommand(cmd::NextRoutePoint));
     EXPECT_TRUE(s.prompt.shown.empty());
     EXPECT_TRUE(s.chooser.calls.empty());
