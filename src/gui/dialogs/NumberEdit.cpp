@@ -1,6 +1,8 @@
 #include "gui/dialogs/NumberEdit.h"
 
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 
 #include <algorithm>
 
@@ -16,7 +18,18 @@ NumberEdit::NumberEdit(QWidget* parent) : QAbstractSpinBox(parent) {
 void NumberEdit::setSpinRange(qint64 min, qint64 max) {
     min_ = min;
     max_ = std::max(min, max);
+    updateGeometry();
     update();
+}
+
+QSize NumberEdit::sizeHint() const {
+    ensurePolished();
+    const qsizetype digits = std::max({QString::number(min_).size(), QString::number(max_).size(), qsizetype{2}}) + 1;
+    const int width = fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('0'))) + 6;
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, QSize(width, lineEdit()->sizeHint().height()),
+                                     this);
 }
 
 void NumberEdit::setText(const QString& text) {

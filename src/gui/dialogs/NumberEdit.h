@@ -17,6 +17,9 @@ public:
     QString text() const { return lineEdit()->text(); }
     void setText(const QString& text);
 
+    // Wide enough for the longest number of the spin range.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
 

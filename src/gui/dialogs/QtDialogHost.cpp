@@ -184,6 +184,18 @@ QListWidget* chooserList(QDialog& dialog, const std::vector<std::string>& entrie
     return list;
 }
 
+// Lays the fields out above OK and Cancel and runs the dialog; `form` takes
+// the values typed only when it ends with OK.
+template <class Form>
+bool runForm(QDialog& dialog, QLayout* fields, QDialogButtonBox* buttons, const Form& typed, Form& form) {
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    form = typed;
+    return true;
+}
+
 }  // namespace
 
 // ---- "Input Waypoint"
@@ -216,12 +228,7 @@ bool QtDialogHost::inputWaypoint(WaypointForm& form) {
         typed.symbol = ss(symbol->text());
         return typed.validate(prompt_);
     });
-    auto* layout = new QVBoxLayout(&d);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
-    if (d.exec() != QDialog::Accepted) return false;
-    form = typed;
-    return true;
+    return runForm(d, fields, buttons, typed, form);
 }
 
 // ---- the choosers
@@ -510,13 +517,8 @@ bool QtDialogHost::preference(PreferenceForm& form) {
         typed.blinkNavigationCursor = blink->isChecked();
         return typed.validate(prompt_);
     });
-    auto* layout = new QVBoxLayout(&d);
-    layout->addLayout(fields);
-    for (QCheckBox* c : {onlyValid, centering, utm, autoMap, blink}) layout->addWidget(c);
-    layout->addWidget(buttons);
-    if (d.exec() != QDialog::Accepted) return false;
-    form = typed;
-    return true;
+    for (QCheckBox* c : {onlyValid, centering, utm, autoMap, blink}) fields->addRow(c);
+    return runForm(d, fields, buttons, typed, form);
 }
 
 bool QtDialogHost::gpsSetting(GpsSettingForm& form) {
@@ -536,12 +538,7 @@ bool QtDialogHost::gpsSetting(GpsSettingForm& form) {
         typed.baudRate = rate->currentIndex();
         return typed.validate(prompt_);
     });
-    auto* layout = new QVBoxLayout(&d);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
-    if (d.exec() != QDialog::Accepted) return false;
-    form = typed;
-    return true;
+    return runForm(d, fields, buttons, typed, form);
 }
 
 bool QtDialogHost::pen(PenForm& form) {
@@ -573,12 +570,7 @@ bool QtDialogHost::pen(PenForm& form) {
         typed.width.text = ss(width->text());
         return typed.validate(prompt_);
     });
-    auto* layout = new QVBoxLayout(&d);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
-    if (d.exec() != QDialog::Accepted) return false;
-    form = typed;
-    return true;
+    return runForm(d, grid, buttons, typed, form);
 }
 
 bool QtDialogHost::alarm(AlarmForm& form) {
@@ -608,12 +600,7 @@ bool QtDialogHost::alarm(AlarmForm& form) {
         typed.alarmFile = ss(file->text());
         return typed.validate(prompt_);
     });
-    auto* layout = new QVBoxLayout(&d);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
-    if (d.exec() != QDialog::Accepted) return false;
-    form = typed;
-    return true;
+    return runForm(d, fields, buttons, typed, form);
 }
 
 }  // namespace korvance
