@@ -106,6 +106,7 @@ struct SourceSpec {
     std::vector<double> gt;     // empty for none
     bool palette = false;
     bool worldFile = false;     // the georeference goes into a .pgw beside a PNG
+    bool controlPoints = false; // the georeference is five control points, as in a chart
 };
 
 std::string num(double v) {
@@ -136,8 +137,23 @@ void writeSource(const std::string& path, const SourceSpec& s, const std::vector
                                       s.width, s.height, GDT_Byte, 3, nullptr, 3, 3 * s.width, 1),
                   CE_None);
     }
-    if (!s.gt.empty() && !s.worldFile) GDALSetGeoTransform(mem, const_cast<double*>(s.gt.data()));
-    if (!s.srs.empty()) GDALSetProjection(mem, wktOf(s.srs.c_str()).c_str());
+    if (s.controlPoints) {
+        const double px[5] = {0, double(s.width), 0, double(s.width), s.width / 2.0};
+        const double py[5] = {0, 0, double(s.height), double(s.height), s.height / 2.0};
+        GDAL_GCP gcps[5];
+        GDALInitGCPs(5, gcps);
+        for (int i = 0; i < 5; ++i) {
+            gcps[i].dfGCPPixel = px[i];
+            gcps[i].dfGCPLine = py[i];
+            gcps[i].dfGCPX = s.gt[0] + px[i] * s.gt[1] + py[i] * s.gt[2];
+            gcps[i].dfGCPY = s.gt[3] + px[i] * s.gt[4] + py[i] * s.gt[5];
+        }
+        ASSERT_EQ(GDALSetGCPs(mem, 5, gcps, wktOf(s.srs.c_str()).c_str()), CE_None);
+        GDALDeinitGCPs(5, gcps);
+    } else {
+        if (!s.gt.empty() && !s.worldFile) GDALSetGeoTransform(mem, const_cast<double*>(s.gt.data()));
+        if (!s.srs.empty()) GDALSetProjection(mem, wktOf(s.srs.c_str()).c_str());
+    }
     GDALDatasetH out = GDALCreateCopy(GDALGetDriverByName(s.driver.c_str()), path.c_str(), mem, FALSE, nullptr,
                                       nullptr, nullptr);
     ASSERT_NE(out, nullptr) << CPLGetLastErrorMsg();
@@ -217,6 +233,7 @@ TEST(MapMake, PositionsLandWhereGdalPutsThem) {
         {"UTM 33N GeoTIFF", {"GTiff", 1000, 800, "EPSG:32633", utm}, "WGS 84", "png", 256, true, {}},
         {"UTM 33N into European 1950, BMP", {"GTiff", 1000, 800, "EPSG:32633", utm}, "European 1950", "bmp", 200, true, {}},
         {"paletted chart in UTM", {"GTiff", 1000, 800, "EPSG:32633", utm, true}, "WGS 84", "png", 256, true, {}},
+        {"chart placed by control points", {"GTiff", 1000, 800, "EPSG:32633", utm, true, false, true}, "WGS 84", "png", 256, true, {}},
         {"geographic GeoTIFF", {"GTiff", 900, 700, "EPSG:4326", geographic}, "WGS 84", "png", 256, false, {}},
         {"PNG with a world file", {"PNG", 900, 700, "", geographic, false, true}, "Tokyo", "png", 128, false, {}},
         // Pixels (100, 100) and (700, 500) of the geographic grid above.
