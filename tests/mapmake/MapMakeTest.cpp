@@ -441,6 +441,13 @@ TEST(MapMake, BadInputIsRefusedAndLeavesNothing) {
              writeSource(r.source = d / "metres.png", s, {});
          },
          {"no coordinate system"}},
+        {"coordinate system with no way to latitude and longitude",
+         [&](Scratch& d, MapMakeRequest& r) {
+             SourceSpec s = utm;
+             s.srs = "LOCAL_CS[\"plant grid\",UNIT[\"metre\",1]]";
+             writeSource(r.source = d / "local.tif", s, {});
+         },
+         {"cannot be turned into latitude and longitude on WGS 84"}},
         {"two points on one pixel row",
          [&](Scratch& d, MapMakeRequest& r) {
              writeSource(r.source = d / "scan.tif", {"GTiff", 300, 200, "", {}}, {});
