@@ -16,6 +16,8 @@ REFERENCES = {
     ("garmin_bench", "BM_OurTrackDownload"): "BM_GpsbabelTrackDownload",
     ("maps_bench", "BM_RecentreOneTile"): "BM_LibpngThreeTiles",
     ("maps_bench", "BM_DecodePngThreeTiles"): "BM_LibpngThreeTiles",
+    ("dialogs_bench", "BM_WaypointEditorModel"): "BM_CopyListInCore",
+    ("dialogs_bench", "BM_WaypointEditorDialog"): "BM_CopyListInCore",
     ("mapmake_bench", "BM_MakeMap"): "BM_GdalWarpTranslate",
 }
 REFERENCE_NAMES = {(prog, ref) for (prog, _), ref in REFERENCES.items()}
