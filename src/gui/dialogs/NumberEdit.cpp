@@ -39,7 +39,8 @@ void NumberEdit::setText(const QString& text) {
 void NumberEdit::stepBy(int steps) {
     bool ok = false;
     qint64 value = lineEdit()->text().trimmed().toLongLong(&ok);
-    if (!ok) value = min_;
+    // Into the spin range first, so that a huge typed number cannot overflow.
+    value = ok ? std::clamp(value, min_, max_) : min_;
     value = std::clamp<qint64>(value + steps, min_, max_);
     lineEdit()->setText(QString::number(value));
     lineEdit()->selectAll();
