@@ -22,19 +22,38 @@ function(korvance_library name)
   target_link_libraries(${name} PUBLIC ${KL_LIBS})
 endfunction()
 
-# korvance_test(NAME SOURCES ... [LIBS ...])
+# korvance_test(NAME [THREADS] SOURCES ... [LIBS ...] [PROPERTIES ...])
 # A GoogleTest program registered with CTest test by test. Tests find their
 # fixtures through KORVANCE_TEST_DATA and scratch space through the system's
-# temporary folder.
+# temporary folder. THREADS marks a program whose tests run threads (receiver
+# simulators, reader threads, pseudo-terminals): its tests carry the label
+# "threads", run under ThreadSanitizer by label, and the target
+# korvance_threaded_tests builds every such program.
 function(korvance_test name)
-  cmake_parse_arguments(KT "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(KT "THREADS" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  if(NOT TARGET korvance_test_main)
+    # Every test program runs in a home of its own and in the locale of the
+    # environment (tests/support/TestMain.cpp).
+    add_library(korvance_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+    target_link_libraries(korvance_test_main PUBLIC GTest::gtest)
+    target_compile_definitions(korvance_test_main PRIVATE KORVANCE_TEST_HOMES="${PROJECT_BINARY_DIR}/test-homes")
+  endif()
   add_executable(${name} ${KT_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${KT_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_link_libraries(${name} PRIVATE ${KT_LIBS} GTest::gtest korvance_test_main Threads::Threads)
   target_compile_definitions(${name} PRIVATE
     KORVANCE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     KORVANCE_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${KT_PROPERTIES})
+  set(labels "")
+  if(KT_THREADS)
+    set(labels LABELS threads)
+    if(NOT TARGET korvance_threaded_tests)
+      add_custom_target(korvance_threaded_tests)
+    endif()
+    add_dependencies(korvance_threaded_tests ${name})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${labels} ${KT_PROPERTIES})
 endfunction()
 
 # korvance_bench(NAME SOURCES ... [LIBS ...]): a Google Benchmark program.

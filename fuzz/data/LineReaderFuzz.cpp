@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
 #include "files/IFTxtFile.h"
 
 using namespace korvance;
@@ -24,10 +25,7 @@ public:
     int messages = 0;
 };
 
-std::string tempPath() {
-    static std::string path = "/tmp/korvance-fuzz-lines-" + std::to_string(::getpid()) + ".txt";
-    return path;
-}
+std::string tempPath() { return fuzzing::scratch("lines.txt"); }
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the file fuzz targets share: a document's data wired to the file
-// commands as the program wires it, a scratch folder, and the check that a
+// commands as the program wires it, and the check that a
 // document saved after an import reads back exactly as it was.
 
 #include <cstdint>
@@ -13,35 +13,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "FuzzScratch.h"
 #include "data/DocumentData.h"
 #include "files/DocumentCommands.h"
 #include "files/DocumentFile.h"
 #include "platform/testing/ScriptedPrompt.h"
 
 namespace korvance::fuzzing {
-
-// The folder is made on first use and removed when the run ends (kept on
-// the heap so that it is still there when the exit handler runs).
-inline std::string scratch(const char* name) {
-    static const std::string* folder = [] {
-        char pattern[] = "/tmp/korvance-fuzz-files-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        const std::string* made = new std::string(pattern);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(*folder, ec);
-        });
-        return made;
-    }();
-    return *folder + "/" + name;
-}
-
-inline void put(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
 
 // A document of the default limits; `settings.CoordinateUTM` and the datum can
 // be changed before a command runs.

@@ -8,10 +8,13 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
 #include "maps/MapSet.h"
 #include "platform/CodePage.h"
 
 using namespace korvance;
+using korvance::fuzzing::put;
+using korvance::fuzzing::scratch;
 
 namespace {
 
@@ -24,22 +27,6 @@ public:
     void beginWait() override {}
     void endWait() override {}
 };
-
-std::string scratch(const char* name) {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/korvance-fuzz-maps-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder + "/" + name;
-}
-
-void put(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
 
 }  // namespace
 

@@ -46,15 +46,6 @@ std::string Args::unknownOption() const {
     return {};
 }
 
-std::optional<double> parseNumber(const std::string& word) {
-    if (word.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(word.c_str(), &end);
-    if (end != word.c_str() + word.size() || errno == ERANGE || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 std::optional<long> parseInteger(const std::string& word) {
     if (word.empty()) return std::nullopt;
     char* end = nullptr;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "data/TextUtil.h"
+
 namespace korvance::cli {
 
 inline constexpr int kOk = 0;
@@ -41,8 +43,8 @@ struct Subcommand {
     int (*run)(Args& args, std::ostream& out, std::ostream& err);
 };
 
-// Number parsing for command-line words: the whole word must be a number.
-std::optional<double> parseNumber(const std::string& word);
+// Number parsing for command-line words: the whole word must be a number
+// (decimal numbers: parseNumber of data/TextUtil.h).
 std::optional<long> parseInteger(const std::string& word);
 
 // Each subcommand, defined in its own file.

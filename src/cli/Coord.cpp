@@ -30,12 +30,6 @@ const char kCoordHelp[] =
     "text such as 35^30'15.48\" or 35°30'15\"N (N/S, E/W before or after; S and W negative).\n"
     "The datum defaults to the DatumName setting; `korvance-cli datums` lists the names.\n";
 
-std::string fixed(double v, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    return buf;
-}
-
 int usageError(std::ostream& err, const std::string& text) {
     err << "korvance-cli coord: " << text << "\n";
     return kUsage;
@@ -91,7 +85,7 @@ std::optional<double> angle(const std::string& word, double limit, const char* w
         return std::nullopt;
     }
     if (*v < -limit || *v > limit) {
-        usageError(err, std::string(what) + " " + word + " is outside -" + fixed(limit, 0) + " .. " + fixed(limit, 0));
+        usageError(err, std::string(what) + " " + word + " is outside -" + std::to_string(int(limit)) + " .. " + std::to_string(int(limit)));
         return std::nullopt;
     }
     return v;
@@ -109,7 +103,7 @@ int runUtm(const std::vector<std::string>& words, const Datum& datum, std::ostre
         err << "korvance-cli coord: no grid reference for " << words[0] << " " << words[1] << "\n";
         return kFailed;
     }
-    out << r.zone << r.letter << " " << fixed(r.easting, 2) << " " << fixed(r.northing, 2) << "\n";
+    out << r.zone << r.letter << " " << FormatFixed(r.easting, 2) << " " << FormatFixed(r.northing, 2) << "\n";
     return kOk;
 }
 
@@ -134,7 +128,7 @@ int runLatLon(const std::vector<std::string>& words, const Datum& datum, std::os
             << " does not lead to a position (the conversion does not converge, or passes a pole)\n";
         return kFailed;
     }
-    out << fixed(lat, 9) << " " << fixed(lon, 9) << "\n";
+    out << FormatFixed(lat, 9) << " " << FormatFixed(lon, 9) << "\n";
     return kOk;
 }
 
@@ -165,7 +159,7 @@ int runShift(Args& args, const std::string& defaultDatum, std::ostream& out, std
         err << "korvance-cli coord: the shift of " << words[0] << " " << words[1] << " has no finite result\n";
         return kFailed;
     }
-    out << fixed(oLat, 9) << " " << fixed(oLon, 9) << " " << fixed(oH, 3) << "\n";
+    out << FormatFixed(oLat, 9) << " " << FormatFixed(oLon, 9) << " " << FormatFixed(oH, 3) << "\n";
     return kOk;
 }
 
@@ -177,7 +171,7 @@ int runDistance(const std::vector<std::string>& words, const Datum& datum, std::
         if (!a) return kUsage;
         v[i] = *a;
     }
-    out << fixed(datum.DistanceKm(v[0], v[1], v[2], v[3]), 6) << "\n";
+    out << FormatFixed(datum.DistanceKm(v[0], v[1], v[2], v[3]), 6) << "\n";
     return kOk;
 }
 
@@ -187,7 +181,7 @@ int runDms(Args& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> words(args.rest().begin() + 1, args.rest().end());
     if (text) {
         if (!words.empty()) return usageError(err, "dms --parse takes one TEXT (quote it)");
-        out << fixed(DegreeValue::FromText(*text).Degrees(), 9) << "\n";
+        out << FormatFixed(DegreeValue::FromText(*text).Degrees(), 9) << "\n";
         return kOk;
     }
     if (words.size() != 1) return usageError(err, "dms takes one VALUE in decimal degrees");

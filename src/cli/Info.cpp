@@ -73,7 +73,8 @@ int runInfo(Args& args, std::ostream& out, std::ostream& err) {
                 routes.push_back({{"name", oemToUi(&cp, rt.name.view())}, {"waypoints", rt.waypoints.size()}});
         j["routes"] = routes;
         j["damaged"] = c.partial;
-        out << j.dump(2) << "\n";
+        // File names and texts from files need not be UTF-8: invalid bytes become U+FFFD.
+        out << j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
         return kOk;
     }
 

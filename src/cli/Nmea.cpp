@@ -70,10 +70,8 @@ private:
 };
 
 std::string fixLine(const NmeaPosition& p) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "%lld %.7f %.7f %.1f %.2f %d\n", static_cast<long long>(p.utcTime), p.latitude,
-                  p.longitude, p.altitude, p.speedKmh, p.course);
-    return buf;
+    return std::to_string(p.utcTime) + " " + FormatFixed(p.latitude, 7) + " " + FormatFixed(p.longitude, 7) + " " +
+           FormatFixed(p.altitude, 1) + " " + FormatFixed(p.speedKmh, 2) + " " + std::to_string(p.course) + "\n";
 }
 
 // Prints each position as it is taken, on whichever thread delivers it.

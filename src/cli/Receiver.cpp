@@ -303,9 +303,7 @@ int runPosition(Options& o, std::ostream& out, std::ostream& err) {
         reportLinkTrouble(err, "ReadPosition Error", &link);
         return kFailed;
     }
-    char line[96];
-    std::snprintf(line, sizeof line, "%.7f %.7f %lld\n", lat, lon, static_cast<long long>(t));
-    out << line;
+    out << FormatFixed(lat, 7) << " " << FormatFixed(lon, 7) << " " << t << "\n";
     return kOk;
 }
 

@@ -1,3 +1,4 @@
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -41,7 +42,17 @@ int main(int argc, char** argv) {
     for (const auto& s : kSubcommands) {
         if (name == s.name) {
             Args args(std::vector<std::string>(argv + 2, argv + argc));
-            return s.run(args, std::cout, std::cerr);
+            // Whatever a command meets, it ends with a message and a failure code, never an abort.
+            try {
+                return s.run(args, std::cout, std::cerr);
+            } catch (const std::exception& e) {
+                std::cout.flush();
+                std::cerr << "korvance-cli " << name << ": " << e.what() << "\n";
+            } catch (...) {
+                std::cout.flush();
+                std::cerr << "korvance-cli " << name << ": unexpected failure\n";
+            }
+            return kFailed;
         }
     }
     std::cerr << "korvance-cli: unknown subcommand '" << name << "'\n";

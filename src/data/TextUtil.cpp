@@ -1,6 +1,9 @@
 #include "data/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -123,6 +126,47 @@ double parseDouble(std::string_view text) {
     auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
     if (r.ec != std::errc()) return 0;
     return negative ? -v : v;
+}
+
+std::optional<double> parseNumber(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    double v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+int FormatFixed(double v, int decimals, char* buffer, size_t capacity) {
+    if (buffer && capacity > 0) buffer[0] = '\0';
+    if (!buffer || decimals < 1 || decimals > 9 || !std::isfinite(v)) return 0;
+    long long p = 1;
+    for (int k = 0; k < decimals; ++k) p *= 10;
+    const double pd = static_cast<double>(p);
+    const double w = std::fabs(v) + 0.5 / pd;
+    if (w >= 9.2e18) return 0;
+    const long long i = static_cast<long long>(w);
+    long long f = static_cast<long long>((w - static_cast<double>(i)) * pd);
+    if (f >= p) f = p - 1;
+    // Integers only: "%d" and its kin are the same under every locale.
+    char text[48];
+    int n = std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "", i, decimals, f);
+    if (n < 0 || static_cast<size_t>(n) >= capacity) return 0;
+    std::memcpy(buffer, text, static_cast<size_t>(n) + 1);
+    return 1;
+}
+
+std::string FormatFixed(double v, int decimals) {
+    char buffer[48];
+    return FormatFixed(v, decimals, buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+std::string formatSignificant(double v, int significant) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, std::clamp(significant, 1, 17));
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
 }
 
 int64_t daysFromCivil(int year, int month, int day) {

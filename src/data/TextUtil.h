@@ -37,9 +37,25 @@ std::string uiToOem(const CodePage* codePage, std::string_view ui, size_t size =
 // allowed, reading stops at the first byte that is not part of the number;
 // no number gives 0. Values beyond 32 bits are clamped.
 int32_t parseInteger(std::string_view text);
+// Numbers in files, on the wire and in machine-readable output go through the
+// routines below only: they read and write the same bytes under every process
+// locale (a comma-decimal locale never turns "12.5" into 12 or 12,5).
+//
 // A decimal floating-point number read the same way ("12.5e" gives 12.5,
-// "abc" gives 0). Independent of the process locale.
+// "abc" gives 0).
 double parseDouble(std::string_view text);
+// The whole text as one finite decimal number (blanks around it and a leading
+// "+" allowed); nothing when anything else is there.
+std::optional<double> parseNumber(std::string_view text);
+// Fixed-decimal text of v with 1 to 9 decimals, rounded half up (by adding half a unit
+// of the last place and cutting), "-" before the text of |v| when v is negative.
+// Returns 1 on success; 0 with an empty buffer when decimals is outside 1..9, the text
+// does not fit below capacity, or v is not finite (or beyond 9.2e18).
+int FormatFixed(double v, int decimals, char* buffer, size_t capacity);
+std::string FormatFixed(double v, int decimals);  // "" on failure
+// v with at most `significant` significant digits in the shorter of fixed and
+// exponent notation, trailing zeros dropped ("35.5", "1e-07").
+std::string formatSignificant(double v, int significant);
 
 struct CalendarTime {
     int year = 1970;

@@ -28,19 +28,6 @@ std::string number(float v) {
     return std::string(buf, r.ptr);
 }
 
-// A whole attribute or element text as a number; nothing when it is not one.
-std::optional<double> strictNumber(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
-        s.remove_suffix(1);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    double v = 0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 // Element names without a namespace prefix ("gpx:wpt" is "wpt").
 std::string_view localName(const pugi::xml_node& n) {
     std::string_view name = n.name();
@@ -90,15 +77,15 @@ void writeWaypoint(pugi::xml_node n, const WaypointRecord& w, const Shift& shift
 
 // A position of the file, range-checked, shifted into the display datum.
 bool readPosition(const pugi::xml_node& n, const Shift& shift, double& lat, double& lon) {
-    auto la = strictNumber(n.attribute("lat").value());
-    auto lo = strictNumber(n.attribute("lon").value());
+    auto la = parseNumber(n.attribute("lat").value());
+    auto lo = parseNumber(n.attribute("lon").value());
     if (!la || !lo || *la < -90 || *la > 90 || *lo < -180 || *lo > 180) return false;
     shift.fromWgs(*la, *lo, lat, lon);
     return std::isfinite(lat) && std::isfinite(lon);
 }
 
 float readElevation(const pugi::xml_node& n) {
-    auto e = strictNumber(childText(n, "ele"));
+    auto e = parseNumber(childText(n, "ele"));
     if (!e || std::fabs(*e) > 1e7) return 0.0f;
     return float(*e);
 }
@@ -110,7 +97,7 @@ std::optional<WaypointRecord> readWaypoint(const pugi::xml_node& n, const Shift&
     if (comment.empty()) comment = childText(n, "desc");
     // The receiver's symbol number, when the file gives one.
     int16_t symbol = 0;
-    if (auto s = strictNumber(childText(n, "sym")); s && *s >= INT16_MIN && *s <= INT16_MAX && *s == std::floor(*s))
+    if (auto s = parseNumber(childText(n, "sym")); s && *s >= INT16_MIN && *s <= INT16_MAX && *s == std::floor(*s))
         symbol = int16_t(*s);
     return makeWaypointRecord(uiToOem(cp, childText(n, "name")), lat, lon, uiToOem(cp, comment), symbol, 0, 0,
                               readElevation(n), cp);

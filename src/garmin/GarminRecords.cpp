@@ -113,7 +113,7 @@ WaypointPacket WaypointPacket::fromFrame(int32_t type, const Frame& frame) {
     p.type_ = type;
     p.frame_.assign(size, 0);
     const size_t have = std::min({frame.size(), size, frameDataLength(frame) + 3});
-    std::memcpy(p.frame_.data(), frame.data(), have);
+    std::copy_n(frame.begin(), have, p.frame_.begin());  // an empty frame copies nothing
     p.frame_[0] = kDle;
     p.frame_[2] = static_cast<uint8_t>(size - 6);
     if (size_t z = forcedZeroOffset(type)) p.frame_[3 + z] = 0;

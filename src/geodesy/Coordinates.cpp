@@ -113,29 +113,6 @@ std::string DegreeValue::FormatDms() const {
     return std::string(buffer, n);
 }
 
-int FormatFixed(double v, int decimals, char* buffer, size_t capacity) {
-    if (buffer && capacity > 0) buffer[0] = '\0';
-    if (!buffer || decimals < 1 || decimals > 9 || !std::isfinite(v)) return 0;
-    long long p = 1;
-    for (int k = 0; k < decimals; ++k) p *= 10;
-    const double pd = static_cast<double>(p);
-    const double w = std::fabs(v) + 0.5 / pd;
-    if (w >= 9.2e18) return 0;
-    const long long i = static_cast<long long>(w);
-    long long f = static_cast<long long>((w - static_cast<double>(i)) * pd);
-    if (f >= p) f = p - 1;
-    char text[48];
-    int n = std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "", i, decimals, f);
-    if (n < 0 || static_cast<size_t>(n) >= capacity) return 0;
-    std::memcpy(buffer, text, static_cast<size_t>(n) + 1);
-    return 1;
-}
-
-std::string FormatFixed(double v, int decimals) {
-    char buffer[48];
-    return FormatFixed(v, decimals, buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
-
 double TrackSpeedKmh(const TrackMotion& track, const Datum& datum) {
     if (track.pointCount < 2) return 0.0;
     double dt = static_cast<double>(track.lastTick) - static_cast<double>(track.previousTick);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/TextUtil.h"
 #include "geodesy/Datum.h"
 
 namespace korvance {
@@ -38,13 +39,6 @@ public:
 private:
     double value_ = 0.0;
 };
-
-// Fixed-decimal text of v with 1 to 9 decimals, rounded half up (by adding half a unit
-// of the last place and cutting), "-" before the text of |v| when v is negative.
-// Returns 1 on success; 0 with an empty buffer when decimals is outside 1..9, the text
-// does not fit below capacity, or v is not finite (or beyond 9.2e18).
-int FormatFixed(double v, int decimals, char* buffer, size_t capacity);
-std::string FormatFixed(double v, int decimals);  // "" on failure
 
 // What the speed and course of the live track need of the document: the number of
 // points in the track log, the last two points and the tick counts (ms) at which they

@@ -1,13 +1,13 @@
 #include "maps/MapSet.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "files/AtomicFile.h"
+#include "data/TextUtil.h"
 #include "geodesy/Coordinates.h"
 #include "platform/CodePage.h"
 
@@ -48,16 +48,10 @@ std::string stripCr(std::string s) {
     return s;
 }
 
-// atoi/atof semantics: leading blanks, then as much of a number as there is; 0 otherwise.
-// Out-of-range integers saturate instead of being undefined.
-int toInt(const std::string& s) {
-    errno = 0;
-    long long v = std::strtoll(s.c_str(), nullptr, 10);
-    if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-    if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
-double toDouble(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
+// Leading blanks, then as much of a number as there is; 0 otherwise. The
+// same bytes read the same under every process locale.
+int toInt(const std::string& s) { return parseInteger(s); }
+double toDouble(const std::string& s) { return parseDouble(s); }
 
 std::string toSlashes(std::string s) {
     for (char& c : s)

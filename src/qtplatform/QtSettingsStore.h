@@ -1,11 +1,15 @@
 #pragma once
 // The settings store of the program: an INI file in the user's config folder
 // (QStandardPaths), or the file named by KORVANCE_SETTINGS_FILE (tests, and
-// runs that must not touch the user's settings). Every value is written with
-// its type ("dword:", "sz:", "hex:"), so a value of another type, or one
-// edited into garbage, reads as missing and the field keeps its default.
+// runs that must not touch the user's settings). Values are plain INI values
+// (`PenWidth=3`, `CommDevice=/dev/ttyUSB0`) read by the type the caller asks
+// for; the "dword:", "sz:" and "hex:" tags of older files still read. A value
+// that does not fit its type reads as missing, so the setting keeps its
+// default, and is named once on stderr. Values the program does not know stay
+// in the file when it is saved.
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/SettingsStore.h"
@@ -34,11 +38,13 @@ public:
     void sync() override;
 
 private:
-    std::optional<std::string> raw(const std::string& keyPath, const std::string& name, const char* tag);
-    bool put(const std::string& keyPath, const std::string& name, const std::string& tagged);
+    std::optional<std::string> raw(const std::string& keyPath, const std::string& name);
+    void misfit(const std::string& keyPath, const std::string& name, const char* why);
+    bool put(const std::string& keyPath, const std::string& name, const std::string& value);
 
     std::string path_;
     std::unique_ptr<QSettings> settings_;
+    std::set<std::string> reported_;  // keys already named on stderr
 };
 
 }  // namespace korvance

@@ -55,6 +55,8 @@ struct AppSettings {
     // Settings of this platform, stored beside the others.
     std::string CommDevice;              // explicit serial device path; overrides CommPort when set
     std::string CodePage = "CP1252";     // 8-bit code page of records and files (CP932 for Japanese)
+
+    friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
 
 }  // namespace korvance

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "data/WaypointList.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -82,7 +85,7 @@ TEST(FileFormats, ProblemsNameTheFile) {
     EXPECT_EQ(readAnyFile(dir.file("x.kml"), c, o, prompt).problem, dir.file("x.kml") +
                                                                           ": unknown file kind (use .kvn, .kv2, .pot, .txt or .gpx)");
     EXPECT_EQ(readAnyFile(dir.file("none.kvn"), c, o, prompt).problem,
-              dir.file("none.kvn") + ": cannot be read: No such file or directory");
+              dir.file("none.kvn") + ": cannot be read: " + std::strerror(ENOENT));  // in the user's language
     writeText(dir.file("bad.kvn"), std::string(200, 'z'));
     EXPECT_EQ(readAnyFile(dir.file("bad.kvn"), c, o, prompt).problem, dir.file("bad.kvn") + ": not a korvance document");
     writeText(dir.file("bad.gpx"), "<gpx>");

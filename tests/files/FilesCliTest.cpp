@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sys/wait.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -136,3 +138,23 @@ TEST(FilesCli, ExitCodes) {
 }
 
 }  // namespace
+
+// The program itself: a file name that is not UTF-8 still gives valid JSON
+// (the bad byte becomes U+FFFD) and a normal exit.
+TEST(FilesCli, InfoJsonOfAFileNameThatIsNotUtf8) {
+    TempDir dir;
+    const std::string path = dir.file("caf\xe9.kvn");
+    std::filesystem::rename(writeSample(dir), path);
+    const std::string cmd = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli info --json '" + path + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    const int status = pclose(p);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto j = nlohmann::json::parse(out);  // throws on invalid UTF-8
+    EXPECT_EQ(j["file"], dir.file("caf\xef\xbf\xbd.kvn"));
+    EXPECT_EQ(j["waypoints"], 2);
+}

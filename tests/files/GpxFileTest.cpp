@@ -9,6 +9,7 @@
 #include "data/WaypointList.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/XmlNumber.h"
 
 using namespace korvance;
 using namespace korvance::files;
@@ -145,7 +146,7 @@ TEST(GpxRoundTrip, OtherDatumShiftsBothWays) {
     // In the file the positions are WGS 84: Tokyo datum lies some 300 m off.
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(text.c_str()));
-    double fileLat = doc.child("gpx").child("wpt").attribute("lat").as_double();
+    double fileLat = xmlNumber(doc.child("gpx").child("wpt").attribute("lat"));
     EXPECT_GT(std::abs(fileLat - 35.1), 0.002);
     DocumentContents c;
     ASSERT_TRUE(decodeGpx(text, c, tokyo).ok());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -47,7 +49,7 @@ TEST(DegreeValue, SecondsCarryAndLeadingZero) {
         char buf[32];
         // Parsed text keeps the value exactly (no cut to millionths).
         char text[64];
-        std::snprintf(text, sizeof text, "%.12f", value);
+        *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, 12).ptr = '\0';
         DegreeValue exact = DegreeValue::FromText(text);
         exact.FormatDms(buf, sizeof buf);
         EXPECT_STREQ(buf, expected) << value;

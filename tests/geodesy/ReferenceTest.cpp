@@ -20,6 +20,7 @@
 namespace korvance {
 namespace {
 
+using testing::fixed;
 using testing::numbers;
 using testing::runTool;
 
@@ -40,12 +41,7 @@ std::vector<Point> utmPoints() {
 }
 
 std::string line(double a, double b, double c = NAN) {
-    char buf[128];
-    if (std::isnan(c))
-        std::snprintf(buf, sizeof buf, "%.12f %.12f\n", a, b);
-    else
-        std::snprintf(buf, sizeof buf, "%.12f %.12f %.6f\n", a, b, c);
-    return buf;
+    return fixed(a, 12) + " " + fixed(b, 12) + (std::isnan(c) ? "" : " " + fixed(c, 6)) + "\n";
 }
 
 double metres(double dlat, double dlon, double lat) {
@@ -83,14 +79,12 @@ TEST(Reference, UtmOnWgs84AgainstGeoConvert) {
             std::string zoneWord;
             double e = 0, n = 0;
             words >> zoneWord >> e >> n;
-            EXPECT_EQ(std::atoi(zoneWord.c_str()), r.zone);
+            EXPECT_EQ(parseInteger(zoneWord), r.zone);
             double forward = std::hypot(e - r.easting, n - r.northing);
             worstForward = std::max(worstForward, forward);
             EXPECT_LT(forward, 0.01) << p.lat << " " << p.lon << " ours " << r.easting << " " << r.northing
                                      << " reference " << out[i];
-            char grid[128];
-            std::snprintf(grid, sizeof grid, "%d%c %.4f %.4f\n", r.zone, p.lat < 0 ? 's' : 'n', e, n);
-            gridLines += grid;
+            gridLines += std::to_string(r.zone) + (p.lat < 0 ? "s " : "n ") + fixed(e, 4) + " " + fixed(n, 4) + "\n";
             r.easting = e;
             r.northing = n;
             refs.push_back(r);
@@ -120,8 +114,7 @@ TEST(Reference, UtmOnOtherEllipsoidsAgainstTransverseMercatorProj) {
                              "Australian Geod '84", "Adindan", "WGS 72"}) {
         Datum datum(name);
         TransverseMercator tm(datum);
-        char ellipsoid[96];
-        std::snprintf(ellipsoid, sizeof ellipsoid, " -e %.6f %.17g", tm.a(), tm.f());
+        const std::string ellipsoid = " -e " + fixed(tm.a(), 6) + " " + formatSignificant(tm.f(), 17);
         for (const auto& [zone, points] : byZone(tm)) {
             std::string in;
             for (const Point& p : points) in += line(p.lat, p.lon);
@@ -150,17 +143,14 @@ TEST(Reference, UtmAgainstProj) {
     double worst = 0;
     for (const char* name : {"WGS 84", "European 1950"}) {
         TransverseMercator tm{Datum(name)};
-        char ellipsoid[96];
-        std::snprintf(ellipsoid, sizeof ellipsoid, " +a=%.6f +f=%.17g", tm.a(), tm.f());
+        const std::string ellipsoid = " +a=" + fixed(tm.a(), 6) + " +f=" + formatSignificant(tm.f(), 17);
         for (const auto& [zone, points] : byZone(tm)) {
             for (bool south : {false, true}) {
                 std::string in;
                 std::vector<Point> used;
                 for (const Point& p : points) {
                     if ((p.lat < 0) != south) continue;
-                    char buf[96];
-                    std::snprintf(buf, sizeof buf, "%.12f %.12f\n", p.lon, p.lat);
-                    in += buf;
+                    in += fixed(p.lon, 12) + " " + fixed(p.lat, 12) + "\n";
                     used.push_back(p);
                 }
                 if (used.empty()) continue;
@@ -194,20 +184,16 @@ std::vector<std::vector<double>> geocentricShift(const std::vector<Point>& point
                                                  double tz) {
     std::string in;
     for (const Point& p : points) in += line(p.lat, p.lon, height);
-    char opt[160];
-    std::snprintf(opt, sizeof opt, "CartConvert -p 9 -e %.6f %.17g", fromA, fromF);
-    auto xyz = runTool(opt, in);
+    auto xyz = runTool("CartConvert -p 9 -e " + fixed(fromA, 6) + " " + formatSignificant(fromF, 17), in);
     std::string moved;
     for (const auto& l : xyz) {
         auto v = numbers(l);
         if (v.size() != 3) return {};
-        char buf[128];
-        std::snprintf(buf, sizeof buf, "%.6f %.6f %.6f\n", v[0] + tx, v[1] + ty, v[2] + tz);
-        moved += buf;
+        moved += fixed(v[0] + tx, 6) + " " + fixed(v[1] + ty, 6) + " " + fixed(v[2] + tz, 6) + "\n";
     }
-    std::snprintf(opt, sizeof opt, "CartConvert -r -p 9 -e %.6f %.17g", toA, toF);
+    const std::string back = "CartConvert -r -p 9 -e " + fixed(toA, 6) + " " + formatSignificant(toF, 17);
     std::vector<std::vector<double>> result;
-    for (const auto& l : runTool(opt, moved)) result.push_back(numbers(l));
+    for (const auto& l : runTool(back, moved)) result.push_back(numbers(l));
     return result;
 }
 

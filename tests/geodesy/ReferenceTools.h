@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "data/TextUtil.h"
 
 namespace korvance::testing {
 
@@ -36,7 +39,8 @@ inline std::vector<std::string> runTool(const std::string& command, const std::s
     }
     close(fd);
     std::vector<std::string> lines;
-    std::string cmd = command + " < " + path;
+    // The tools read and write numbers in the C locale whatever the test runs under.
+    std::string cmd = "LC_ALL=C " + command + " < " + path;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         std::string line;
         int c;
@@ -55,16 +59,21 @@ inline std::vector<std::string> runTool(const std::string& command, const std::s
     return lines;
 }
 
+// The words of a line that are numbers, whatever the process locale.
 inline std::vector<double> numbers(const std::string& line) {
     std::istringstream in(line);
     std::vector<double> out;
     std::string word;
-    while (in >> word) {
-        char* end = nullptr;
-        double v = std::strtod(word.c_str(), &end);
-        if (end != word.c_str()) out.push_back(v);
-    }
+    while (in >> word)
+        if (auto v = parseNumber(word)) out.push_back(*v);
     return out;
+}
+
+// printf's "%.*f" in the C locale, which the tools read.
+inline std::string fixed(double v, int decimals) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ptr);
 }
 
 }  // namespace korvance::testing

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/TextUtil.h"
 #include "maps/MapImage.h"
 
 namespace korvance::testing {
@@ -18,7 +19,7 @@ inline void putFile(const std::string& path, const std::string& text) {
 // A mapinfo.dat of the usual 12 lines with CR LF.
 inline std::string infoText(int columns, int rows, double top, double left, double bottom, double right, int tw,
                             int th, const std::string& ext = "png", const std::string& version = "101") {
-    auto f = [](double v) { return std::to_string(v); };
+    auto f = [](double v) { return FormatFixed(v, 6); };
     return "Korvan CE\r\n" + version + "\r\n" + ext + "\r\n" + std::to_string(columns) + "\r\n" +
            std::to_string(rows) + "\r\n" + f(top) + "\r\n" + f(left) + "\r\n" + f(bottom) + "\r\n" + f(right) +
            "\r\n" + std::to_string(tw) + "\r\n" + std::to_string(th) + "\r\n24\r\n";

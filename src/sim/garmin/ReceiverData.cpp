@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "data/TextUtil.h"
 #include "files/AtomicFile.h"
 #include "geodesy/Datum.h"
 
@@ -24,11 +24,7 @@ std::string clean(std::string_view s) {
     return out;
 }
 
-std::string num(double v, int digits) {
-    char b[64];
-    std::snprintf(b, sizeof b, "%.*g", digits, v);
-    return b;
-}
+std::string num(double v, int digits) { return formatSignificant(v, digits); }
 
 std::string waypointLine(char kind, const WaypointRecord& w) {
     std::string s(1, kind);
@@ -54,11 +50,9 @@ std::vector<std::string> split(const std::string& line) {
 }
 
 bool toDouble(const std::string& s, double& v) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    v = std::strtod(s.c_str(), &end);
-    return end && *end == 0 && errno == 0 && std::isfinite(v);
+    auto n = parseNumber(s);
+    if (n) v = *n;
+    return n.has_value();
 }
 
 bool toLong(const std::string& s, long long lo, long long hi, long long& v) {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "data/TextUtil.h"
+
 namespace korvance {
 
 namespace {
@@ -19,9 +21,11 @@ uint8_t checksum(std::string_view body) {
 std::string angle(double value, int degreeDigits, char positive, char negative) {
     long long total = std::llround(std::fabs(value) * 60.0 * 10000.0);  // 1/10000 minutes
     long long degrees = total / 600000;
-    double minutes = static_cast<double>(total % 600000) / 10000.0;
+    long long minutes = total % 600000;
+    // Whole numbers only, so the sentence is the same under every locale.
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%0*lld%07.4f,%c", degreeDigits, degrees, minutes, value < 0 ? negative : positive);
+    std::snprintf(buf, sizeof buf, "%0*lld%02lld.%04lld,%c", degreeDigits, degrees, minutes / 10000, minutes % 10000,
+                  value < 0 ? negative : positive);
     return buf;
 }
 
@@ -58,8 +62,7 @@ std::string NmeaLatitude(double latitude) { return angle(latitude, 2, 'N', 'S');
 std::string NmeaLongitude(double longitude) { return angle(longitude, 3, 'E', 'W'); }
 
 std::string FormatRmc(const NmeaTrackPoint& p, bool valid, std::string_view talker) {
-    char motion[48];
-    std::snprintf(motion, sizeof motion, "%.2f,%.1f", p.speedKmh / 1.852, p.course);
+    const std::string motion = FormatFixed(p.speedKmh / 1.852, 2) + "," + FormatFixed(p.course, 1);
     std::string body = std::string(talker) + "RMC," + timeOfDay(p.utc) + (valid ? ",A," : ",V,") +
                        NmeaLatitude(p.latitude) + "," + NmeaLongitude(p.longitude) + "," + motion + "," + date(p.utc) +
                        ",,,A";
@@ -67,8 +70,7 @@ std::string FormatRmc(const NmeaTrackPoint& p, bool valid, std::string_view talk
 }
 
 std::string FormatGga(const NmeaTrackPoint& p, std::string_view talker) {
-    char alt[32];
-    std::snprintf(alt, sizeof alt, "%.1f", p.altitude);
+    const std::string alt = FormatFixed(p.altitude, 1);
     std::string body = std::string(talker) + "GGA," + timeOfDay(p.utc) + "," + NmeaLatitude(p.latitude) + "," +
                        NmeaLongitude(p.longitude) + ",1,08,0.9," + alt + ",M,46.9,M,,";
     return FrameNmea(body);
@@ -95,10 +97,8 @@ std::string FormatGsv(int epoch, std::string_view talker) {
 }
 
 std::string FormatVtg(const NmeaTrackPoint& p, std::string_view talker) {
-    char body[96];
-    std::snprintf(body, sizeof body, "%sVTG,%.1f,T,,M,%.2f,N,%.2f,K,A", std::string(talker).c_str(), p.course,
-                  p.speedKmh / 1.852, p.speedKmh);
-    return FrameNmea(body);
+    return FrameNmea(std::string(talker) + "VTG," + FormatFixed(p.course, 1) + ",T,,M," +
+                     FormatFixed(p.speedKmh / 1.852, 2) + ",N," + FormatFixed(p.speedKmh, 2) + ",K,A");
 }
 
 std::vector<NmeaTrackPoint> BuiltinNmeaTrack(int count, double latitude, double longitude, double speedKmh) {

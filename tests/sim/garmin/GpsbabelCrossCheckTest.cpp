@@ -18,8 +18,10 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/AppSettings.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "support/XmlNumber.h"
 
 using namespace korvance;
+using korvance::testing::xmlNumber;
 
 namespace {
 
@@ -55,13 +57,13 @@ void expectWaypointsMatch(const pugi::xml_node& gpx, const std::vector<WaypointR
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(got[i].child_value("name"), trimmed(want[i].identifier.str())) << i;
-        EXPECT_NEAR(got[i].attribute("lat").as_double(), want[i].latitude, 1e-6) << i;
-        EXPECT_NEAR(got[i].attribute("lon").as_double(), want[i].longitude, 1e-6) << i;
+        EXPECT_NEAR(xmlNumber(got[i].attribute("lat")), want[i].latitude, 1e-6) << i;
+        EXPECT_NEAR(xmlNumber(got[i].attribute("lon")), want[i].longitude, 1e-6) << i;
         if (!want[i].comment.empty()) {
             EXPECT_EQ(got[i].child_value("cmt"), trimmed(want[i].comment.str())) << i;
         }
         if (altitude) {
-            EXPECT_NEAR(got[i].child("ele").text().as_double(), want[i].altitude, 1e-3) << i;
+            EXPECT_NEAR(xmlNumber(got[i].child("ele").text()), want[i].altitude, 1e-3) << i;
         }
     }
 }
@@ -94,10 +96,10 @@ TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
         for (const auto& p : segments[s]) {
             ASSERT_LT(k, want.track.size());
             EXPECT_EQ(want.track[k].segment, s + 1) << k;
-            EXPECT_NEAR(p.attribute("lat").as_double(), want.track[k].latitude, 1e-6) << k;
-            EXPECT_NEAR(p.attribute("lon").as_double(), want.track[k].longitude, 1e-6) << k;
+            EXPECT_NEAR(xmlNumber(p.attribute("lat")), want.track[k].latitude, 1e-6) << k;
+            EXPECT_NEAR(xmlNumber(p.attribute("lon")), want.track[k].longitude, 1e-6) << k;
             if (GetParam() == SimProfile::New) {
-                EXPECT_NEAR(p.child("ele").text().as_double(), want.track[k].altitude, 1e-3);
+                EXPECT_NEAR(xmlNumber(p.child("ele").text()), want.track[k].altitude, 1e-3);
             }
             ++k;
         }
@@ -110,7 +112,7 @@ TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
         size_t i = 0;
         for (auto p : rte.children("rtept")) {
             ASSERT_LT(i, want.routes[r].waypoints.size());
-            EXPECT_NEAR(p.attribute("lat").as_double(), want.routes[r].waypoints[i].latitude, 1e-6);
+            EXPECT_NEAR(xmlNumber(p.attribute("lat")), want.routes[r].waypoints[i].latitude, 1e-6);
             ++i;
         }
         EXPECT_EQ(i, want.routes[r].waypoints.size());
@@ -209,8 +211,8 @@ TEST_P(GpsbabelHost, OurHostAndGpsbabelSeeTheSameTrack) {
             bool first = true;
             for (auto p : seg.children("trkpt")) {
                 ASSERT_LT(k, ours.size());
-                EXPECT_NEAR(p.attribute("lat").as_double(), SemicirclesToDegrees(ours[k].latitude), 1e-8);
-                EXPECT_NEAR(p.attribute("lon").as_double(), SemicirclesToDegrees(ours[k].longitude), 1e-8);
+                EXPECT_NEAR(xmlNumber(p.attribute("lat")), SemicirclesToDegrees(ours[k].latitude), 1e-8);
+                EXPECT_NEAR(xmlNumber(p.attribute("lon")), SemicirclesToDegrees(ours[k].longitude), 1e-8);
                 EXPECT_EQ(ours[k].newSegment, first) << k;
                 first = false;
                 ++k;
