@@ -2,6 +2,8 @@
 # and small helpers so that each room's CMakeLists stays a few lines long.
 
 add_compile_options(-Wall -Wextra -Werror)
+# The programs say which release they are (--version).
+add_compile_definitions(KORVANCE_VERSION="${PROJECT_VERSION}")
 
 if(KORVANCE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

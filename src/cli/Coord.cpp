@@ -28,6 +28,10 @@ const char kCoordHelp[] =
     "  dms --parse TEXT                           -> decimal degrees\n"
     "Latitudes and longitudes are decimal degrees, north and east positive, or degree\n"
     "text such as 35^30'15.48\" or 35°30'15\"N (N/S, E/W before or after; S and W negative).\n"
+    "  --datum NAME   datum of the positions (utm, latlon, distance)\n"
+    "  --from NAME    datum the positions of shift are in\n"
+    "  --to NAME      datum shift converts them to\n"
+    "  --parse TEXT   degree text dms reads into decimal degrees\n"
     "The datum defaults to the DatumName setting; `korvance-cli datums` lists the names.\n";
 
 int usageError(std::ostream& err, const std::string& text) {

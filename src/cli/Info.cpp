@@ -22,7 +22,8 @@ const char kInfoHelp[] =
     "  waypoints, and each route with its waypoint count.\n"
     "  --json  one JSON object with the keys file, kind, version, timeZoneBias,\n"
     "          track {points, segments}, waypoints, routes [{name, waypoints}],\n"
-    "          damaged (null where the file kind has no such value)\n";
+    "          damaged (null where the file kind has no such value)\n"
+    "  --code-page NAME  8-bit code page of record text (default CP1252)\n";
 
 }  // namespace
 

@@ -1,16 +1,45 @@
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "maps/DemoMaps.h"
 
 namespace korvance::cli {
 
 namespace {
 
+const char kMapDemoHelp[] =
+    "usage: korvance-cli map demo\n"
+    "  Prints the folder of the demo map set that `korvance --demo` opens: demo-maps\n"
+    "  beside the program, ../share/korvance/demo-maps from it (an installed prefix),\n"
+    "  or the build tree's; $KORVANCE_DEMO_MAPS names another folder.\n";
+
+int runMapDemo(Args& args, std::ostream& out, std::ostream& err) {
+    if (args.help()) {
+        out << kMapDemoHelp;
+        return kOk;
+    }
+    if (!args.rest().empty()) {
+        err << "korvance-cli map demo: takes no arguments\n";
+        return kUsage;
+    }
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string folder = FindDemoMaps(program.string());
+    if (folder.empty()) {
+        err << "korvance-cli map demo: the demo map set was not found (demo-maps/demo.lst)\n";
+        return kFailed;
+    }
+    out << folder << "\n";
+    return kOk;
+}
+
 // Add a row here for each map action; its function lives in a file of its own.
 const Subcommand kMapActions[] = {
     {"make", "tiles and a mapinfo.dat from a georeferenced raster or a scan", runMapMake},
+    {"demo", "the folder of the demo map set", runMapDemo},
 };
 
 void mapUsage(std::ostream& os) {

@@ -24,7 +24,14 @@ const char kMapMakeHelp[] =
     "  warped into latitude/longitude of the datum (default the DatumName setting). A plain\n"
     "  image is placed by two --point options: map pixel X Y and its position.\n"
     "  --list adds the map to that map list (created when missing) with priority P\n"
-    "  (default 30000; smaller wins, 32767 is never chosen automatically).\n";
+    "  (default 30000; smaller wins, 32767 is never chosen automatically).\n"
+    "  -o, --output FOLDER  the map folder to write (made when missing)\n"
+    "  --tile N             tile side in pixels, 16 to 2048 (default 256)\n"
+    "  --format png|bmp     file type of the tiles (default png)\n"
+    "  --datum NAME         datum the map is warped into (default the DatumName setting)\n"
+    "  --list LIST.lst      map list to add the map to\n"
+    "  --priority P         priority of the map in that list, -32768 to 32767\n"
+    "  --point X Y LAT LON  pixel X Y of a plain image lies at LAT LON (give it twice)\n";
 
 int usageError(std::ostream& err, const std::string& text) {
     err << "korvance-cli map make: " << text << "\n";

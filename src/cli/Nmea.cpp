@@ -30,6 +30,8 @@ const char kNmeaHelp[] =
     "  ALT metres, -99999.0 when the GGA had none).\n"
     "  --port       serial device (a pseudo-terminal works too); reads until killed,\n"
     "               --count fixes or --seconds passed\n"
+    "  --count      stop after this many fixes\n"
+    "  --seconds    stop after this many seconds\n"
     "  --baud       line speed (default 4800; outside 4800..115200 it is 4800)\n"
     "  --file       an NMEA log to read instead of a port\n"
     "  --log        write the accepted sentences to this log\n"
@@ -44,6 +46,8 @@ const char kSimulateHelp[] =
     "  --rate    epochs a second (default 1); each epoch is one second of track time\n"
     "  --lat/--lon/--speed  start of the track and its speed (default 48.1173 11.5166, 36 km/h)\n"
     "  --points  length of the track (default 3600), repeated unless --once\n"
+    "  --once    end after the track instead of repeating it\n"
+    "  --seconds end after this many seconds\n"
     "  --faults  checksum=N (every n-th sentence), cut=N (every n-th sentence cut off),\n"
     "            long=N, burst=N (line noise), invalid=N (no fix), each every n-th epoch\n";
 

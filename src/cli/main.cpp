@@ -23,7 +23,8 @@ const Subcommand kSubcommands[] = {
 };
 
 void usage(std::ostream& os) {
-    os << "usage: korvance-cli SUBCOMMAND [ARGS...]   (korvance-cli SUBCOMMAND --help)\n\nsubcommands:\n";
+    os << "usage: korvance-cli SUBCOMMAND [ARGS...]   (korvance-cli SUBCOMMAND --help)\n"
+          "       korvance-cli --help | --version\n\nsubcommands:\n";
     for (const auto& s : kSubcommands) os << "  " << s.name << std::string(20 - std::string(s.name).size(), ' ') << s.summary << "\n";
 }
 
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         usage(std::cout);
+        return kOk;
+    }
+    if (name == "--version" || name == "-V" || name == "version") {
+        std::cout << "korvance-cli " << KORVANCE_VERSION << "\n";
         return kOk;
     }
     for (const auto& s : kSubcommands) {

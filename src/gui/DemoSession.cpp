@@ -1,30 +1,8 @@
 #include "gui/DemoSession.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "platform/CodePage.h"
 
-#ifndef KORVANCE_DEMO_MAPS_DIR
-#define KORVANCE_DEMO_MAPS_DIR ""
-#endif
-
 namespace korvance {
-
-std::string FindDemoMaps(const std::string& programPath) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> candidates;
-    if (const char* env = std::getenv("KORVANCE_DEMO_MAPS")) candidates.push_back(env);
-    const fs::path exeDir = fs::path(programPath).parent_path();
-    candidates.push_back((exeDir / "demo-maps").string());
-    candidates.push_back((exeDir / ".." / "share" / "korvance" / "demo-maps").string());
-    candidates.push_back(KORVANCE_DEMO_MAPS_DIR);
-    for (const std::string& c : candidates) {
-        std::error_code ec;
-        if (!c.empty() && fs::is_regular_file(fs::path(c) / "demo.lst", ec)) return c;
-    }
-    return std::string();
-}
 
 bool DemoSession::startReceiver() {
     sim_ = std::make_unique<ReceiverSimulator>(SimProfile::New);

@@ -6,14 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "maps/DemoMaps.h"
 #include "maps/MapCommands.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
 namespace korvance {
-
-// The folder of the demo map set: $KORVANCE_DEMO_MAPS, the build tree's, or
-// demo-maps (or ../share/korvance/demo-maps) beside the program. "" when none has a demo.lst.
-std::string FindDemoMaps(const std::string& programPath);
 
 class DemoSession {
 public:

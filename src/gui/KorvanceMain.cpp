@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "gui/DemoSession.h"
 #include "gui/MainFrame.h"
@@ -33,17 +34,44 @@ void openMapArgument(CKorvanceDoc& doc, const std::string& path, UserPrompt& pro
         OpenMap(maps, path, state, prompt);
 }
 
+// The options of the program; --help and --version end the run after printing.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption demo{"demo", "Start the receiver simulator for this run and open the demo maps."};
+
+    CommandLine() {
+        parser.setApplicationDescription("korvance: moving map and GPS data manager");
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(demo);
+        parser.addPositionalArgument("map", "A mapinfo.dat or map list (.lst) to open.", "[map]");
+    }
+};
+
+// --help and --version only print: they need no display.
+bool onlyPrints(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "-h" || a == "--help" || a == "-?" || a == "--help-all" || a == "-v" || a == "--version") return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName("korvance");
+    QCoreApplication::setApplicationVersion(KORVANCE_VERSION);
+    if (onlyPrints(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        CommandLine line;
+        line.parser.process(core);
+        return 0;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("korvance");
-    QCommandLineParser parser;
-    parser.setApplicationDescription("korvance: moving map and GPS data manager");
-    parser.addHelpOption();
-    QCommandLineOption demo("demo", "Start the receiver simulator for this run and open the demo maps.");
-    parser.addOption(demo);
-    parser.addPositionalArgument("map", "A mapinfo.dat or map list (.lst) to open.", "[map]");
+    CommandLine line;
+    QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& demo = line.demo;
     parser.process(app);
 
     SingleInstance instance;

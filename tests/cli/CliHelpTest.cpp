@@ -1,0 +1,106 @@
+// Every subcommand's --help, and both programs' --help and --version, run
+// through the built binaries: each exits 0 and names each of its options at
+// the start of a line of its own.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Output {
+    int code = -1;
+    std::string out;
+};
+
+Output run(const std::string& program, const std::string& args) {
+    Output r;
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen '" + program + "' " + args + " 2>/dev/null";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// True when some line starts (after blanks) with `option` followed by a blank,
+// a comma or its end.
+bool hasOptionLine(const std::string& text, const std::string& option) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos || line.compare(start, option.size(), option) != 0) continue;
+        const size_t after = start + option.size();
+        if (after == line.size() || line[after] == ' ' || line[after] == ',' || line[after] == '/') return true;
+    }
+    return false;
+}
+
+const std::string kCli = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli";
+
+TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
+    struct Row {
+        const char* args;
+        std::vector<std::string> options;
+    };
+    const Row rows[] = {
+        {"--help", {"datums", "coord", "convert", "info", "receiver", "simulate-receiver", "nmea", "simulate-nmea", "map"}},
+        {"datums --help", {}},
+        {"coord --help", {"--datum", "--from", "--to", "--parse"}},
+        {"convert --help", {"--datum", "--utm", "--pot", "--code-page"}},
+        {"info --help", {"--json", "--code-page"}},
+        {"receiver --help",
+         {"--port", "-o", "-i", "--route-number", "--model", "--datum", "--yes", "--limit", "--write-wait", "--debug"}},
+        {"simulate-receiver --help", {"--profile", "--data", "--faults", "--moving"}},
+        {"nmea --help", {"--port", "--baud", "--file", "--log", "--sentences", "--save-invalid", "--count", "--seconds"}},
+        {"simulate-nmea --help", {"--rate", "--faults", "--lat", "--points", "--once", "--seconds"}},
+        {"map --help", {"make", "demo"}},
+        {"map make --help", {"-o", "--tile", "--format", "--datum", "--list", "--priority", "--point"}},
+        {"map demo --help", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args);
+        const Output r = run(kCli, row.args);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_NE(r.out.find("usage: korvance-cli"), std::string::npos) << r.out;
+        for (const std::string& option : row.options) EXPECT_TRUE(hasOptionLine(r.out, option)) << option << "\n" << r.out;
+    }
+}
+
+TEST(CliHelp, VersionAndUnknownWords) {
+    const Output version = run(kCli, "--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("korvance-cli ") + KORVANCE_VERSION + "\n");
+    EXPECT_EQ(run(kCli, "frobnicate").code, 2);
+    EXPECT_EQ(run(kCli, "map frobnicate").code, 2);
+    EXPECT_EQ(run(kCli, "map demo extra").code, 2);
+}
+
+TEST(CliHelp, MapDemoNamesTheBuildTreesDemoMaps) {
+    const Output r = run(kCli, "map demo");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, std::string(KORVANCE_BINARY_DIR) + "/demo-maps\n");
+}
+
+#ifdef KORVANCE_HAS_GUI
+TEST(CliHelp, ProgramHelpAndVersion) {
+    const std::string program = std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance";
+    const Output help = run(program, "--help");
+    EXPECT_EQ(help.code, 0);
+    for (const char* option : {"-h", "-v", "--demo"}) EXPECT_TRUE(hasOptionLine(help.out, option)) << option << "\n" << help.out;
+    const Output version = run(program, "--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("korvance ") + KORVANCE_VERSION + "\n");
+}
+#endif
+
+}  // namespace
