@@ -1,0 +1,52 @@
+#pragma once
+// The three position sources of a navigation run.
+
+#include <optional>
+
+#include "garmin/GarminLink.h"
+#include "geodesy/Datum.h"
+#include "navigation/PositionSource.h"
+#include "nmea/NmeaReceiver.h"
+
+namespace korvance {
+
+// Garmin polling: every fix() asks the receiver for its position (WGS 84)
+// and brings it into the display datum at height 0.
+class GarminPollSource : public PositionSource {
+public:
+    GarminPollSource(GarminLink& link, const Datum& datum) : link_(link), datum_(datum) {}
+    SourceStatus status() const override { return status_; }
+    std::optional<PositionFix> fix() override;
+
+private:
+    GarminLink& link_;
+    const Datum& datum_;
+    SourceStatus status_ = SourceStatus::Running;
+};
+
+// NMEA: the position the receiver thread delivered last and the user
+// interface took (NmeaReceiver::takePosition), with its speed and course.
+class NmeaPositionSource : public PositionSource {
+public:
+    explicit NmeaPositionSource(const NmeaReceiver& receiver) : receiver_(receiver) {}
+    SourceStatus status() const override {
+        return receiver_.running() ? SourceStatus::Running : SourceStatus::Stopped;
+    }
+    std::optional<PositionFix> fix() override;
+
+private:
+    const NmeaReceiver& receiver_;
+};
+
+// The external monitor: the position it committed last.
+class MonitorPositionSource : public PositionSource {
+public:
+    void commit(const PositionFix& fix) { last_ = fix; }
+    SourceStatus status() const override { return SourceStatus::Running; }
+    std::optional<PositionFix> fix() override { return last_; }
+
+private:
+    std::optional<PositionFix> last_;
+};
+
+}  // namespace korvance
