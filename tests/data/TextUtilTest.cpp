@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <ctime>
 
 #include "data/FieldSplitter.h"
@@ -46,6 +48,28 @@ TEST(TextUtil, ReadNumbers) {
         EXPECT_EQ(parseInteger(r.text), r.integer) << r.text;
         EXPECT_DOUBLE_EQ(parseDouble(r.text), r.real) << r.text;
     }
+}
+
+// The whole text or nothing; and the "%.*g" text, with a point under every locale.
+TEST(TextUtil, StrictNumbersAndSignificantDigits) {
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } reads[] = {
+        {"12.5", 12.5}, {" +12.5\r\n", 12.5}, {"-0.25", -0.25}, {"1e3", 1000.0}, {".5", 0.5},
+        {"12,5", std::nullopt}, {"12.5x", std::nullopt}, {"", std::nullopt}, {"nan", std::nullopt},
+        {"inf", std::nullopt}, {"1e999", std::nullopt}, {"0x10", std::nullopt}, {"- 1", std::nullopt},
+    };
+    for (const auto& r : reads) EXPECT_EQ(parseNumber(r.text), r.value) << r.text;
+    const struct {
+        double v;
+        int digits;
+        const char* text;
+    } writes[] = {
+        {35.658581, 17, "35.658580999999998"}, {34.5, 9, "34.5"}, {0.0, 9, "0"}, {-1e-7, 9, "-1e-07"},
+        {123456789012.0, 9, "1.23456789e+11"},
+    };
+    for (const auto& w : writes) EXPECT_EQ(formatSignificant(w.v, w.digits), w.text) << w.v;
 }
 
 TEST(TextUtil, CalendarTime) {
