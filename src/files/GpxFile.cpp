@@ -12,6 +12,7 @@
 #include "data/WaypointList.h"
 #include "files/AtomicFile.h"
 #include "files/FileReport.h"
+#include "files/GarminSymbols.h"
 
 namespace korvance::files {
 
@@ -39,10 +40,18 @@ pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
         if (c.type() == pugi::node_element && localName(c) == name) return c;
     return {};
 }
+// The whole text of a child: every text and CDATA part in order, as other
+// programs split it ("<![CDATA[Tom & Jerry]]><![CDATA[ <Inn>]]>", "a<![CDATA[&]]>b").
 std::string childText(const pugi::xml_node& n, std::string_view name) {
-    pugi::xml_node c = child(n, name);
-    return c ? std::string(c.child_value()) : std::string();
+    std::string text;
+    for (pugi::xml_node part = child(n, name).first_child(); part; part = part.next_sibling())
+        if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata) text += part.value();
+    return text;
 }
+
+// Receivers hold 1.0e25 for a height they do not know; the file then has no <ele>.
+constexpr float kUnknownHeight = 1.0e25f;
+bool knownHeight(float h) { return std::isfinite(h) && std::fabs(h) < 1.0e24f; }
 
 struct Shift {
     const Datum& datum;
@@ -69,10 +78,10 @@ void addText(pugi::xml_node parent, const char* name, const std::string& text) {
 
 void writeWaypoint(pugi::xml_node n, const WaypointRecord& w, const Shift& shift, const CodePage* cp) {
     setPosition(n, shift, w.latitude, w.longitude);
-    addText(n, "ele", number(w.altitude));
+    if (knownHeight(w.altitude)) addText(n, "ele", number(w.altitude));
     addText(n, "name", oemToUi(cp, w.identifier.view()));
     if (!w.comment.empty()) addText(n, "cmt", oemToUi(cp, w.comment.view()));
-    addText(n, "sym", std::to_string(w.symbol));
+    addText(n, "sym", garminSymbolName(w.symbol));
 }
 
 // A position of the file, range-checked, shifted into the display datum.
@@ -84,9 +93,10 @@ bool readPosition(const pugi::xml_node& n, const Shift& shift, double& lat, doub
     return std::isfinite(lat) && std::isfinite(lon);
 }
 
+// The height of <ele>; unknown when the point has none (or none that makes sense).
 float readElevation(const pugi::xml_node& n) {
     auto e = parseNumber(childText(n, "ele"));
-    if (!e || std::fabs(*e) > 1e7) return 0.0f;
+    if (!e || std::fabs(*e) > 1e7) return kUnknownHeight;
     return float(*e);
 }
 
@@ -95,10 +105,8 @@ std::optional<WaypointRecord> readWaypoint(const pugi::xml_node& n, const Shift&
     if (!readPosition(n, shift, lat, lon)) return std::nullopt;
     std::string comment = childText(n, "cmt");
     if (comment.empty()) comment = childText(n, "desc");
-    // The receiver's symbol number, when the file gives one.
-    int16_t symbol = 0;
-    if (auto s = parseNumber(childText(n, "sym")); s && *s >= INT16_MIN && *s <= INT16_MAX && *s == std::floor(*s))
-        symbol = int16_t(*s);
+    // The receiver's symbol, by its name or number; 0 for one we do not know.
+    const int16_t symbol = garminSymbolNumber(childText(n, "sym")).value_or(0);
     return makeWaypointRecord(uiToOem(cp, childText(n, "name")), lat, lon, uiToOem(cp, comment), symbol, 0, 0,
                               readElevation(n), cp);
 }
@@ -189,7 +197,7 @@ std::string encodeGpx(const DocumentSource& source, const Datum& datum, const Co
             if (i == 0 || p.segment != source.points[i - 1].segment) seg = trk.append_child("trkseg");
             pugi::xml_node pt = seg.append_child("trkpt");
             setPosition(pt, shift, p.latitude, p.longitude);
-            addText(pt, "ele", number(p.altitude));
+            if (knownHeight(p.altitude)) addText(pt, "ele", number(p.altitude));
             // Time 0 is what sources without a clock store: no time is written.
             if (p.time != 0) addText(pt, "time", formatGpxTime(int64_t(p.time) + kReceiverEpochUnix));
         }

@@ -127,7 +127,7 @@ TEST(GpxWrite, StructureIsGpx11) {
     EXPECT_STREQ(first.child_value("ele"), "40.5");
     // Record text (Latin-1 here) comes out as UTF-8.
     EXPECT_STREQ(gpx.child("wpt").next_sibling("wpt").child_value("name"), "CAF\xC3\x89");
-    EXPECT_STREQ(gpx.child("wpt").child_value("sym"), "18");
+    EXPECT_STREQ(gpx.child("wpt").child_value("sym"), "Waypoint");
     EXPECT_STREQ(gpx.child("wpt").child_value("cmt"), "my house");
 }
 
@@ -173,7 +173,7 @@ TEST(GpxRead, ForeignFiles) {
     ASSERT_EQ(c.waypoints->size(), 1u);
     EXPECT_EQ((*c.waypoints)[0].identifier.str(), "A name much longer than");  // cut to 23 bytes
     EXPECT_EQ((*c.waypoints)[0].comment.str(), "described");
-    EXPECT_EQ((*c.waypoints)[0].symbol, 0);
+    EXPECT_EQ((*c.waypoints)[0].symbol, 8284);
     ASSERT_TRUE(c.track.has_value());
     ASSERT_EQ(c.track->points.size(), 2u);
     EXPECT_EQ(c.track->segmentCount, 2u);  // the empty segment does not count
@@ -184,6 +184,60 @@ TEST(GpxRead, ForeignFiles) {
     EXPECT_EQ(c.track->points[1].altitude, -12.5f);
     EXPECT_TRUE(c.routes->empty());
     EXPECT_FALSE(c.timeZoneBias.has_value());
+}
+
+// What other programs put in <sym>, <ele> and the text of names, read and written back.
+TEST(GpxRead, SymbolsHeightsAndTextInParts) {
+    struct Row {
+        const char* sym;
+        int16_t number;
+        const char* written;
+    };
+    const Row rows[] = {
+        {"Flag, Blue", 8284, "Flag, Blue"}, {"flag, blue", 8284, "Flag, Blue"}, {" Waypoint ", 18, "Waypoint"},
+        {"Flag", 178, "Flag"},              {"18", 18, "Waypoint"},            {"7000", 7000, "7000"},
+        {"-3", -3, "-3"},                   {"Unheard Of", 0, "Anchor"},       {"99999", 0, "Anchor"},
+    };
+    Datum wgs("WGS 84");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sym);
+        const std::string text = std::string(R"(<gpx version="1.1"><wpt lat="1" lon="2"><name>A</name><sym>)") +
+                                 row.sym + "</sym></wpt></gpx>";
+        DocumentContents c;
+        ASSERT_TRUE(decodeGpx(text, c, wgs).ok());
+        ASSERT_EQ(c.waypoints->size(), 1u);
+        EXPECT_EQ((*c.waypoints)[0].symbol, row.number);
+        DocumentSource s;
+        s.waypoints = *c.waypoints;
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(encodeGpx(s, wgs).c_str()));
+        EXPECT_STREQ(doc.child("gpx").child("wpt").child_value("sym"), row.written);
+    }
+
+    const char* text = R"(<gpx version="1.1">
+  <wpt lat="1" lon="2"><name><![CDATA[Tom & Jerry]]><![CDATA[ <Inn>]]></name><cmt>at <![CDATA[<the>]]> corner</cmt></wpt>
+  <trk><trkseg><trkpt lat="1" lon="2"/><trkpt lat="1" lon="3"><ele>0</ele></trkpt></trkseg></trk>
+</gpx>)";
+    DocumentContents c;
+    ASSERT_TRUE(decodeGpx(text, c, wgs).ok());
+    EXPECT_EQ((*c.waypoints)[0].identifier.str(), "Tom & Jerry <Inn>");
+    EXPECT_EQ((*c.waypoints)[0].comment.str(), "at <the> corner");
+    EXPECT_EQ((*c.waypoints)[0].altitude, 1.0e25f);
+    ASSERT_EQ(c.track->points.size(), 2u);
+    EXPECT_EQ(c.track->points[0].altitude, 1.0e25f);
+    EXPECT_EQ(c.track->points[1].altitude, 0.0f);
+    // Written back, an unknown height stays out and a height of 0 stays in.
+    DocumentSource s;
+    s.waypoints = *c.waypoints;
+    s.hasTrack = true;
+    s.segmentCount = 1;
+    s.points = c.track->points;
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(encodeGpx(s, wgs).c_str()));
+    EXPECT_FALSE(doc.child("gpx").child("wpt").child("ele"));
+    pugi::xml_node pt = doc.child("gpx").child("trk").child("trkseg").child("trkpt");
+    EXPECT_FALSE(pt.child("ele"));
+    EXPECT_STREQ(pt.next_sibling("trkpt").child_value("ele"), "0");
 }
 
 TEST(GpxRead, RefusesWhatIsNotGpx) {
