@@ -62,8 +62,6 @@ TEST(RouteNavigatorTest, FollowsRouteByReachAndPassing) {
         std::vector<bool> advancedAfter;
     };
     const std::vector<Row> rows = {
-        {"inside 100 m advances, the last waypoint stays", {0, 5, 10}, false,
-         {0.09, 5.09, 9.91, 10.0}, {1, 2, 2, 2}, {true, true, false, false}},
         {"closest 0.2 km then 0.61 km: passed", {1, 20}, false,
          {0.0, 0.5, 0.8, 1.0 + 0.4, 1.0 + 0.61}, {0, 0, 0, 0, 1}, {false, false, false, false, true}},
         {"0.6 km after 0.2 km is not yet passed", {1, 20}, false, {0.8, 1.59}, {0, 0}, {false, false}},
