@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/CKorvanceDoc.h"
+#include "garmin/LinkFixture.h"
 #include "navigation/PositionSources.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
@@ -26,11 +27,7 @@ TEST(PositionSources, GarminPollingFollowsTheReceiverAndFailsWhenItIsGone) {
     CKorvanceDoc doc(store, clock, prompt);
     auto sim = StartReceiverSimulator(SimProfile::New);
     ASSERT_TRUE(sim);
-    LinkOptions options;
-    options.writeWaitMs = 100;
-    options.openWaitMs = 500;
-    options.byteTimeoutMs = 200;
-    GarminLink link(options, &clock);
+    GarminLink link(testing::quickOptions(), &clock);
     ASSERT_TRUE(link.OpenPort(sim->devicePath()));
     GarminPollSource source(link, doc.datum());
     const auto track = sim->data().track;
