@@ -5,18 +5,26 @@
 #include <ostream>
 #include <string>
 
+#include "cli/Terminal.h"
+#include "data/TextUtil.h"
 #include "files/FileFormats.h"
 #include "platform/UserPrompt.h"
 
 namespace korvance::cli {
 
-// Messages go to stderr as "caption: text"; questions are answered with
-// `answer` (convert keeps going: duplicates are kept, nothing is asked).
+// Messages go to stderr on one line, after their caption unless it is the
+// program's own; questions are answered with `answer` (convert keeps going:
+// duplicates are kept, nothing is asked).
 class StderrPrompt : public UserPrompt {
 public:
     explicit StderrPrompt(std::ostream& err, Answer answer = Answer::Yes) : err_(err), answer_(answer) {}
     void message(const std::string& text, const std::string& caption, Icon) override {
-        err_ << "korvance-cli: " << (caption.empty() ? "" : caption + ": ") << text << "\n";
+        err_ << "korvance-cli: " << (caption.empty() || caption == kAppCaption ? "" : caption + ": ") << oneLine(text)
+             << "\n";
+    }
+    void systemFailure(const std::string&, const std::string&, Icon, const std::string& subject,
+                       int systemError) override {
+        printSystemFailure(err_, subject, systemError);
     }
     Answer ask(const std::string& text, const std::string&, Buttons, Icon) override {
         err_ << "korvance-cli: " << text << " -> " << (answer_ == Answer::No ? "no" : "yes") << "\n";

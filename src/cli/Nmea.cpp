@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/Terminal.h"
 #include "nmea/NmeaReceiver.h"
 #include "settings/AppSettings.h"
 #include "sim/nmea/NmeaSource.h"
@@ -81,15 +82,16 @@ std::string fixLine(const NmeaPosition& p) {
 // Prints each position as it is taken, on whichever thread delivers it.
 class Printer : public NmeaConsumer, public NmeaSessionSink {
 public:
-    Printer(std::ostream& out, std::ostream& err, long limit) : out_(out), err_(err), limit_(limit) {}
+    Printer(std::ostream& out, std::ostream& err, long limit, std::string logPath)
+        : out_(out), err_(err), limit_(limit), logPath_(std::move(logPath)) {}
 
     void positionReady(NmeaReceiver& receiver) override {
         NmeaPosition p;
         if (receiver.takePosition(&p)) deliver(p);
     }
-    void logWriteFailed(const std::string& text, const std::string& caption) override {
+    void logWriteFailed(const std::string& text, const std::string&) override {
         std::lock_guard lock(mutex_);
-        err_ << "korvance-cli nmea: " << text << " (" << caption << "); logging stopped\n";
+        err_ << "korvance-cli nmea: " << logPath_ << ": " << oneLine(text) << "; logging stopped\n";
     }
     bool deliver(const NmeaPosition& p) override {
         std::lock_guard lock(mutex_);
@@ -99,7 +101,7 @@ public:
         return limit_ <= 0 || count_ < limit_;
     }
     void logWriteFailed(int code) override {
-        logWriteFailed(kMsgFileWriteError, LastErrorCaption(static_cast<unsigned long>(code)));
+        logWriteFailed(LogWriteFailureText(code), "");
     }
     bool done() {
         std::lock_guard lock(mutex_);
@@ -111,6 +113,7 @@ private:
     std::ostream& err_;
     long limit_;
     long count_ = 0;
+    std::string logPath_;
     std::mutex mutex_;
 };
 
@@ -182,15 +185,14 @@ int runNmea(Args& args, std::ostream& out, std::ostream& err) {
         settings.NMEABaudrate = static_cast<uint32_t>(*v);
     }
     std::string filter = sentences ? *sentences : settings.NMEASentence;
-    Printer printer(out, err, count);
+    Printer printer(out, err, count, logPath.value_or(""));
 
     if (file) {
         NmeaSession session;
         session.setFilter(filter);
         session.setSaveOnlyValid(!saveInvalid);
         if (logPath && !session.log().open(*logPath)) {
-            err << "korvance-cli nmea: " << *logPath << ": cannot create ("
-                << LastErrorCaption(static_cast<unsigned long>(session.log().error())) << ")\n";
+                err << "korvance-cli nmea: " << *logPath << ": cannot create: " << systemErrorText(session.log().error()) << "\n";
             return kFailed;
         }
         return readFile(*file, session, printer, err);
@@ -203,8 +205,7 @@ int runNmea(Args& args, std::ostream& out, std::ostream& err) {
         return kFailed;
     }
     if (logPath && !receiver.openLog(*logPath)) {
-        err << "korvance-cli nmea: " << *logPath << ": cannot create ("
-            << LastErrorCaption(static_cast<unsigned long>(receiver.logError())) << ")\n";
+        err << "korvance-cli nmea: " << *logPath << ": cannot create: " << systemErrorText(receiver.logError()) << "\n";
         return kFailed;
     }
     receiver.setFilter(filter);

@@ -7,6 +7,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Coord.h"
+#include "cli/FileIo.h"
 #include "files/FileFormats.h"
 #include "garmin/GarminConvert.h"
 #include "garmin/ReceiverSession.h"
@@ -45,6 +46,10 @@ class ReceiverPrompt : public UserPrompt {
 public:
     ReceiverPrompt(std::ostream& err, std::optional<Answer> answer) : err_(err), answer_(answer) {}
     void message(const std::string& text, const std::string&, Icon) override { err_ << "korvance-cli: " << oneLine(text) << "\n"; }
+    void systemFailure(const std::string&, const std::string&, Icon, const std::string& subject,
+                       int systemError) override {
+        printSystemFailure(err_, subject, systemError);
+    }
     Answer ask(const std::string& text, const std::string&, Buttons, Icon) override {
         if (answer_) {
             err_ << "korvance-cli: " << oneLine(text) << " " << (*answer_ == Answer::No ? "no" : "yes") << "\n";
@@ -60,10 +65,6 @@ public:
     void endWait() override {}
 
 private:
-    static std::string oneLine(std::string s) {
-        for (size_t p; (p = s.find("\n")) != std::string::npos;) s.replace(p, 1, " ");
-        return s;
-    }
     std::ostream& err_;
     std::optional<Answer> answer_;
 };

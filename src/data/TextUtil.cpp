@@ -34,6 +34,13 @@ size_t copyToBuffer(char* dst, size_t size, std::string_view src) {
     return n;
 }
 
+std::string withoutLineBreaks(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
 namespace {
 
 std::string latin1ToUtf8(std::string_view s) {

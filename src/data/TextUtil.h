@@ -33,6 +33,10 @@ std::string oemToUi(const CodePage* codePage, std::string_view oem, size_t maxCh
 // two-byte character (size 0: no limit).
 std::string uiToOem(const CodePage* codePage, std::string_view ui, size_t size = 0);
 
+// The text with every carriage return and line feed replaced by a blank: a
+// field written into a line-based file must not end or split its line.
+std::string withoutLineBreaks(std::string_view text);
+
 // A base-10 integer at the start of the text: leading blanks and a sign are
 // allowed, reading stops at the first byte that is not part of the number;
 // no number gives 0. Values beyond 32 bits are clamped.

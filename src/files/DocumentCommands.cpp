@@ -1,12 +1,11 @@
 #include "files/DocumentCommands.h"
 
-#include <cstring>
-
 #include "data/TextUtil.h"
 #include "files/FileReport.h"
 #include "files/GpxFile.h"
 #include "files/PotFile.h"
 #include "files/WaypointText.h"
+#include "platform/SystemError.h"
 
 namespace korvance::files {
 
@@ -19,7 +18,7 @@ void saveError(UserPrompt& prompt) { prompt.message("save error", kAppCaption, I
 
 void cannotRead(UserPrompt& prompt, const std::string& path, int err) {
     std::string text = path + "\ncannot be read";
-    if (err) text += std::string(": ") + std::strerror(err);
+    if (err) text += ": " + systemErrorText(err);
     prompt.message(text + ".", "Error", Icon::Stop);
 }
 
@@ -87,9 +86,9 @@ void onOpen(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
     DocumentContents c;
     DocumentReadResult r = readDocumentFile(*path, c, prompt, doc.codePage);
     if (!r.ok()) {
-        if (r.status == DocumentReadStatus::CannotOpen) cannotRead(prompt, *path, r.systemError);
-        if (r.status == DocumentReadStatus::NoTrack)
-            prompt.message(*path + "\nis damaged: its track cannot be read.", "Error", Icon::Stop);
+        // Say which file and why; "not acceptable version" has been shown already.
+        if (std::string problem = documentReadProblem(r); !problem.empty())
+            prompt.message(*path + "\n" + problem + ".", "Error", Icon::Stop);
         return;
     }
     std::unique_ptr<TrackField> track;

@@ -10,6 +10,7 @@
 #include "data/Bytes.h"
 #include "files/AtomicFile.h"
 #include "files/FileReport.h"
+#include "platform/SystemError.h"
 
 namespace korvance::files {
 
@@ -319,18 +320,18 @@ std::vector<uint8_t> encodeDocument(const DocumentSource& source) {
 bool writeDocumentFile(const std::string& path, const DocumentSource& source, UserPrompt& prompt) {
     AtomicFile file(path);
     if (!file.open()) {
-        reportFileError(prompt, path, file.error());
+        reportFileError(prompt, path, path, file.error());
         return false;
     }
     bool fits = true;
     bool written = emitDocument(
         source, [&](const uint8_t* p, size_t n) { return file.write(p, n); }, fits);
     if (!fits) {
-        reportFileError(prompt, "Save", EFBIG);
+        reportFileError(prompt, "Save", path, EFBIG);
         return false;
     }
     if (!written || !file.commit()) {
-        reportFileError(prompt, "Save", file.error());
+        reportFileError(prompt, "Save", path, file.error());
         return false;
     }
     return true;
@@ -423,6 +424,7 @@ DocumentReadResult decodeSource(const ByteSource& src, DocumentContents& out, Us
     DocumentContents c;
     const uint64_t fileSize = src.size();
     uint8_t header[kDocumentHeaderSize];
+    if (fileSize == 0) return {DocumentReadStatus::Empty, 0};
     if (fileSize < kDocumentHeaderSize || !src.read(0, kDocumentHeaderSize, header))
         return {DocumentReadStatus::ShortHeader, 0};
     if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return {DocumentReadStatus::WrongMagic, 0};
@@ -484,6 +486,20 @@ DocumentReadResult decodeSource(const ByteSource& src, DocumentContents& out, Us
 }
 
 }  // namespace
+
+std::string documentReadProblem(const DocumentReadResult& r) {
+    switch (r.status) {
+    case DocumentReadStatus::Ok:
+    case DocumentReadStatus::UnsupportedVersion: return {};
+    case DocumentReadStatus::CannotOpen:
+        return "cannot be read" + (r.systemError ? ": " + systemErrorText(r.systemError) : std::string());
+    case DocumentReadStatus::Empty: return "is empty: it is not a korvan file";
+    case DocumentReadStatus::ShortHeader: return "is too short for a korvan file";
+    case DocumentReadStatus::WrongMagic: return "is not a korvan file: it does not begin with \"KORVAN\"";
+    case DocumentReadStatus::NoTrack: return "is damaged: its track cannot be read";
+    }
+    return {};
+}
 
 DocumentReadResult decodeDocument(const std::vector<uint8_t>& bytes, DocumentContents& out, UserPrompt& prompt,
                                   const CodePage* codePage) {

@@ -58,6 +58,7 @@ DocumentSource sourceOf(const DocumentContents& c);
 enum class DocumentReadStatus {
     Ok,
     CannotOpen,          // the file could not be opened or read (errno in systemError)
+    Empty,               // no bytes at all
     ShortHeader,         // fewer than 108 bytes
     WrongMagic,          // not "KORVAN\0"
     UnsupportedVersion,  // 1 or above 7: "not acceptable version" was shown
@@ -69,6 +70,10 @@ struct DocumentReadResult {
     int systemError = 0;
     bool ok() const { return status == DocumentReadStatus::Ok; }
 };
+
+// Why a file was not taken, in words that follow its path ("is empty");
+// empty for Ok and for UnsupportedVersion, which has its own message.
+std::string documentReadProblem(const DocumentReadResult& r);
 
 // Writes version 5 through a temporary file renamed over `path`. Failures show
 // the error report (the path when the file cannot be created, "Save" when a

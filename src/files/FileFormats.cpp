@@ -1,6 +1,5 @@
 #include "files/FileFormats.h"
 
-#include <cstring>
 #include <limits>
 
 #include "data/CRouteField.h"
@@ -9,6 +8,7 @@
 #include "files/GpxFile.h"
 #include "files/PotFile.h"
 #include "files/WaypointText.h"
+#include "platform/SystemError.h"
 
 namespace korvance::files {
 
@@ -20,7 +20,7 @@ std::string lower(std::string s) {
     return s;
 }
 
-std::string systemText(int err) { return err ? std::string(": ") + std::strerror(err) : std::string(); }
+std::string systemText(int err) { return err ? ": " + systemErrorText(err) : std::string(); }
 
 }  // namespace
 
@@ -69,14 +69,11 @@ FileResult readAnyFile(const std::string& path, DocumentContents& out, const Fil
         return r;
     case FileKind::Document: {
         DocumentReadResult d = readDocumentFile(path, out, prompt, o.codePage);
-        switch (d.status) {
-        case DocumentReadStatus::Ok: r.ok = true; break;
-        case DocumentReadStatus::CannotOpen: r.problem = path + ": cannot be read" + systemText(d.systemError); break;
-        case DocumentReadStatus::ShortHeader: r.problem = path + ": too short for a korvance document"; break;
-        case DocumentReadStatus::WrongMagic: r.problem = path + ": not a korvance document"; break;
-        case DocumentReadStatus::UnsupportedVersion: r.problem = path + ": not acceptable version"; break;
-        case DocumentReadStatus::NoTrack: r.problem = path + ": the track section is damaged"; break;
-        }
+        r.ok = d.ok();
+        if (d.status == DocumentReadStatus::UnsupportedVersion)
+            r.problem = path + ": not acceptable version";
+        else if (!r.ok)
+            r.problem = path + ": " + documentReadProblem(d);
         return r;
     }
     case FileKind::Pot: {

@@ -1,7 +1,7 @@
 #pragma once
 // The error report every file writer shows when the system refuses a file
 // operation: the path (or a word such as "Save") with the system error number
-// in the caption.
+// in the caption and the system's reason in words.
 
 #include <string>
 
@@ -13,8 +13,10 @@ inline std::string errorCaption(int systemError) {
     return "GetLastError=" + std::to_string(static_cast<unsigned long>(systemError));
 }
 
-inline void reportFileError(UserPrompt& prompt, const std::string& text, int systemError) {
-    prompt.message(text, errorCaption(systemError), Icon::Stop);
+// `text` is the box's text (the path, or a word such as "Save"), `path` the
+// file concerned; the reason in words goes with it.
+inline void reportFileError(UserPrompt& prompt, const std::string& text, const std::string& path, int systemError) {
+    prompt.systemFailure(text, errorCaption(systemError), Icon::Stop, path, systemError);
 }
 
 }  // namespace korvance::files

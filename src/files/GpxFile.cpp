@@ -72,8 +72,21 @@ void setPosition(pugi::xml_node n, const Shift& shift, double lat, double lon) {
     n.append_attribute("lon") = number(wo).c_str();
 }
 
+// Text as XML 1.0 allows it: control characters other than tab, line feed
+// and carriage return (which no character reference may name either) become
+// blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
+// U+FFFD, so that strict readers take the file.
+std::string xmlText(std::string_view utf8) {
+    std::u16string wide = utf8ToUtf16(utf8);
+    for (char16_t& c : wide) {
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
+        if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
+    }
+    return utf16ToUtf8(wide);
+}
+
 void addText(pugi::xml_node parent, const char* name, const std::string& text) {
-    parent.append_child(name).text() = text.c_str();
+    parent.append_child(name).text() = xmlText(text).c_str();
 }
 
 void writeWaypoint(pugi::xml_node n, const WaypointRecord& w, const Shift& shift, const CodePage* cp) {
@@ -212,11 +225,11 @@ bool writeGpxFile(const std::string& path, const DocumentSource& source, const D
     std::string text = encodeGpx(source, datum, cp);
     AtomicFile file(path);
     if (!file.open()) {
-        reportFileError(prompt, path, file.error());
+        reportFileError(prompt, path, path, file.error());
         return false;
     }
     if (!file.write(text) || !file.commit()) {
-        reportFileError(prompt, "Save", file.error());
+        reportFileError(prompt, "Save", path, file.error());
         return false;
     }
     return true;

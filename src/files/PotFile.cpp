@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "data/TextUtil.h"
 #include "files/AtomicFile.h"
 #include "files/FileReport.h"
 #include "geodesy/Coordinates.h"
@@ -27,7 +28,7 @@ std::string altitudeField(double altitude) {
 }
 
 std::string labelOf(const WaypointRecord& w, const CodePage* cp) {
-    std::string label = w.identifier.str() + ":" + w.comment.str();
+    std::string label = withoutLineBreaks(w.identifier.str() + ":" + w.comment.str());
     return cutBytes(std::move(label), kMaxLabel, cp);
 }
 
@@ -40,7 +41,7 @@ template <typename Lines>
 bool writeLines(const std::string& path, const Datum& datum, UserPrompt& prompt, Lines&& lines) {
     AtomicFile file(path);
     if (!file.open()) {
-        reportFileError(prompt, path, file.error());
+        reportFileError(prompt, path, path, file.error());
         return false;
     }
     file.write(potHeaderLine(datum));
@@ -50,7 +51,7 @@ bool writeLines(const std::string& path, const Datum& datum, UserPrompt& prompt,
         file.write("\r\n");
     });
     if (!file.ok() || !file.commit()) {
-        reportFileError(prompt, "Save", file.error());
+        reportFileError(prompt, "Save", path, file.error());
         return false;
     }
     return true;

@@ -27,6 +27,43 @@ double degreesFromField(std::string_view field, const CodePage* cp) {
     return DegreeValue::FromText(ui).Degrees();
 }
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Degree text holds a number and no letters but the hemispheres ("N35.25").
+bool readableDegrees(std::string_view field) {
+    bool digit = false;
+    for (char c : field) {
+        if (isLetter(c) && std::string_view("NSEWnsew").find(c) == std::string_view::npos) return false;
+        digit = digit || isDigit(c);
+    }
+    return digit;
+}
+
+// A plain decimal number, blanks around it allowed.
+bool readableNumber(std::string_view field) {
+    bool digit = false;
+    for (char c : field) {
+        if (!isDigit(c) && std::string_view(" \t\r+-.eE").find(c) == std::string_view::npos) return false;
+        digit = digit || isDigit(c);
+    }
+    return digit;
+}
+
+// A zone begins with its number ("54S").
+bool readableZone(std::string_view field) {
+    size_t at = field.find_first_not_of(" \t");
+    return at != std::string_view::npos && isDigit(field[at]);
+}
+
+void reportSkippedLines(UserPrompt& prompt, const std::string& path, size_t skipped) {
+    if (skipped == 0) return;
+    prompt.message(path + "\n" + std::to_string(skipped) +
+                       (skipped == 1 ? " line without a readable position was skipped."
+                                     : " lines without a readable position were skipped."),
+                   kAppCaption, Icon::Warning);
+}
+
 }  // namespace
 
 std::string waypointTextDatumLine(const Datum& datum) {
@@ -39,7 +76,7 @@ std::string waypointTextDatumLine(const Datum& datum) {
 }
 
 std::string waypointTextLine(const WaypointRecord& w, bool utm, const TransverseMercator& tm) {
-    std::string line = w.identifier.str() + ",";
+    std::string line = withoutLineBreaks(w.identifier.view()) + ",";
     if (utm) {
         int16_t zone = 0;
         char letter = 'N';
@@ -53,7 +90,7 @@ std::string waypointTextLine(const WaypointRecord& w, bool utm, const Transverse
     }
     char sym[16];
     std::snprintf(sym, sizeof sym, ",%d", int(w.symbol));
-    return cut(line + w.comment.str() + sym, kLineBuffer - 1);
+    return cut(line + withoutLineBreaks(w.comment.view()) + sym, kLineBuffer - 1);
 }
 
 bool exportWaypointText(const std::string& path, const Datum& datum, const TransverseMercator& tm,
@@ -61,7 +98,7 @@ bool exportWaypointText(const std::string& path, const Datum& datum, const Trans
     (void)cp;  // record text is written as stored
     AtomicFile file(path);
     if (!file.open()) {
-        reportFileError(prompt, path, file.error());
+        reportFileError(prompt, path, path, file.error());
         return false;
     }
     file.write(waypointTextDatumLine(datum));
@@ -70,7 +107,7 @@ bool exportWaypointText(const std::string& path, const Datum& datum, const Trans
         if (!file.write(waypointTextLine(w, utm, tm)) || !file.write("\r\n")) break;
     }
     if (!file.ok() || !file.commit()) {
-        reportFileError(prompt, "Save", file.error());
+        reportFileError(prompt, "Save", path, file.error());
         return false;
     }
     return true;
@@ -88,41 +125,36 @@ WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const Tr
     if (name.empty() || name.substr(0, 6) == "DATUM=") return WaypointTextLine::Skip;
     std::string identifier(name.substr(0, cp ? cp->cutLength(name, 6) : 6));
 
+    // A line without a readable position used to become a waypoint at 0, 0.
     double latitude = 0, longitude = 0;
-    bool positionComplete = false;
     if (utm) {
         auto zoneField = fields.next();
         auto eastField = zoneField ? fields.next() : std::nullopt;
         auto northField = eastField ? fields.next() : std::nullopt;
-        if (zoneField && eastField && northField) {
-            int zone = parseInteger(*zoneField);
-            char letter = zoneField->size() >= 2 ? zoneField->back() : 'N';
-            if (zone < INT16_MIN || zone > INT16_MAX) zone = 0;
-            tm.UtmToLatLon(parseDouble(*northField), parseDouble(*eastField), int16_t(zone), letter, latitude,
-                           longitude);
-            positionComplete = true;
-        }
+        if (!northField || !readableZone(*zoneField) || !readableNumber(*eastField) || !readableNumber(*northField))
+            return WaypointTextLine::NoPosition;
+        int zone = parseInteger(*zoneField);
+        char letter = zoneField->size() >= 2 ? zoneField->back() : 'N';
+        if (zone < INT16_MIN || zone > INT16_MAX) zone = 0;
+        tm.UtmToLatLon(parseDouble(*northField), parseDouble(*eastField), int16_t(zone), letter, latitude, longitude);
     } else {
         auto latField = fields.next();
         auto lonField = latField ? fields.next() : std::nullopt;
-        if (latField && lonField) {
-            latitude = degreesFromField(*latField, cp);
-            longitude = degreesFromField(*lonField, cp);
-            positionComplete = true;
-        }
+        if (!lonField || !readableDegrees(*latField) || !readableDegrees(*lonField))
+            return WaypointTextLine::NoPosition;
+        latitude = degreesFromField(*latField, cp);
+        longitude = degreesFromField(*lonField, cp);
     }
     // A position that is no place on Earth (a damaged number) would be kept
-    // and then written back as an empty field: the line is skipped instead.
-    if (!(std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180)) return WaypointTextLine::Skip;
+    // and then written back as an empty field.
+    if (!(std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180)) return WaypointTextLine::NoPosition;
     std::string comment;
     int16_t symbol = 0;
-    if (positionComplete) {
-        if (auto c = fields.next()) {
-            comment = std::string(c->substr(0, 40));
-            if (auto s = fields.next()) {
-                int v = parseInteger(*s);
-                symbol = int16_t(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
-            }
+    if (auto c = fields.next()) {
+        comment = std::string(c->substr(0, 40));
+        if (auto s = fields.next()) {
+            int v = parseInteger(*s);
+            symbol = int16_t(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
         }
     }
     out = makeWaypointRecord(identifier, latitude, longitude, comment, symbol, 0, 0, 0, cp);
@@ -134,13 +166,16 @@ bool importWaypointText(const std::string& path, WaypointList& list, bool utm, c
     IFTxtFile reader(prompt, '\n');
     if (!reader.open(path)) return false;
     std::string line;
+    size_t skipped = 0;
     while (reader.readLine(line, int(kLineBuffer)) >= 0) {
         WaypointRecord w;
         WaypointTextLine kind = parseWaypointTextLine(line, utm, tm, cp, w);
         if (kind == WaypointTextLine::End) break;
-        if (kind == WaypointTextLine::Skip) continue;
+        skipped += kind == WaypointTextLine::NoPosition;
+        if (kind != WaypointTextLine::Waypoint) continue;
         if (!list.add(prompt, w)) break;
     }
+    reportSkippedLines(prompt, path, skipped);
     return true;
 }
 
@@ -150,12 +185,15 @@ bool readWaypointText(const std::string& path, std::vector<WaypointRecord>& out,
     if (!reader.open(path)) return false;
     std::vector<WaypointRecord> records;
     std::string line;
+    size_t skipped = 0;
     while (reader.readLine(line, int(kLineBuffer)) >= 0) {
         WaypointRecord w;
         WaypointTextLine kind = parseWaypointTextLine(line, utm, tm, cp, w);
         if (kind == WaypointTextLine::End) break;
+        skipped += kind == WaypointTextLine::NoPosition;
         if (kind == WaypointTextLine::Waypoint) records.push_back(w);
     }
+    reportSkippedLines(prompt, path, skipped);
     out = std::move(records);
     return true;
 }

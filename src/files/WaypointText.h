@@ -27,18 +27,24 @@ bool exportWaypointText(const std::string& path, const Datum& datum, const Trans
                         std::span<const WaypointRecord> waypoints, bool utm, UserPrompt& prompt,
                         const CodePage* cp = nullptr);
 
-enum class WaypointTextLine { Skip, End, Waypoint };
+enum class WaypointTextLine { Skip, End, Waypoint, NoPosition };
 // One line of the file: skipped (short, empty identifier, the datum line),
-// the end of the import (no first field), or a waypoint into `out`.
+// the end of the import (no first field), a waypoint into `out`, or a line
+// with a name but no readable position (a field missing, text that is no
+// number, no place on Earth), which is skipped and counted: such lines are
+// what a file of another kind imported by mistake is made of.
+
 WaypointTextLine parseWaypointTextLine(std::string_view line, bool utm, const TransverseMercator& tm,
                                        const CodePage* cp, WaypointRecord& out);
 
 // Adds the waypoints of the file to `list` (positions taken as they are, in
-// the display datum). False when the file cannot be opened.
+// the display datum). False when the file cannot be opened. Lines skipped
+// for want of a position are counted in a warning naming the file.
 bool importWaypointText(const std::string& path, WaypointList& list, bool utm, const TransverseMercator& tm,
                         UserPrompt& prompt, const CodePage* cp = nullptr);
 
-// Every waypoint of the file as a record, duplicates included (for conversion).
+// Every waypoint of the file as a record, duplicates included (for
+// conversion); skipped lines are reported as by the import.
 bool readWaypointText(const std::string& path, std::vector<WaypointRecord>& out, bool utm,
                       const TransverseMercator& tm, UserPrompt& prompt, const CodePage* cp = nullptr);
 

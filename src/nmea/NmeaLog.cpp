@@ -1,5 +1,7 @@
 #include "nmea/NmeaLog.h"
 
+#include "platform/SystemError.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 namespace korvance {
 
 std::string LastErrorCaption(unsigned long code) { return "GetLastError=" + std::to_string(code); }
+std::string LogWriteFailureText(int code) { return std::string(kMsgFileWriteError) + "\n" + systemErrorText(code); }
 
 std::string TidyNmeaLogPath(std::string path) {
     auto separator = [](char c) { return c == '\\' || c == '/'; };

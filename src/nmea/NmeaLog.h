@@ -12,6 +12,8 @@ namespace korvance {
 inline constexpr const char* kMsgFileWriteError = "file write error";
 // The caption of low-level failures, filled with the system's error number.
 std::string LastErrorCaption(unsigned long code);
+// "file write error" with the system's reason on a second line.
+std::string LogWriteFailureText(int code);
 
 // The path from the save dialog made usable: a path beginning with two
 // separators loses the first, a path ending with "." gets "nme" appended.

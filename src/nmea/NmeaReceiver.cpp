@@ -25,7 +25,7 @@ public:
     Sink(NmeaReceiver& receiver, NmeaConsumer& consumer) : receiver_(receiver), consumer_(consumer) {}
     bool deliver(const NmeaPosition& position) override { return receiver_.deliver(consumer_, position); }
     void logWriteFailed(int code) override {
-        consumer_.logWriteFailed(kMsgFileWriteError, LastErrorCaption(static_cast<unsigned long>(code)));
+        consumer_.logWriteFailed(LogWriteFailureText(code), LastErrorCaption(static_cast<unsigned long>(code)));
     }
 
 private:
@@ -186,8 +186,8 @@ bool StartNmea(NmeaReceiver& receiver, AppSettings& settings, UserPrompt& prompt
             if (!receiver.openLog(tidy)) {
                 // The log is optional: say why there is none and read on without it.
                 int code = receiver.logError();
-                prompt.message(tidy + ": " + std::strerror(code), LastErrorCaption(static_cast<unsigned long>(code)),
-                               Icon::Stop);
+                prompt.systemFailure(tidy, LastErrorCaption(static_cast<unsigned long>(code)), Icon::Stop, tidy,
+                                     code);
             }
         }
     }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/SystemError.h"
+
 namespace korvance {
 
 enum class Icon { None, Information, Warning, Question, Stop };
@@ -40,6 +42,18 @@ public:
     virtual void beep(BeepKind kind) = 0;
     // The error message window through which the lists report their limits.
     virtual void errorWindow(const std::string& text) = 0;
+
+    // A file or device operation the system refused: `text` and `caption` are
+    // the fixed texts of the message box, `subject` the file or device,
+    // `systemError` the errno. A box adds the system's reason below its text;
+    // a terminal prompt says the subject and the reason instead.
+    virtual void systemFailure(const std::string& text, const std::string& caption, Icon icon,
+                               const std::string& subject, int systemError) {
+        std::string shown = text;
+        if (subject != text) shown += "\n" + subject;
+        if (systemError) shown += (subject != text ? ": " : "\n") + systemErrorText(systemError);
+        message(shown, caption, icon);
+    }
 
     // Wait cursor; nested calls are counted. Use WaitCursor rather than these.
     virtual void beginWait() = 0;

@@ -122,6 +122,8 @@ TEST(DocumentCommands, SaveAsThenOpen) {
 TEST(DocumentCommands, OpenThatFailsKeepsTheDocument) {
     TempDir dir;
     writeText(dir.file("text.kvn"), std::string(200, 'x'));  // wrong magic
+    writeText(dir.file("empty.kvn"), "");
+    writeText(dir.file("short.kvn"), "KORVAN");
     std::vector<uint8_t> v8(108, 0);
     std::memcpy(v8.data(), "KORVAN", 7);
     v8[16] = 8;
@@ -130,7 +132,10 @@ TEST(DocumentCommands, OpenThatFailsKeepsTheDocument) {
         std::string path;
         std::vector<std::string> texts;
     } rows[] = {
-        {dir.file("text.kvn"), {}},
+        // A file that is not a document is named, with the reason.
+        {dir.file("text.kvn"), {dir.file("text.kvn") + "\nis not a korvan file: it does not begin with \"KORVAN\"."}},
+        {dir.file("empty.kvn"), {dir.file("empty.kvn") + "\nis empty: it is not a korvan file."}},
+        {dir.file("short.kvn"), {dir.file("short.kvn") + "\nis too short for a korvan file."}},
         {dir.file("v8.kvn"), {"not acceptable version"}},
         {dir.file("missing.kvn"), {dir.file("missing.kvn") + "\ncannot be read: " + std::strerror(ENOENT) + "."}},
     };
@@ -185,7 +190,7 @@ TEST(DocumentCommands, SaveAsFailures) {
         EXPECT_FALSE(onSaveAs(d.access, chooser, prompt));
     }
     ASSERT_EQ(prompt.shown.size(), 2u);
-    EXPECT_EQ(prompt.shown[0].text, "Save");
+    EXPECT_EQ(prompt.shown[0].text, "Save\n" + path + ": File too large");
     EXPECT_EQ(prompt.shown[1].text, "save error");
     EXPECT_EQ(prompt.shown[1].icon, Icon::Stop);
     EXPECT_TRUE(d.modified);

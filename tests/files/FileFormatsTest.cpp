@@ -87,7 +87,7 @@ TEST(FileFormats, ProblemsNameTheFile) {
     EXPECT_EQ(readAnyFile(dir.file("none.kvn"), c, o, prompt).problem,
               dir.file("none.kvn") + ": cannot be read: " + std::strerror(ENOENT));  // in the user's language
     writeText(dir.file("bad.kvn"), std::string(200, 'z'));
-    EXPECT_EQ(readAnyFile(dir.file("bad.kvn"), c, o, prompt).problem, dir.file("bad.kvn") + ": not a korvance document");
+    EXPECT_EQ(readAnyFile(dir.file("bad.kvn"), c, o, prompt).problem, dir.file("bad.kvn") + ": is not a korvan file: it does not begin with \"KORVAN\"");
     writeText(dir.file("bad.gpx"), "<gpx>");
     EXPECT_EQ(readAnyFile(dir.file("bad.gpx"), c, o, prompt).problem.rfind(dir.file("bad.gpx") + ": not a GPX file (", 0),
               0u);

@@ -7,6 +7,9 @@
 
 #include <filesystem>
 #include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@
 using namespace korvance;
 using namespace korvance::files;
 using korvance::testing::TempDir;
+using korvance::testing::writeText;
 
 namespace {
 
@@ -135,6 +139,63 @@ TEST(FilesCli, ExitCodes) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.gpx")));  // refused conversions write nothing
+}
+
+// Failures on the command line name the file or device and give the
+// system's reason in words, through the program itself: a full disk
+// (/dev/full), a file-size limit, a folder that cannot be written, a device
+// that does not exist, files that are not what their names say.
+TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
+    TempDir dir;
+    const std::string kvn = writeSample(dir);
+    const std::string program = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli";
+    writeText(dir.file("in.nme"), "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n");
+    std::string noise(300, '\0');
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
+    writeText(dir.file("random.kvn"), noise);
+    writeText(dir.file("empty.kvn"), "");
+    writeText(dir.file("README.txt"), "korvance, a moving map for GPS receivers and their data\n\n"
+                                      "Build it with cmake, then run the tests, and read the docs\n");
+    std::filesystem::create_directory(dir.file("ro"));
+    std::filesystem::permissions(dir.file("ro"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Row {
+        std::string arguments;
+        int code;
+        std::string err;  // a line stderr must hold
+        bool asRootToo = true;
+    } rows[] = {
+        {"nmea --file " + dir.file("in.nme") + " --log /dev/full", 0,
+         "korvance-cli nmea: /dev/full: file write error: No space left on device; logging stopped"},
+        {"convert " + kvn + " " + dir.file("big.gpx"), 1,
+         "korvance-cli: " + dir.file("big.gpx") + ": File too large"},
+        {"convert " + kvn + " " + dir.file("ro/out.gpx"), 1,
+         "korvance-cli: " + dir.file("ro/out.gpx") + ": Permission denied", false},
+        {"receiver info --port " + dir.file("no-such-tty"), 1,
+         "korvance-cli receiver: " + dir.file("no-such-tty") + ": No such file or directory"},
+        {"info " + dir.file("random.kvn"), 1,
+         "korvance-cli info: " + dir.file("random.kvn") + ": is not a korvan file: it does not begin with \"KORVAN\""},
+        {"info " + dir.file("empty.kvn"), 1,
+         "korvance-cli info: " + dir.file("empty.kvn") + ": is empty: it is not a korvan file"},
+        {"convert " + dir.file("README.txt") + " " + dir.file("readme.gpx"), 0,
+         "korvance-cli: " + dir.file("README.txt") + ": 2 lines without a readable position were skipped."},
+    };
+    for (const Row& r : rows) {
+        if (!r.asRootToo && geteuid() == 0) continue;  // root writes into any folder
+        // A shell that ignores SIGXFSZ and allows files of one 512-byte block: the
+        // GPX file of the sample is larger, so its writing fails with EFBIG.
+        const bool limited = r.arguments.find("big.gpx") != std::string::npos;
+        const std::string cmd = "sh -c \"" + std::string(limited ? "trap '' XFSZ; ulimit -f 1; " : "") + "exec " +
+                                program + " " + r.arguments + "\" 2>&1 >/dev/null";
+        FILE* p = popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        std::string err;
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) err.append(buf, n);
+        const int status = pclose(p);
+        ASSERT_TRUE(WIFEXITED(status)) << r.arguments;
+        EXPECT_EQ(WEXITSTATUS(status), r.code) << r.arguments << "\n" << err;
+        EXPECT_NE(err.find(r.err + "\n"), std::string::npos) << r.arguments << "\n" << err;
+    }
 }
 
 }  // namespace

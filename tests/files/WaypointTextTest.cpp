@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "files/FileSizeLimit.h"
 #include "geodesy/Coordinates.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -21,28 +20,15 @@ WaypointRecord wp(const char* id, double lat, double lon, const char* comment, i
 
 }  // namespace
 
-TEST(WaypointText, DatumAndWaypointLines) {
-    Datum wgs("WGS 84");
-    EXPECT_EQ(waypointTextDatumLine(wgs), "DATUM=WGS 84,WGS 84,0.000,0.00000000,0,0,0");
-    Datum tokyo("Tokyo");
-    EXPECT_EQ(waypointTextDatumLine(tokyo).rfind("DATUM=Tokyo,", 0), 0u);
-
-    TransverseMercator tm(wgs);
-    WaypointRecord w = wp("HOME", 35.5, 139.25, "house", 18);
-    EXPECT_EQ(waypointTextLine(w, false, tm), "HOME," + DegreeValue(35.5).FormatDms() + "," +
-                                                   DegreeValue(139.25).FormatDms() + ",house,18");
-    std::string utm = waypointTextLine(w, true, tm);
-    EXPECT_EQ(utm.rfind("HOME,54S,", 0), 0u) << utm;
-    EXPECT_EQ(utm.substr(utm.size() - 9), ",house,18");
-}
-
 TEST(WaypointText, RoundTripBothForms) {
     TempDir dir;
     Datum datum("WGS 84");
     TransverseMercator tm(datum);
     std::vector<WaypointRecord> wps = {wp("HOME12345", 35.658581, 139.745433, "tower", 18),
                                        wp("S", -33.856784, 151.215297, "", 7),
-                                       wp("LONG", 51.477928, -0.001545, "a comment of forty-five characters, no more", 0)};
+                                       wp("LONG", 51.477928, -0.001545, "a comment of forty-five characters, no more", 0),
+                                       // Line breaks would split the line: they are written as blanks.
+                                       wp("L\nF", 10.5, 20.5, "two\r\nlines\r", 3)};
     for (bool utm : {false, true}) {
         SCOPED_TRACE(utm);
         ScriptedPrompt prompt;
@@ -50,7 +36,10 @@ TEST(WaypointText, RoundTripBothForms) {
         ASSERT_TRUE(exportWaypointText(path, datum, tm, wps, utm, prompt));
         WaypointList list(500);
         ASSERT_TRUE(importWaypointText(path, list, utm, tm, prompt));
-        ASSERT_EQ(list.count(), 3u);
+        ASSERT_EQ(list.count(), 4u);
+        EXPECT_EQ(list.identifier(3), "L F");
+        EXPECT_EQ(list.comment(3), "two  lines ");
+        EXPECT_EQ(list.symbol(3), 3);
         EXPECT_EQ(list.identifier(0), "HOME12");  // identifiers are cut to 6 characters on import
         EXPECT_EQ(list.identifier(1), "S");
         EXPECT_EQ(list.comment(0), "tower");
@@ -59,7 +48,7 @@ TEST(WaypointText, RoundTripBothForms) {
         // The comma of the third comment splits it: the rest is read as the symbol.
         EXPECT_EQ(list.comment(2), "a comment of forty-five characters");
         EXPECT_EQ(list.symbol(2), 0);
-        for (uint32_t i = 0; i < 3; ++i) {
+        for (uint32_t i = 0; i < 4; ++i) {
             // Degree text keeps hundredths of a second; UTM keeps centimetres.
             double tol = utm ? 1e-6 : 0.01 / 3600 + 1e-6;
             EXPECT_NEAR(list.latitude(i), wps[i].latitude, tol) << i;
@@ -78,20 +67,44 @@ TEST(WaypointText, ImportRules) {
               "DATUM=Tokyo,Bessel 1841,739.845,0.10037483,-148,507,685\r\n"
               "A,1,2\r\n"                                   // shorter than 20 bytes: skipped
               ",35^00'00\",139^00'00\",empty id\r\n"        // empty first field: skipped
-              "ONLYID-and-nothing-else\r\n"                 // no position: added at 0, 0
-              "TABBED\t10^30'00\"\t20^15'00\"\tcomment\t33\r\n");
+              "TABBED\t10^30'00\"\t20^15'00\"\tcomment\t33\r\n"
+              // Lines without a readable position are skipped and counted:
+              "ONLYID-and-nothing-else\r\n"                 // no position at all
+              "README for the project, which holds maps, tracks and more\r\n"  // words, not numbers
+              "Section 3, see 12, or 14 for the rest\r\n"   // numbers among words
+              "HEMI,N35.25,E139.5,hemisphere letters\r\n");  // read
     ScriptedPrompt prompt;
     WaypointList list(500);
     ASSERT_TRUE(importWaypointText(path, list, false, tm, prompt));
     ASSERT_EQ(list.count(), 2u);
-    EXPECT_EQ(list.identifier(0), "ONLYID");
-    EXPECT_EQ(list.latitude(0), 0.0);
-    EXPECT_EQ(list.comment(0), "");
-    EXPECT_EQ(list.identifier(1), "TABBED");
-    EXPECT_DOUBLE_EQ(list.latitude(1), 10.5);
-    EXPECT_DOUBLE_EQ(list.longitude(1), 20.25);
-    EXPECT_EQ(list.comment(1), "comment");
-    EXPECT_EQ(list.symbol(1), 33);
+    EXPECT_EQ(list.identifier(0), "TABBED");
+    EXPECT_DOUBLE_EQ(list.latitude(0), 10.5);
+    EXPECT_DOUBLE_EQ(list.longitude(0), 20.25);
+    EXPECT_EQ(list.comment(0), "comment");
+    EXPECT_EQ(list.symbol(0), 33);
+    EXPECT_EQ(list.identifier(1), "HEMI");
+    EXPECT_DOUBLE_EQ(list.latitude(1), 35.25);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, path + "\n3 lines without a readable position were skipped.");
+    EXPECT_EQ(prompt.shown[0].icon, Icon::Warning);
+
+    // The converter's reader skips and says the same.
+    std::vector<WaypointRecord> records;
+    ScriptedPrompt prompt2;
+    ASSERT_TRUE(readWaypointText(path, records, false, tm, prompt2));
+    EXPECT_EQ(records.size(), 2u);
+    EXPECT_EQ(prompt2.texts(), prompt.texts());
+
+    // UTM form: the zone must begin with its number, easting and northing be numbers.
+    writeText(path,
+              "UTM1,54S,383000.00,3950000.00,c,1\r\n"
+              "UTM2,S54,383000.00,3950000.00,c,1\r\n"
+              "UTM3,54S,east,3950000.00,c,1\r\n");
+    WaypointList utmList(500);
+    ScriptedPrompt prompt3;
+    ASSERT_TRUE(importWaypointText(path, utmList, true, tm, prompt3));
+    EXPECT_EQ(utmList.count(), 1u);
+    EXPECT_EQ(prompt3.texts(), std::vector<std::string>{path + "\n2 lines without a readable position were skipped."});
 
     EXPECT_FALSE(importWaypointText(dir.file("missing.txt"), list, false, tm, prompt));
 }
@@ -137,28 +150,6 @@ TEST(WaypointText, DuplicateQuestionEndsImportOnNo) {
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"BBB already exist.\nDo you wish to continue?"});
 }
 
-TEST(WaypointText, ExportWriteFailureIsReported) {
-    TempDir dir;
-    Datum datum("WGS 84");
-    TransverseMercator tm(datum);
-    std::vector<WaypointRecord> wps(100, wp("ID", 1, 2, "some comment text", 1));
-    std::string path = dir.file("out.txt");
-    writeText(path, "previous");
-    ScriptedPrompt prompt;
-    {
-        FileSizeLimit limit(512);
-        EXPECT_FALSE(exportWaypointText(path, datum, tm, wps, false, prompt));
-    }
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "Save");
-    EXPECT_EQ(readText(path), "previous");
-
-    ScriptedPrompt prompt2;
-    EXPECT_FALSE(exportWaypointText(dir.file("no/dir.txt"), datum, tm, wps, false, prompt2));
-    ASSERT_EQ(prompt2.shown.size(), 1u);
-    EXPECT_EQ(prompt2.shown[0].text, dir.file("no/dir.txt"));
-}
-
 // Found by fuzzing: a name that starts with a NUL byte is stored as an empty
 // name; the waypoint was added and then exported as a line without a name,
 // which an import skips, so it was lost on the way through the file.
@@ -167,12 +158,12 @@ TEST(WaypointText, NameStartingWithNulIsSkipped) {
     Datum datum("WGS 84");
     TransverseMercator tm(datum);
     const std::string path = dir.file("nul.txt");
-    // The fuzzer's file (UTM form), and the same in degree text.
-    writeText(path, std::string("\0,1,151'55.08\",,\",,0\r\n", 23) +
-                        std::string("\0NAME,35^00'00\",139^00'00\",comment,3\r\n", 38) +
-                        "KEPT,35^00'00\",139^00'00\",comment,3\r\n");
     for (bool utm : {true, false}) {
         SCOPED_TRACE(utm);
+        // The fuzzer's file (UTM form), and the same in degree text.
+        writeText(path, std::string("\0,1,151'55.08\",,\",,0\r\n", 23) +
+                            std::string("\0NAME,35^00'00\",139^00'00\",comment,3\r\n", 38) +
+                            (utm ? "KEPT,54S,383000.00,3950000.00,comment,3\r\n" : "KEPT,35^00'00\",139^00'00\",comment,3\r\n"));
         ScriptedPrompt prompt;
         WaypointList list(500);
         ASSERT_TRUE(importWaypointText(path, list, utm, tm, prompt));

@@ -91,7 +91,7 @@ TEST(NmeaCli, Failures) {
         {{"--file", dir.file("in.nme"), "--count", "0"}, 2, "--count"},
         {{"--file", dir.file("in.nme"), "--bogus"}, 2, "usage"},
         {{"--file", dir.file("missing.nme")}, 1, "missing.nme: cannot open"},
-        {{"--file", dir.file("in.nme"), "--log", dir.file("no/such/folder.nme")}, 1, "cannot create (GetLastError=2)"},
+        {{"--file", dir.file("in.nme"), "--log", dir.file("no/such/folder.nme")}, 1, "cannot create: No such file or directory"},
         {{"--port", "/dev/nonexistent-korvance"}, 1, "/dev/nonexistent-korvance"},
     };
     for (const auto& row : rows) {

@@ -1,0 +1,27 @@
+#pragma once
+// How the command line says what went wrong: on one line of stderr, naming
+// the file or device and giving the system's reason in words.
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "platform/SystemError.h"
+
+namespace korvance::cli {
+
+inline void printSystemFailure(std::ostream& err, const std::string& subject, int systemError) {
+    err << "korvance-cli: " << subject << ": " << (systemError ? systemErrorText(systemError) : "failed") << "\n";
+}
+
+// A message box's text on one line: a line that ends a sentence is followed
+// by a blank, any other (a path) by ": ".
+inline std::string oneLine(std::string s) {
+    for (size_t p; (p = s.find('\n')) != std::string::npos;) {
+        const bool sentence = p > 0 && std::string_view(".:!?").find(s[p - 1]) != std::string_view::npos;
+        s.replace(p, 1, sentence ? " " : ": ");
+    }
+    return s;
+}
+
+}  // namespace korvance::cli
