@@ -104,6 +104,18 @@ DataFieldTexts DataFieldTextsOf(const NavigationFigures& f, uint32_t unit) {
     return t;
 }
 
+DataFieldLayout DataFieldLayoutFor(bool landscape, int clientWidth, int clientHeight) {
+    if (landscape) {
+        constexpr int R = 31;
+        return {90,          clientHeight,   {0, 0, 0, 11},          {0, R, 0, R + 11},
+                {0, 2 * R, 0, 2 * R + 11}, {0, 3 * R, 0, 3 * R + 11}, {0, 4 * R, 0, 4 * R + 11},
+                {0, 5 * R, 0, 5 * R + 11}, 55, 4 * R + 29, kBearingFieldLabelLandscape};
+    }
+    constexpr int R = 34;
+    return {clientWidth,      68,    {0, 0, 0, 11},  {65, 0, 75, 11}, {120, 0, 120, 11}, {0, R, 0, R + 11},
+            {65, R, 75, R + 11}, {120, R, 120, R + 11}, 220, R + 16, kBearingFieldLabelPortrait};
+}
+
 std::array<std::array<int, 2>, 8> PointerPolyline(int cx, int cy, int relative) {
     static constexpr int kArrow[8][2] = {{0, -15}, {-10, 0}, {-3, 0}, {-3, 10}, {3, 10}, {3, 0}, {10, 0}, {0, -15}};
     const double a = relative * kPointerDegToRad;

@@ -79,6 +79,19 @@ struct DataFieldTexts {
 };
 DataFieldTexts DataFieldTextsOf(const NavigationFigures& figures, uint32_t unit);
 
+// Where the field's texts stand in its panel (text origins, top-left), by
+// orientation. Labels use the 7.2-point font, values the 14-point font.
+struct DataFieldLayout {
+    struct Place {
+        int labelX, labelY, valueX, valueY;
+    };
+    int panelWidth, panelHeight;  // landscape: a strip at the right; portrait: at the bottom
+    Place speed, track, target, distance, bearing, ete;
+    int pointerX, pointerY;
+    const char* bearingLabel;
+};
+DataFieldLayout DataFieldLayoutFor(bool landscape, int clientWidth, int clientHeight);
+
 // The eight points of the pointer around (cx, cy), pointing up at relative 0
 // and turned clockwise by `relative` degrees.
 std::array<std::array<int, 2>, 8> PointerPolyline(int cx, int cy, int relative);
