@@ -190,7 +190,7 @@ TEST(DocumentCommands, SaveAsFailures) {
         EXPECT_FALSE(onSaveAs(d.access, chooser, prompt));
     }
     ASSERT_EQ(prompt.shown.size(), 2u);
-    EXPECT_EQ(prompt.shown[0].text, "Save\n" + path + ": File too large");
+    EXPECT_EQ(prompt.shown[0].text, "Save\n" + path + ": " + std::strerror(EFBIG));
     EXPECT_EQ(prompt.shown[1].text, "save error");
     EXPECT_EQ(prompt.shown[1].icon, Icon::Stop);
     EXPECT_TRUE(d.modified);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -183,7 +184,7 @@ TEST(GoldenFiles, RefusedWritesKeepThePreviousFile) {
             EXPECT_FALSE(r.write(path, data, full));
         }
         ASSERT_EQ(full.shown.size(), 1u);
-        EXPECT_EQ(full.shown[0].text, "Save\n" + path + ": File too large");
+        EXPECT_EQ(full.shown[0].text, "Save\n" + path + ": " + std::strerror(EFBIG));
         EXPECT_EQ(full.shown[0].caption, "GetLastError=" + std::to_string(EFBIG));
         EXPECT_EQ(full.shown[0].icon, Icon::Stop);
         EXPECT_EQ(readText(path), "previous");
@@ -193,7 +194,7 @@ TEST(GoldenFiles, RefusedWritesKeepThePreviousFile) {
         ScriptedPrompt missing;
         const std::string nowhere = dir.file("no/folder/") + r.file;
         EXPECT_FALSE(r.write(nowhere, data, missing));
-        EXPECT_EQ(missing.texts(), std::vector<std::string>{nowhere + "\nNo such file or directory"});
+        EXPECT_EQ(missing.texts(), std::vector<std::string>{nowhere + "\n" + std::strerror(ENOENT)});
         EXPECT_EQ(missing.shown[0].caption, "GetLastError=" + std::to_string(ENOENT));
     }
 }
