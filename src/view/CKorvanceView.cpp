@@ -1,0 +1,687 @@
+#include "view/CKorvanceView.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/CommandIds.h"
+#include "data/TextUtil.h"
+#include "geodesy/TrackMotionOf.h"
+#include "maps/MapCommands.h"
+#include "platform/Process.h"
+#include "settings/GpsModelList.h"
+
+namespace korvance {
+
+namespace {
+
+constexpr double kCursorRadiansPerDegree = 0.017453292522222223;
+constexpr double kFeetPerMetre = 3.278688524590164;
+
+int roundHalfUp(double v) { return static_cast<int>(v + 0.5); }
+
+bool inside(const ClientRect& r, int x, int y) { return r.left <= x && x <= r.right && r.top <= y && y <= r.bottom; }
+
+std::string distanceText(double km, uint32_t unit) {
+    const UnitSystem& u = UnitFor(unit);
+    const double v = km * u.distanceFactor;
+    const int whole = static_cast<int>(v);
+    const int hundredths = static_cast<int>((v - whole) * 100.0);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d.%02d", whole, hundredths);
+    return std::string(text) + u.distanceLabel;
+}
+
+}  // namespace
+
+CKorvanceView::CKorvanceView(CKorvanceDoc& doc, ViewHost& host, ViewDialogs& dialogs, Process* process)
+    : doc_(doc), host_(host), dialogs_(dialogs), process_(process) {}
+
+CKorvanceView::~CKorvanceView() = default;
+
+void CKorvanceView::takeOrientation() {
+    const ClientRect c = host_.clientRect();
+    orientation = (c.right - c.left) >= (c.bottom - c.top) ? 1 : 2;
+}
+
+ClientRect CKorvanceView::viewRect() const {
+    ClientRect r = host_.clientRect();
+    if (showDataField && navigationModeOn()) {
+        if (orientation == 1) {
+            r.right -= kDataFieldWidth;
+            r.bottom -= kStatusLineHeight;
+        } else {
+            r.bottom -= kDataFieldHeight + kStatusLineHeight;
+        }
+    }
+    return r;
+}
+
+MapCommandState CKorvanceView::mapState() { return {doc_.settings().MapPath, doc_.newData, doc_.fitPending}; }
+
+// ---------------------------------------------------------------- commands
+
+bool CKorvanceView::handles(uint16_t id) const {
+    switch (id) {
+        case cmd::RunNmeaMonitor:
+        case cmd::Goto:
+        case cmd::Jump:
+        case cmd::CurrentPosition:
+        case cmd::MarkWaypoint:
+        case cmd::CreateRoute:
+        case cmd::ViewTrack:
+        case cmd::ViewWaypoint:
+        case cmd::ViewRoute:
+        case cmd::ViewDataField:
+        case cmd::Zoom:
+        case cmd::Shift:
+        case cmd::Ctrl:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CKorvanceView::onUpdate(uint16_t id, CommandState& state) {
+    switch (id) {
+        case cmd::RunNmeaMonitor: state.checked = monitorActive; break;
+        case cmd::Goto: state.checked = gotoIndex >= 0; break;
+        case cmd::CurrentPosition: state.enabled = followPosition == 0; break;
+        case cmd::MarkWaypoint: state.enabled = navigationModeOn(); break;
+        case cmd::CreateRoute: state.checked = createRouteMode; break;
+        case cmd::ViewTrack: state.checked = showTrack; break;
+        case cmd::ViewWaypoint: state.checked = showWaypoint; break;
+        case cmd::ViewRoute: state.checked = showRoute; break;
+        case cmd::ViewDataField: state.checked = showDataField; break;
+        case cmd::Zoom: state.checked = zoomMode; break;
+        case cmd::Shift: state.checked = shiftMode; break;
+        case cmd::Ctrl: state.checked = ctrlMode; break;
+        default: break;
+    }
+}
+
+void CKorvanceView::onCommand(uint16_t id) {
+    auto toggle = [this](int& flag) {
+        flag = !flag;
+        host_.redraw(true);
+    };
+    switch (id) {
+        case cmd::RunNmeaMonitor: onRunNmeaMonitor(); break;
+        case cmd::Goto: onGoto(); break;
+        case cmd::Jump: onJump(); break;
+        case cmd::CurrentPosition:
+            doc_.maps().ResetScrollOrigin();
+            followPosition = 2;
+            break;
+        case cmd::MarkWaypoint: onMarkWaypoint(); break;
+        case cmd::CreateRoute: onCreateRoute(); break;
+        case cmd::ViewTrack: toggle(showTrack); break;
+        case cmd::ViewWaypoint: toggle(showWaypoint); break;
+        case cmd::ViewRoute: toggle(showRoute); break;
+        case cmd::ViewDataField: toggle(showDataField); break;
+        case cmd::Zoom: zoomMode = doc_.maps().hasMap() ? 0 : !zoomMode; break;
+        case cmd::Shift: shiftMode = !shiftMode; break;
+        case cmd::Ctrl: ctrlMode = !ctrlMode; break;
+        default: break;
+    }
+}
+
+void CKorvanceView::onGoto() {
+    if (doc_.waypoints().count() == 0) return;
+    const auto chosen = dialogs_.pickWaypoint(doc_.waypoints());
+    gotoIndex = chosen ? static_cast<int32_t>(*chosen) : -1;
+}
+
+void CKorvanceView::onJump() {
+    WaypointList& list = doc_.waypoints();
+    if (list.count() == 0) return;
+    const auto chosen = dialogs_.pickWaypoint(list);
+    if (!chosen || *chosen >= list.count()) return;
+    {
+        WaitCursor wait(doc_.prompt());
+        doc_.maps().CentreOn(viewRect(), list.latitude(*chosen), list.longitude(*chosen), -999, doc_.prompt());
+    }
+    host_.redraw(false);
+}
+
+void CKorvanceView::onCreateRoute() {
+    if (navigationActive || nmeaNavigation || monitorActive) {
+        doc_.prompt().beep(BeepKind::Simple);
+        return;
+    }
+    createRouteMode = !createRouteMode;
+    if (!createRouteMode) return;
+    const auto n = dialogs_.chooseRouteNumber();
+    if (!n || *n < 0 || *n > 99) {
+        createRouteMode = 0;
+        return;
+    }
+    CRouteField& routes = doc_.routes();
+    for (uint32_t r = routes.routeCount(); r <= static_cast<uint32_t>(*n); ++r) {
+        if (routes.appendRoute(doc_.prompt()) <= r) break;  // at the route limit
+        char name[32];
+        std::snprintf(name, sizeof name, "ROUTE-%02u", r);
+        routes.setRouteName(r, uiToOem(&doc_.codePage(), name, 16));
+    }
+    doc_.currentRoute = static_cast<uint32_t>(*n);
+}
+
+void CKorvanceView::onMarkWaypoint() {
+    const TrackField* track = doc_.trackLog().track.get();
+    if (!track || track->pointCount() == 0) {
+        doc_.prompt().beep(BeepKind::Simple);
+        return;
+    }
+    const TrackPoint& p = track->point(track->pointCount() - 1);
+    inputWaypointAt(p.latitude, p.longitude);
+    host_.redraw(false);
+}
+
+void CKorvanceView::onRunNmeaMonitor() {
+    if (createRouteMode || navigationActive || nmeaNavigation) {
+        doc_.prompt().beep(BeepKind::Asterisk);
+        return;
+    }
+    TrackLog& log = doc_.trackLog();
+    if (monitorActive) {
+        if (host_.monitorRunning()) return;
+        monitorActive = 0;
+        const bool grew = log.stop();
+        alarmState = 0;
+        if (grew || (log.track && log.track->pointCount() > trackStartCount)) doc_.setModified(true);
+        return;
+    }
+    if (!log.start(doc_.settings().MaxLogCount, doc_.prompt(), doc_.clock())) {
+        doc_.prompt().message("AllocTrackField : can't allocate", "", Icon::Stop);
+        return;
+    }
+    const std::string path = doc_.settings().NMEAMonitorPath;
+    if (path.empty() || !process_) return;
+    char line[64];
+    std::snprintf(line, sizeof line, "KorvanCE %x", host_.monitorToken());
+    if (!process_->start(path, std::string(line) + std::string(20, ' '))) return;
+    trackStartCount = log.track ? log.track->pointCount() : 0;
+    monitorActive = 1;
+}
+
+// ---------------------------------------------------------------- keys
+
+void CKorvanceView::changeToListEntry(std::optional<std::string> path) {
+    if (!path) return;
+    loadMapKeepCentre(*path);
+    doc_.settings().AutoMapChange = 0;
+}
+
+void CKorvanceView::keyDown(ViewKey key) {
+    MapList& list = doc_.maps().list();
+    switch (key) {
+        case ViewKey::Up: changeToListEntry(list.previous()); break;
+        case ViewKey::Down: changeToListEntry(list.next()); break;
+        case ViewKey::Left: onCommand(cmd::CurrentPosition); break;
+        case ViewKey::Right: onCommand(cmd::RunNmeaMonitor); break;
+        case ViewKey::Enter: {
+            if (list.count() == 0) break;
+            std::vector<std::string> entries;
+            for (size_t i = 0; i < list.count(); ++i) entries.push_back(lastTwoComponents(*list.path(i)));
+            const auto chosen = dialogs_.selectMap(entries);
+            if (!chosen || *chosen >= list.count()) break;
+            list.setCurrent(*chosen);
+            changeToListEntry(list.path(*chosen));
+            break;
+        }
+    }
+}
+
+void CKorvanceView::character(char32_t c) {
+    if (c == '\r' || c == '\n') return;
+    if (c == '0') {
+        doc_.settings().AutoMapChange = 1;
+        return;
+    }
+    if (c < U'1') return;
+    MapList& list = doc_.maps().list();
+    const size_t index = static_cast<size_t>(c - U'1');
+    if (index >= list.count()) return;
+    list.setCurrent(index);
+    changeToListEntry(list.path(index));
+}
+
+std::string CKorvanceView::lastTwoComponents(const std::string& path) {
+    // Search backwards from the last character down to the second one.
+    int found = 0;
+    for (size_t i = path.size(); i-- > 1;) {
+        if (path[i] == '\\' || path[i] == '/') {
+            if (++found == 2) return path.substr(i + 1);
+        }
+    }
+    return path.size() > 1 ? path.substr(1) : std::string();
+}
+
+// ---------------------------------------------------------------- pen
+
+void CKorvanceView::penDown(int x, int y, bool ctrl, bool shift) {
+    ctrl = ctrl || ctrlMode;
+    shift = shift || shiftMode;
+    if (navigationModeOn()) {
+        if (alarmState == 1) alarmState = 2;
+        followPosition = 0;
+    }
+    MapSet& maps = doc_.maps();
+    if (maps.hasMap()) zoomMode = 0;
+    if (zoomMode) {
+        zoomAt(x, y, shift);
+        host_.redraw(false);
+    } else if (ctrl && shift) {
+        if (!CalibrateAt(x, y))
+            doc_.prompt().beep(BeepKind::Simple);
+        else
+            host_.redraw(false);
+    } else if (ctrl) {
+        double latitude = 0, longitude = 0;
+        maps.ViewToGeo(x, y, latitude, longitude);
+        inputWaypointAt(latitude, longitude);
+        host_.redraw(false);
+    } else {
+        dragging = 1;
+        lastPenX = x;
+        lastPenY = y;
+    }
+}
+
+void CKorvanceView::penMove(int x, int y, bool leftButton, bool ctrl, bool shift) {
+    ctrl = ctrl || ctrlMode;
+    shift = shift || shiftMode;
+    if (!leftButton || ctrl || zoomMode || !dragging || lastPenX == -9999) return;
+    const int m = shift ? 5 : 1;
+    scrollBy((x - lastPenX) * m, (y - lastPenY) * m);
+    lastPenX = x;
+    lastPenY = y;
+}
+
+void CKorvanceView::penUp(int x, int y, bool ctrl, bool shift) {
+    ctrl = ctrl || ctrlMode;
+    shift = shift || shiftMode;
+    if (ctrl || zoomMode || !dragging || lastPenX == -9999) return;
+    const int m = shift ? 5 : 1;
+    scrollBy((x - lastPenX) * m, (y - lastPenY) * m);
+    dragging = 0;
+    lastPenX = lastPenY = -9999;
+    host_.redraw(false);  // the track comes back once the drag ends
+}
+
+void CKorvanceView::scrollBy(int dx, int dy) {
+    MapSet& maps = doc_.maps();
+    const ClientRect r = viewRect();
+    maps.SetScrollOrigin(maps.originX() - dx, maps.originY() - dy, r);
+    if (maps.hasMap() && !maps.ViewInsideWindow(r)) {
+        const int t = maps.RecentreTarget(maps.SlotAtViewCentre(r));
+        if (t != -1) {
+            WaitCursor wait(doc_.prompt());
+            maps.LoadWindow(t, doc_.prompt());
+        }
+    }
+    host_.redraw(false);
+}
+
+void CKorvanceView::zoomAt(int x, int y, bool shift) {
+    MapSet& maps = doc_.maps();
+    double latitude = 0, longitude = 0;
+    maps.ViewToGeo(x, y, latitude, longitude);
+    double top = 0, bottom = 0, left = 0, right = 0;
+    maps.GetWindowBounds(top, bottom, left, right);
+    const double h = top - bottom, w = right - left;
+    const double k = shift ? 0.5 : -0.25;  // out: the extent doubles; in: it halves
+    top += h * k;
+    bottom -= h * k;
+    left -= w * k;
+    right += w * k;
+    const ClientRect r = viewRect();
+    maps.SetWindowGeometry(r.right - r.left, r.bottom - r.top, top, bottom, left, right);
+    maps.CentreOn(r, latitude, longitude, -999, doc_.prompt());
+}
+
+void CKorvanceView::fitDataToView(uint32_t count) {
+    const auto extent = dataExtent(count, doc_.trackLog().track.get(), &doc_.waypoints(), &doc_.routes());
+    if (!extent) return;
+    double top = extent->maxLatitude, bottom = extent->minLatitude;
+    double left = extent->minLongitude, right = extent->maxLongitude;
+    const Datum& datum = doc_.datum();
+    const double width = datum.DistanceKm(top, left, top, right);
+    const double height = datum.DistanceKm(top, left, bottom, left);
+    const ClientRect rc = viewRect();
+    const int pw = rc.right - rc.left, ph = rc.bottom - rc.top;
+    const double r = (pw / width) / (ph / height);
+    if (!std::isfinite(r) || r <= 0) {
+        // A line of data along one axis (or an empty view): keep the plain box.
+    } else if (r >= 1) {
+        const double grow = (right - left) * (r - 1) / 2;
+        left -= grow;
+        right += grow;
+    } else {
+        const double grow = (top - bottom) * (1 / r - 1) / 2;
+        top += grow;
+        bottom -= grow;
+    }
+    doc_.maps().SetWindowGeometry(pw, ph, top, bottom, left, right);
+}
+
+int CKorvanceView::loadMapKeepCentre(const std::string& path) {
+    MapCommandState state = mapState();
+    const int ok = LoadMapKeepCentre(doc_.maps(), viewRect(), path, state, doc_.prompt());
+    host_.redraw(false);
+    return ok;
+}
+
+// ---------------------------------------------------------------- waypoint input
+
+void CKorvanceView::inputWaypointAt(double latitude, double longitude) {
+    const AppSettings& s = doc_.settings();
+    const bool utm = s.CoordinateUTM == 1;
+    InputWaypointForm form;
+    if (!utm) {
+        form.firstLabel = "Latitude";
+        form.secondLabel = "Longitude";
+        form.first = DegreeValue(latitude).FormatDms().substr(0, 64);
+        form.second = DegreeValue(longitude).FormatDms().substr(0, 64);
+    } else {
+        form.zoneLabel = "Zone";
+        form.firstLabel = "Easting";
+        form.secondLabel = "Northing";
+        int16_t zone = 0;
+        char letter = 'N';
+        double northing = 0, easting = 0;
+        doc_.transverseMercator().LatLonToUtm(latitude, longitude, zone, letter, northing, easting);
+        char z[16];
+        std::snprintf(z, sizeof z, "%d%c", zone, letter);
+        form.zone = z;
+        form.first = FormatFixed(easting, 2);
+        form.second = FormatFixed(northing, 2);
+    }
+    if (auto id = doc_.waypoints().nextAutoIdentifier(doc_.prompt())) form.identifier = id->substr(0, 32);
+    form.symbol = "18";
+    if (!dialogs_.inputWaypoint(form)) return;
+
+    if (!utm) {
+        latitude = DegreeValue::FromText(form.first).Degrees();
+        longitude = DegreeValue::FromText(form.second).Degrees();
+    } else {
+        const int16_t zone = static_cast<int16_t>(parseInteger(form.zone));
+        const char letter = form.zone.size() >= 2 ? form.zone.back() : 'N';
+        doc_.transverseMercator().UtmToLatLon(parseDouble(form.second), parseDouble(form.first), zone, letter,
+                                              latitude, longitude);
+    }
+    const CodePage* cp = &doc_.codePage();
+    const int16_t display = GpsModelList::protocolCode(s.GPSModelID) == 4104 ? 3 : 0;
+    const WaypointRecord record =
+        makeWaypointRecord(uiToOem(cp, form.identifier, 32), latitude, longitude, uiToOem(cp, form.comment, 42),
+                           static_cast<int16_t>(parseInteger(form.symbol)), display, 0, 0, cp);
+    if (createRouteMode) {
+        if (!doc_.routes().appendWaypoint(doc_.prompt(), doc_.currentRoute, record)) return;
+        doc_.setModified(true);
+    }
+    if (doc_.waypoints().add(doc_.prompt(), record)) doc_.setModified(true);
+}
+
+// ---------------------------------------------------------------- calibration
+
+void CalibrateMapForm::chooseWaypoint(size_t index) {
+    if (index >= waypoints.size()) return;
+    const std::string lon = DegreeValue(waypoints[index].longitude).FormatDms();
+    const std::string lat = DegreeValue(waypoints[index].latitude).FormatDms();
+    (settingPoint1 ? p1Longitude : p2Longitude) = lon;
+    (settingPoint1 ? p1Latitude : p2Latitude) = lat;
+}
+
+bool CKorvanceView::CalibrateAt(int x, int y) {
+    MapSet& maps = doc_.maps();
+    const MapPoint pixel = maps.ViewToMapPixel(x, y);
+    if (pixel.x == -1 && pixel.y == -1) return false;
+    CalibrateMapForm form;
+    form.settingPoint1 = calibrateSetsPoint1 != 0;
+    CalibrationPoint& set = form.settingPoint1 ? calibration1 : calibration2;
+    const CalibrationPoint& other = form.settingPoint1 ? calibration2 : calibration1;
+    auto dms = [](double v) { return DegreeValue(v).FormatDms(); };
+    if (form.settingPoint1) {
+        form.p1x = pixel.x, form.p1y = pixel.y;
+        form.p2x = other.x, form.p2y = other.y;
+        form.p2Longitude = dms(other.longitude), form.p2Latitude = dms(other.latitude);
+        form.p1Longitude = dms(set.longitude), form.p1Latitude = dms(set.latitude);
+    } else {
+        form.p2x = pixel.x, form.p2y = pixel.y;
+        form.p1x = other.x, form.p1y = other.y;
+        form.p1Longitude = dms(other.longitude), form.p1Latitude = dms(other.latitude);
+        form.p2Longitude = dms(set.longitude), form.p2Latitude = dms(set.latitude);
+    }
+    const WaypointList& list = doc_.waypoints();
+    for (uint32_t i = 0; i < list.count(); ++i)
+        form.waypoints.push_back({oemToUi(&doc_.codePage(), list.identifier(i)), list.latitude(i), list.longitude(i)});
+    if (dialogs_.calibrateMap(form)) {
+        calibration1 = {form.p1x, form.p1y, DegreeValue::FromText(form.p1Longitude).Degrees(),
+                        DegreeValue::FromText(form.p1Latitude).Degrees()};
+        calibration2 = {form.p2x, form.p2y, DegreeValue::FromText(form.p2Longitude).Degrees(),
+                        DegreeValue::FromText(form.p2Latitude).Degrees()};
+        if (!(calibration2.x == 0 && calibration2.y == 0) &&
+            doc_.prompt().ask("Update datfile?", "", Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            if (maps.WriteMapInfo(calibration1, calibration2, doc_.prompt()) && maps.ReloadMapInfo(doc_.prompt())) {
+                WaitCursor wait(doc_.prompt());
+                maps.LoadWindow(0, doc_.prompt());
+                calibration1 = calibration2 = CalibrationPoint{};
+            }
+        }
+        calibrateSetsPoint1 = !calibrateSetsPoint1;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- monitor
+
+bool CKorvanceView::monitorMessage(int32_t item, int32_t value) {
+    if (!monitorActive || tickBusy) return false;
+    switch (item) {
+        case kMonitorLatitude: monitorLatitude_ = value * kMonitorDegreesPerUnit; break;
+        case kMonitorLongitude: monitorLongitude_ = value * kMonitorDegreesPerUnit; break;
+        case kMonitorHeight: monitorHeight_ = value; break;
+        case kMonitorTime: monitorTime_ = value; break;
+        case kMonitorCommit:
+            if (tick) {
+                tickBusy = 1;
+                tick(monitorLatitude_, monitorLongitude_, monitorHeight_, monitorTime_);
+                tickBusy = 0;
+            }
+            break;
+        default: break;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- paint
+
+int CKorvanceView::trackHeading() {
+    const TrackLog& log = doc_.trackLog();
+    const TrackMotion motion = TrackMotionOf(log.track.get(), log.previousPointTick, log.lastPointTick);
+    return static_cast<int>(TrackCourse(bearing_, motion, doc_.datum()) + 0.5);
+}
+
+void CKorvanceView::paint(Canvas& canvas) {
+    AppSettings& s = doc_.settings();
+    if (s.TrackPlotCount < 32 || s.TrackPlotCount > 65536) s.TrackPlotCount = 256;
+    const uint32_t plotCount = s.TrackPlotCount;
+    const ClientRect r = viewRect();
+    const CanvasFont font = s.GPSCharSet == 2 ? kJapaneseFont : CanvasFont{};
+    MapSet& maps = doc_.maps();
+    const TrackField* track = doc_.trackLog().track.get();
+
+    auto drawWindow = [&] {
+        const bool blank = maps.blank();
+        canvas.blitImage(maps.window(), blank ? 0 : maps.originX(), blank ? 0 : maps.originY(), r.left, r.top,
+                         r.right, r.bottom);
+        canvas.discardCursorBackground();
+    };
+    if (!maps.hasMap()) {
+        drawWindow();
+        if (navigationModeOn()) {
+            fitDataToView(plotCount);
+        } else if (doc_.fitPending) {
+            fitDataToView(0);
+            doc_.fitPending = false;
+        }
+    } else {
+        if (track) {
+            const bool newData = doc_.newData;
+            doc_.newData = false;
+            if (newData && track->pointCount() > 0) {
+                WaitCursor wait(doc_.prompt());
+                maps.CentreOn(r, track->point(0).latitude, track->point(0).longitude, -999, doc_.prompt());
+            }
+        }
+        drawWindow();
+    }
+
+    drawDistanceLabels(canvas, r, font);
+    if (showTrack && track && !dragging) drawTrack(canvas, r, plotCount);
+
+    if (showWaypoint) {
+        const WaypointList& list = doc_.waypoints();
+        for (uint32_t i = 0; i < list.count(); ++i) {
+            const MapPoint p = maps.GeoToView(list.latitude(i), list.longitude(i));
+            if (!inside(r, p.x, p.y)) continue;
+            canvas.fillRect(p.x - 4, p.y - 4, p.x + 5, p.y + 5, s.WaypointColor);
+            canvas.text(p.x + 5, p.y + 5, oemToUi(&doc_.codePage(), list.identifier(i), 24), font);
+        }
+    }
+
+    if (showRoute) {
+        const CRouteField& routes = doc_.routes();
+        std::vector<CanvasPoint> points;
+        for (uint32_t route = 0; route < routes.routeCount(); ++route) {
+            const uint32_t n = routes.routeWaypointCount(route);
+            if (n == 0 || (routeNavigator && routeNavigator->route != route)) continue;
+            points.clear();
+            for (uint32_t i = 0; i < n; ++i) {
+                const MapPoint p = maps.GeoToView(routes.waypointLatitude(route, i), routes.waypointLongitude(route, i));
+                points.push_back({p.x, p.y});
+            }
+            canvas.polyline(points, s.RouteColor, 2);
+        }
+    }
+
+    if (showDataField && navigationModeOn()) {
+        drawStatusLine(canvas);
+        if (drawDataField) drawDataField(canvas);
+    }
+}
+
+void CKorvanceView::drawDistanceLabels(Canvas& canvas, const ClientRect& r, const CanvasFont& font) {
+    MapSet& maps = doc_.maps();
+    double top = 0, bottom = 0, left = 0, right = 0;
+    if (!maps.GetWindowBounds(top, bottom, left, right)) return;
+    double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    maps.ViewToGeo(r.left, r.top, lat1, lon1);
+    maps.ViewToGeo(r.right, r.bottom, lat2, lon2);
+    const Datum& datum = doc_.datum();
+    const uint32_t unit = doc_.settings().Unit;
+    canvas.text((r.left + r.right) / 2, r.top + 2, distanceText(datum.DistanceKm(lat1, lon1, lat1, lon2), unit), font);
+    canvas.text(r.left + 2, (r.top + r.bottom) / 2, distanceText(datum.DistanceKm(lat1, lon1, lat2, lon1), unit),
+                font);
+}
+
+std::vector<CanvasPoint> ThinTrack(const std::vector<CanvasPoint>& points, const ClientRect& r) {
+    std::vector<CanvasPoint> out;
+    if (points.size() < 3) return out;
+    auto in = [&r](const CanvasPoint& p) { return inside(r, p.x, p.y); };
+    CanvasPoint q1 = points[0], q2 = points[1], q3 = points[2];
+    if (in(q1) || in(q2)) {
+        out.push_back(q1);
+        out.push_back(q2);
+    }
+    bool skipped = false;
+    for (size_t i = 3; i < points.size(); ++i) {
+        q1 = q2;
+        q2 = q3;
+        q3 = points[i];
+        if (!in(q1) && !in(q2) && !in(q3)) {
+            skipped = true;
+            continue;
+        }
+        if (skipped) {
+            out.push_back(q1);
+            skipped = false;
+        }
+        out.push_back(q2);
+    }
+    if (in(q2) || in(q3)) out.push_back(q3);
+    return out;
+}
+
+void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plotCount) {
+    const AppSettings& s = doc_.settings();
+    const TrackField& track = *doc_.trackLog().track;
+    MapSet& maps = doc_.maps();
+    const int width = s.PenWidth >= 1 && s.PenWidth <= 5 ? static_cast<int>(s.PenWidth) : 1;
+    const uint32_t count = track.pointCount();
+    const bool navigating = navigationModeOn();
+    const uint32_t first = navigating && count > plotCount ? count - plotCount : 0;
+
+    std::vector<CanvasPoint> points;
+    points.reserve(count - first + 1);
+    for (uint32_t i = first; i < count; ++i) {
+        const TrackPoint& p = track.point(i);
+        const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
+        points.push_back({v.x, v.y});
+    }
+    // Thick pens over a map outside navigation are drawn only near the view. A
+    // track of three points or fewer is drawn whole.
+    if (maps.hasMap() && !navigating && width >= 2 && count > 3) points = ThinTrack(points, r);
+    if (navigating && !points.empty())
+        drawCursor(canvas, points.back().x - 15, points.back().y - 15, trackHeading(), s.BlinkNavigationCursor != 0);
+    canvas.polyline(points, s.PenColor, width);
+}
+
+void CKorvanceView::drawCursor(Canvas& canvas, int x, int y, int heading, bool blink) {
+    canvas.restoreCursorBackground();
+    canvas.saveCursorBackground(x, y);
+    static constexpr CanvasPoint kShape[4] = {{0, -14}, {-7, 14}, {7, 14}, {0, -14}};
+    const double a = heading * kCursorRadiansPerDegree;
+    const double c = std::cos(a), sn = std::sin(a);
+    CanvasPoint points[4];
+    for (int i = 0; i < 4; ++i) {
+        const double px = kShape[i].x, py = kShape[i].y;
+        points[i] = {x + 15 + roundHalfUp(px * c - py * sn), y + 15 + roundHalfUp(px * sn + py * c)};
+    }
+    if (blink) {
+        const uint64_t k = blinkCounter++;
+        canvas.polygon(points, kRedValue, 2, k % 2 ? kRedValue : kWhiteValue);
+    } else {
+        canvas.polyline(points, kRedValue, 2);
+    }
+}
+
+void CKorvanceView::drawStatusLine(Canvas& canvas) {
+    const TrackField* track = doc_.trackLog().track.get();
+    if (!track || track->pointCount() == 0) return;
+    const AppSettings& s = doc_.settings();
+    const ClientRect r = viewRect();
+    const TrackPoint& p = track->point(track->pointCount() - 1);
+    const bool feet = s.Unit == 1;
+    const int height = roundHalfUp(feet ? p.altitude * kFeetPerMetre : p.altitude);
+    const std::string suffix = std::to_string(height) + (feet ? "[ft]" : "m");
+    std::string text;
+    if (s.CoordinateUTM == 0) {
+        text = DegreeValue(p.latitude).FormatDms().substr(0, 31) + " / " +
+               DegreeValue(p.longitude).FormatDms().substr(0, 31) + " / " + suffix;
+    } else {
+        int16_t zone = 0;
+        char letter = 'N';
+        double northing = 0, easting = 0;
+        doc_.transverseMercator().LatLonToUtm(p.latitude, p.longitude, zone, letter, northing, easting);
+        char z[16];
+        std::snprintf(z, sizeof z, "%d%c", zone, letter);
+        text = std::string(z) + " / " + FormatFixed(easting, 2) + " / " + FormatFixed(northing, 2) + " / " + suffix;
+    }
+    MonoStrip strip;
+    strip.width = r.right;
+    strip.height = kStatusLineHeight;
+    strip.texts.push_back({0, 0, text, {}});
+    if (!canvas.blitStrip(strip, 0, r.bottom)) doc_.prompt().message("can't create hBitmap", "", Icon::Stop);
+}
+
+}  // namespace korvance

@@ -1,0 +1,158 @@
+#pragma once
+// The single map view of the document, without Qt: its fields, the view
+// rectangle, the view commands with their menu states, pen and key input as
+// plain events, scrolling and zoom, the input-waypoint flow, the map
+// calibration taps, the monitor messages and the paint routine onto a Canvas.
+// The host (the GUI's view widget, or the CLI's renderer) gives the client
+// rectangle, redraws on request and delivers the events.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/CKorvanceDoc.h"
+#include "app/CommandRouter.h"
+#include "geodesy/Coordinates.h"
+#include "maps/MapCommands.h"
+#include "maps/MapSet.h"
+#include "view/Canvas.h"
+#include "view/ViewDialogs.h"
+
+namespace korvance {
+
+class Process;
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+    virtual ClientRect clientRect() const = 0;
+    // Asks for a repaint; `erase` clears the background first.
+    virtual void redraw(bool erase) = 0;
+    // The token the monitor program gets on its command line, and whether the
+    // monitor program started last is still running.
+    virtual uint32_t monitorToken() const { return 0; }
+    virtual bool monitorRunning() const { return false; }
+};
+
+// The route follower of route navigation: only what the view needs to draw.
+struct RouteNavigator {
+    bool reverse = false;
+    int32_t current = 0;
+    uint32_t route = 0;
+    uint32_t count = 0;
+};
+
+enum class ViewKey { Up, Down, Left, Right, Enter };
+
+// Sizes of the strips that the data field and the status line take.
+inline constexpr int kDataFieldWidth = 90;   // landscape, at the right
+inline constexpr int kDataFieldHeight = 68;  // portrait, at the bottom
+inline constexpr int kStatusLineHeight = 14;
+
+// Monitor messages (wParam values) and the latitude/longitude unit: 1/921600 degree.
+inline constexpr int32_t kMonitorLatitude = 101, kMonitorLongitude = 102, kMonitorHeight = 103,
+                         kMonitorTime = 104, kMonitorCommit = 1;
+inline constexpr double kMonitorDegreesPerUnit = 1.0850694444444444e-6;
+
+class CKorvanceView : public CommandTarget {
+public:
+    CKorvanceView(CKorvanceDoc& doc, ViewHost& host, ViewDialogs& dialogs, Process* process = nullptr);
+    ~CKorvanceView() override;
+
+    // ---- fields
+    int ctrlMode = 0;
+    int shiftMode = 0;
+    int16_t followPosition = 1;
+    std::unique_ptr<RouteNavigator> routeNavigator;
+    uint32_t trackStartCount = 0;
+    int32_t gotoIndex = -1;
+    int showDataField = 0;
+    int dragging = 0;
+    int nmeaNavigation = 0;
+    int zoomMode = 0;
+    int showRoute = 1;
+    int showWaypoint = 1;
+    int showTrack = 1;
+    int createRouteMode = 0;
+    int tickBusy = 0;
+    int navigationActive = 0;
+    int lastPenX = -9999, lastPenY = -9999;
+    int alarmState = 0;
+    CalibrationPoint calibration1, calibration2;
+    int calibrateSetsPoint1 = 1;
+    int monitorActive = 0;
+
+    // 1 landscape (wider than high, or square), 2 portrait; taken from the
+    // client rectangle when the window is created.
+    int orientation = 1;
+    void takeOrientation();
+
+    bool navigationModeOn() const { return navigationActive || nmeaNavigation || monitorActive; }
+    ClientRect viewRect() const;
+
+    // The navigation tick, run with a position by the monitor source (the
+    // other sources pass latitude -200). The navigation loop installs it.
+    std::function<void(double latitude, double longitude, double height, int32_t time)> tick;
+    // Drawn after the status line while the data field shows.
+    std::function<void(Canvas&)> drawDataField;
+
+    // ---- commands (view link of the command chain)
+    bool handles(uint16_t id) const override;
+    void onCommand(uint16_t id) override;
+    void onUpdate(uint16_t id, CommandState& state) override;
+
+    // ---- input
+    void keyDown(ViewKey key);
+    void character(char32_t c);
+    void penDown(int x, int y, bool ctrl, bool shift);
+    void penMove(int x, int y, bool leftButton, bool ctrl, bool shift);
+    void penUp(int x, int y, bool ctrl, bool shift);
+    // A monitor record; true when it was taken (monitorActive and no tick running).
+    bool monitorMessage(int32_t item, int32_t value);
+
+    // ---- operations
+    void scrollBy(int dx, int dy);
+    void zoomAt(int x, int y, bool shift);
+    void fitDataToView(uint32_t count);
+    int loadMapKeepCentre(const std::string& path);
+    void inputWaypointAt(double latitude, double longitude);
+    // One calibration tap; false when the point lies on no tile.
+    bool CalibrateAt(int x, int y);
+
+    // ---- paint
+    void paint(Canvas& canvas);
+    void drawCursor(Canvas& canvas, int x, int y, int heading, bool blink);
+    void drawStatusLine(Canvas& canvas);
+
+    // The "Select Map" text of a map path: its last two components.
+    static std::string lastTwoComponents(const std::string& path);
+    uint64_t blinkCounter = 0;
+
+private:
+    MapCommandState mapState();
+    void onGoto();
+    void onJump();
+    void onCreateRoute();
+    void onMarkWaypoint();
+    void onRunNmeaMonitor();
+    void changeToListEntry(std::optional<std::string> path);
+    void drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plotCount);
+    void drawDistanceLabels(Canvas& canvas, const ClientRect& r, const CanvasFont& font);
+    int trackHeading();
+
+    CKorvanceDoc& doc_;
+    ViewHost& host_;
+    ViewDialogs& dialogs_;
+    Process* process_;
+    BearingMemory bearing_;
+    double monitorLatitude_ = 0, monitorLongitude_ = 0, monitorHeight_ = 0;
+    int32_t monitorTime_ = 0;
+};
+
+// The points of a track kept for a thick pen over a map: those near the view
+// rectangle `r` (inside: left <= x <= right and top <= y <= bottom).
+std::vector<CanvasPoint> ThinTrack(const std::vector<CanvasPoint>& points, const ClientRect& r);
+
+}  // namespace korvance

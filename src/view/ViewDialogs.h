@@ -1,0 +1,53 @@
+#pragma once
+// The dialogs the view opens, as plain data in and out. The GUI shows them
+// with Qt; tests answer them from a script (view/testing/ScriptedViewDialogs).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvance {
+
+class WaypointList;
+
+// The "Input Waypoint" form: every field as the text the person sees and edits.
+// In UTM mode `first` and `second` hold easting and northing, else latitude
+// and longitude.
+struct InputWaypointForm {
+    std::string zoneLabel, firstLabel, secondLabel;
+    std::string zone, first, second;
+    std::string identifier, comment, symbol;
+};
+
+// The "Calibrate Map" form. Only the fields of the point being set are editable.
+struct CalibrateMapForm {
+    int p1x = 0, p1y = 0, p2x = 0, p2y = 0;
+    std::string p1Longitude, p1Latitude, p2Longitude, p2Latitude;
+    bool settingPoint1 = true;
+    // The drop-down's waypoint identifiers and positions, the first one selected.
+    struct Choice {
+        std::string identifier;
+        double latitude = 0, longitude = 0;
+    };
+    std::vector<Choice> waypoints;
+    // Choosing a waypoint writes its position, as degree text, into the editable point.
+    void chooseWaypoint(size_t index);
+};
+
+class ViewDialogs {
+public:
+    virtual ~ViewDialogs() = default;
+    // True on OK, with the fields as edited.
+    virtual bool inputWaypoint(InputWaypointForm& form) = 0;
+    // The waypoint picker over the list: the chosen index, none on Cancel.
+    virtual std::optional<uint32_t> pickWaypoint(const WaypointList& list) = 0;
+    // "Select Route No.": a number 0 to 99, none on Cancel.
+    virtual std::optional<int> chooseRouteNumber() = 0;
+    // "Select Map" over the given entry texts: the chosen index, none on Cancel.
+    virtual std::optional<size_t> selectMap(const std::vector<std::string>& entries) = 0;
+    // True on "Apply", with the fields as edited.
+    virtual bool calibrateMap(CalibrateMapForm& form) = 0;
+};
+
+}  // namespace korvance

@@ -1,0 +1,55 @@
+#pragma once
+// A document, its view and a host with a fixed client rectangle, for the view tests.
+
+#include <memory>
+
+#include "app/CKorvanceDoc.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/testing/ScriptedPrompt.h"
+#include "view/CKorvanceView.h"
+#include "view/testing/RecordingCanvas.h"
+#include "view/testing/ScriptedViewDialogs.h"
+
+namespace korvance::testing {
+
+class FixedHost : public ViewHost {
+public:
+    ClientRect client{0, 0, 300, 300};
+    int redraws = 0, erases = 0;
+    bool running = false;
+    ClientRect clientRect() const override { return client; }
+    void redraw(bool erase) override {
+        ++redraws;
+        erases += erase;
+    }
+    uint32_t monitorToken() const override { return 0xbeef; }
+    bool monitorRunning() const override { return running; }
+};
+
+struct ViewEnv {
+    MemorySettingsStore store;
+    FixedClock clock;
+    ScriptedPrompt prompt;
+    CKorvanceDoc doc{store, clock, prompt};
+    FixedHost host;
+    ScriptedViewDialogs dialogs;
+    CKorvanceView view{doc, host, dialogs};
+
+    ViewEnv() { doc.fitPending = false; }
+    // The window without a map: 300 x 300 pixels over 35..36 N, 139..140 E.
+    void plainWindow() { doc.maps().SetWindowGeometry(300, 300, 36, 35, 139, 140); }
+    void addTrack(std::initializer_list<std::pair<double, double>> points, float altitude = 0) {
+        auto& log = doc.trackLog();
+        if (!log.track) log.track = TrackField::create(70000);
+        for (auto [lat, lon] : points) {
+            TrackPoint p;
+            p.latitude = lat;
+            p.longitude = lon;
+            p.altitude = altitude;
+            log.track->append(p);
+        }
+    }
+};
+
+}  // namespace korvance::testing
