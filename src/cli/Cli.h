@@ -59,5 +59,9 @@ int runSimulateNmea(Args& args, std::ostream& out, std::ostream& err);
 int runMap(Args& args, std::ostream& out, std::ostream& err);
 // The actions of `map`.
 int runMapMake(Args& args, std::ostream& out, std::ostream& err);
+int runMapInfo(Args& args, std::ostream& out, std::ostream& err);
+int runMapChoose(Args& args, std::ostream& out, std::ostream& err);
+int runMapCalibrate(Args& args, std::ostream& out, std::ostream& err);
+int runRender(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

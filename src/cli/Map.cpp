@@ -40,6 +40,9 @@ int runMapDemo(Args& args, std::ostream& out, std::ostream& err) {
 const Subcommand kMapActions[] = {
     {"make", "tiles and a mapinfo.dat from a georeferenced raster or a scan", runMapMake},
     {"demo", "the folder of the demo map set", runMapDemo},
+    {"info", "what a mapinfo.dat or a map list describes, and missing tiles", runMapInfo},
+    {"choose", "the map the automatic choice takes at a position", runMapChoose},
+    {"calibrate", "rewrite a mapinfo.dat from two map pixels and their positions", runMapCalibrate},
 };
 
 void mapUsage(std::ostream& os) {

@@ -19,7 +19,8 @@ const Subcommand kSubcommands[] = {
     {"simulate-receiver", "a Garmin receiver on a pseudo-terminal", runSimulateReceiver},
     {"nmea", "positions from an NMEA receiver or an .nme file", runNmea},
     {"simulate-nmea", "an NMEA receiver on a pseudo-terminal", runSimulateNmea},
-    {"map", "raster maps: make a map set from a GeoTIFF, chart or scan", runMap},
+    {"render", "draw the map view with track, waypoints and routes into a PNG", runRender},
+    {"map", "raster maps: make, info, choose, calibrate", runMap},
 };
 
 void usage(std::ostream& os) {

@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "qtplatform/QtFileChooser.h"
+#include "qtplatform/QtProcess.h"
 #include "qtplatform/QtSettingsStore.h"
 #include "qtplatform/QtUserPrompt.h"
 
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         doc.maps().setScreenSize(screen->size().width(), screen->size().height());
 
-    MainFrame frame(doc, prompt, chooser, progress);
+    QtProcess process;
+    MainFrame frame(doc, prompt, chooser, progress, &process);
     // Message boxes, the progress window and the file dialogs open over the
     // main window and keep it from being used meanwhile.
     prompt.setParentWidget(&frame);

@@ -18,14 +18,6 @@
 
 namespace korvance {
 
-// The view's own commands (view modes, navigation, marking) arrive with the
-// view's overlays; until then this link knows no id.
-class MainFrame::ViewLink : public CommandTarget {
-public:
-    bool handles(uint16_t) const override { return false; }
-    void onCommand(uint16_t) override {}
-};
-
 // Exit, and the framework's Save (Ctrl+S): the document never has a path
 // name of its own, so Save always asks for one, as Save As does.
 class MainFrame::FrameLink : public CommandTarget {
@@ -55,12 +47,11 @@ private:
 };
 
 MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
-                     QWidget* parent)
-    : QMainWindow(parent), doc_(doc) {
+                     Process* process, QWidget* parent)
+    : QMainWindow(parent), doc_(doc), viewDialogs_(this) {
     setWindowTitle("korvance");
-    view_ = new MapView(doc.maps(), prompt, this);
+    view_ = new ViewWidget(doc, viewDialogs_, process, this);
     setCentralWidget(view_);
-    viewLink_ = std::make_unique<ViewLink>();
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
     // The document's commands that work through dialogs, beside its file and receiver commands.
@@ -69,7 +60,7 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     frameLink_ = std::make_unique<FrameLink>(*this);
     appLink_ = std::make_unique<AppLink>(*this);
     router_ = std::make_unique<CommandRouter>(
-        std::vector<CommandTarget*>{viewLink_.get(), docCommands_.get(), dialogCommands_.get(), frameLink_.get(),
+        std::vector<CommandTarget*>{&view_->view(), docCommands_.get(), dialogCommands_.get(), frameLink_.get(),
                                     appLink_.get()});
     buildMenus();
     buildAccelerators();
@@ -184,7 +175,10 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The view paints from the document's map set: it goes before the document closes.
+    // The view paints from the document's map set: it goes before the document
+    // closes, and leaves the command chain with it.
+    router_ = std::make_unique<CommandRouter>(
+        std::vector<CommandTarget*>{docCommands_.get(), frameLink_.get(), appLink_.get()});
     delete takeCentralWidget();
     view_ = nullptr;
     doc_.closeDocument();

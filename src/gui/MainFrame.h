@@ -15,21 +15,24 @@
 #include "app/CommandRouter.h"
 #include "app/DocCommands.h"
 #include "dialogs/DialogCommands.h"
+#include "gui/QtViewDialogs.h"
+#include "gui/ViewWidget.h"
 #include "gui/dialogs/QtDialogHost.h"
-#include "gui/MapView.h"
 
 class QAction;
 
 namespace korvance {
 
 class FileChooser;
+class Process;
 class ProgressSink;
 class UserPrompt;
 
 class MainFrame : public QMainWindow {
 public:
+    // `process` starts the NMEA monitor program (none: it cannot be started).
     MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
-              QWidget* parent = nullptr);
+              Process* process = nullptr, QWidget* parent = nullptr);
     ~MainFrame() override;
 
     // The action of a menu id (null for accelerator-only ids).
@@ -38,7 +41,7 @@ public:
     bool routeCommand(uint16_t id);
     // Enables, disables and checks every menu item from the chain.
     void updateActions();
-    MapView* view() const { return view_; }
+    ViewWidget* view() const { return view_; }
     DocCommands& docCommands() { return *docCommands_; }
     // The dialogs of the program, for the view's own commands as well.
     QtDialogHost& dialogs() { return *dialogs_; }
@@ -53,7 +56,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    class ViewLink;
     class FrameLink;
     class AppLink;
     void buildMenus();
@@ -61,8 +63,8 @@ private:
     void redrawAll();
 
     CKorvanceDoc& doc_;
-    MapView* view_ = nullptr;
-    std::unique_ptr<ViewLink> viewLink_;
+    QtViewDialogs viewDialogs_;
+    ViewWidget* view_ = nullptr;
     std::unique_ptr<DocCommands> docCommands_;
     std::unique_ptr<QtDialogHost> dialogs_;
     std::unique_ptr<DialogCommands> dialogCommands_;

@@ -156,8 +156,8 @@ TEST(MainFrame, WhatNobodyHandlesIsDisabledAndDoesNothing) {
         {cmd::EditWaypoint, true},    {cmd::EditRoute, true},        {cmd::Preference, true},
         {cmd::GpsOption, true},       {cmd::Pen, true},              {cmd::Alarm, true},
         {cmd::RegisterNmeaMonitor, true},
-        {cmd::ViewTrack, false},      {cmd::CurrentPosition, false}, {cmd::NmeaNavigation, false},
-        {cmd::Shift, false},
+        {cmd::ViewTrack, true},       {cmd::CurrentPosition, false}, {cmd::NmeaNavigation, false},
+        {cmd::Shift, true},
     };
     for (const auto& c : cases) {
         QAction* a = s.frame.actionFor(c.id);

@@ -1,4 +1,4 @@
-// The map view under the offscreen platform: the demo map list loaded, the view
+// The view window under the offscreen platform: the demo map list loaded, the view
 // painted from the tile window, and drags that take the view past the window's
 // edge re-centre the window on the next tile while the ground stays under the pen.
 
@@ -13,16 +13,20 @@
 #include <QTest>
 
 #include "gui/DemoSession.h"
-#include "gui/MapView.h"
+#include "gui/ViewWidget.h"
+#include "maps/MapCommands.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
 #include "platform/CodePage.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
+#include "view/testing/ScriptedViewDialogs.h"
 
 using namespace korvance;
 
 namespace {
 
-QApplication& app() { return testApplication("gui_mapview_tests"); }
+QApplication& app() { return testApplication("gui_view_tests"); }
 
 void send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons, Qt::MouseButton button) {
     QMouseEvent e(type, QPointF(p), w.mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);
@@ -39,15 +43,17 @@ void drag(QWidget& w, QPoint from, int dx, int dy) {
 }
 
 struct DemoView {
-    MapSet maps;
+    MemorySettingsStore store;
+    FixedClock clock;
     ScriptedPrompt prompt;
-    CodePage cp;
-    std::string mapPath;
-    bool newData = false, fitPending = false;
-    MapCommandState state{mapPath, newData, fitPending};
+    CKorvanceDoc doc{store, clock, prompt};
+    MapSet& maps = doc.maps();
+    const CodePage& cp = doc.codePage();
+    MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
+    ScriptedViewDialogs dialogs;
 };
 
-TEST(MapView, DemoListPaintsAndDragRecentres) {
+TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     app();
     DemoView d;
     const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
@@ -55,7 +61,7 @@ TEST(MapView, DemoListPaintsAndDragRecentres) {
     DemoSession session;
     ASSERT_EQ(session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt), 1);
     EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
-    MapView view(d.maps, d.prompt);
+    ViewWidget view(d.doc, d.dialogs, nullptr);
     view.resize(300, 200);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -93,7 +99,7 @@ TEST(MapView, DemoListPaintsAndDragRecentres) {
         const auto before = centreGeo();
         const uint64_t reads = d.maps.tileReads();
         drag(view, QPoint(150, 100), s.dx, s.dy);
-        EXPECT_FALSE(view.dragging());
+        EXPECT_FALSE(view.view().dragging);
         EXPECT_EQ(d.maps.centreTile(), s.centreAfter);
         EXPECT_EQ(d.maps.tileReads() - reads, 3u);  // one tile over: three read, six kept
         const auto after = centreGeo();
@@ -124,7 +130,7 @@ TEST(MapView, DemoListPaintsAndDragRecentres) {
 
 // QApplication takes the C library's numeric locale from the environment; a
 // comma-decimal locale must not change how mapinfo.dat reads.
-TEST(MapView, DemoMapLoadsUnderACommaDecimalLocale) {
+TEST(ViewWidget, DemoMapLoadsUnderACommaDecimalLocale) {
     app();
     const std::string before = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
@@ -146,7 +152,7 @@ TEST(MapView, DemoMapLoadsUnderACommaDecimalLocale) {
     EXPECT_NEAR(info.top - info.bottom, 0.02 * info.rows, 1e-9);
 }
 
-TEST(MapView, DemoSessionRunsTheSimulatorOnAPseudoTerminal) {
+TEST(ViewWidget, DemoSessionRunsTheSimulatorOnAPseudoTerminal) {
     DemoSession session;
     ASSERT_TRUE(session.startReceiver());
     const std::string device = session.devicePath();

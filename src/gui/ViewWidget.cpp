@@ -1,0 +1,81 @@
+#include "gui/ViewWidget.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "qtplatform/QtCanvas.h"
+
+namespace korvance {
+
+ViewWidget::ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, Process* process, QWidget* parent)
+    : QWidget(parent), doc_(doc), view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, process)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(160, 120);
+}
+
+ViewWidget::~ViewWidget() = default;
+
+void ViewWidget::redraw(bool) { update(); }
+
+bool ViewWidget::centreOn(double latitude, double longitude) {
+    const int ok = doc_.maps().CentreOn(view_->viewRect(), latitude, longitude, -999, doc_.prompt());
+    update();
+    return ok == 1;
+}
+
+void ViewWidget::showEvent(QShowEvent*) {
+    if (orientationTaken_) return;
+    orientationTaken_ = true;
+    view_->takeOrientation();
+}
+
+void ViewWidget::paintEvent(QPaintEvent*) {
+    if (!doc_.isOpen()) return;
+    if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+    buffer_.fill(Qt::white);
+    {
+        QtCanvas canvas(buffer_);
+        view_->paint(canvas);
+    }
+    QPainter(this).drawImage(0, 0, buffer_);
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    view_->penDown(p.x(), p.y(), event->modifiers() & Qt::ControlModifier, event->modifiers() & Qt::ShiftModifier);
+}
+
+void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    view_->penMove(p.x(), p.y(), event->buttons() & Qt::LeftButton, event->modifiers() & Qt::ControlModifier,
+                   event->modifiers() & Qt::ShiftModifier);
+}
+
+void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    view_->penUp(p.x(), p.y(), event->modifiers() & Qt::ControlModifier, event->modifiers() & Qt::ShiftModifier);
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up: view_->keyDown(ViewKey::Up); return;
+        case Qt::Key_Down: view_->keyDown(ViewKey::Down); return;
+        case Qt::Key_Left: view_->keyDown(ViewKey::Left); return;
+        case Qt::Key_Right: view_->keyDown(ViewKey::Right); return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: view_->keyDown(ViewKey::Enter); return;
+        default: break;
+    }
+    const QString text = event->text();
+    if (text.size() == 1 && !(event->modifiers() & Qt::ControlModifier) && text[0].unicode() >= 0x20) {
+        view_->character(text[0].unicode());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace korvance

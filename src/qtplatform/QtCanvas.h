@@ -1,0 +1,40 @@
+#pragma once
+// The view's Canvas drawn with QPainter on a QImage: the GUI's view widget
+// paints into one and shows it, `korvance-cli render` writes it to a PNG.
+// Lines are drawn without anti-aliasing, so pixels land where the view's
+// geometry puts them; text is the platform's.
+
+#include <QImage>
+#include <QPainter>
+
+#include "view/Canvas.h"
+
+namespace korvance {
+
+class QtCanvas : public Canvas {
+public:
+    explicit QtCanvas(QImage& target);
+    ~QtCanvas() override;
+
+    void blitImage(const RasterImage& image, int sourceX, int sourceY, int left, int top, int right,
+                   int bottom) override;
+    void polyline(std::span<const CanvasPoint> points, ColourValue colour, int width) override;
+    void polygon(std::span<const CanvasPoint> points, ColourValue outline, int width, ColourValue fill) override;
+    void fillRect(int left, int top, int right, int bottom, ColourValue colour) override;
+    void text(int x, int y, const std::string& text, const CanvasFont& font) override;
+    void restoreCursorBackground() override;
+    void saveCursorBackground(int x, int y) override;
+    void discardCursorBackground() override;
+    bool blitStrip(const MonoStrip& strip, int x, int y) override;
+
+    static QColor colourOf(ColourValue v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+    static QFont fontOf(const CanvasFont& font);
+
+private:
+    QImage& image_;
+    QPainter painter_;
+    QImage saved_;
+    QPoint savedAt_;
+};
+
+}  // namespace korvance
