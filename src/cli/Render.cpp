@@ -224,6 +224,7 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
     const bool hasPoints = track && track->pointCount() > 0;
     doc.newData = false;
     doc.fitPending = false;
+    if (!maps.hasMap()) view.fitDataToView(0);
     if (centre) {
         maps.CentreOn(view.viewRect(), centre->first, centre->second, -999, prompt);
     } else if (maps.hasMap()) {
@@ -231,8 +232,6 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
             doc.newData = true;
         else if (doc.waypoints().count() > 0)
             maps.CentreOn(view.viewRect(), doc.waypoints().latitude(0), doc.waypoints().longitude(0), -999, prompt);
-    } else {
-        doc.fitPending = true;
     }
 
     QImage picture(width, height, QImage::Format_RGB32);

@@ -18,7 +18,6 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "qtplatform/QtFileChooser.h"
-#include "qtplatform/QtProcess.h"
 #include "qtplatform/QtSettingsStore.h"
 #include "qtplatform/QtUserPrompt.h"
 
@@ -91,8 +90,7 @@ int main(int argc, char** argv) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         doc.maps().setScreenSize(screen->size().width(), screen->size().height());
 
-    QtProcess process;
-    MainFrame frame(doc, prompt, chooser, progress, &process);
+    MainFrame frame(doc, prompt, chooser, progress);
     // Message boxes, the progress window and the file dialogs open over the
     // main window and keep it from being used meanwhile.
     prompt.setParentWidget(&frame);

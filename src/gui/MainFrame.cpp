@@ -47,10 +47,10 @@ private:
 };
 
 MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
-                     Process* process, QWidget* parent)
+                     QWidget* parent)
     : QMainWindow(parent), doc_(doc), viewDialogs_(this) {
     setWindowTitle("korvance");
-    view_ = new ViewWidget(doc, viewDialogs_, process, this);
+    view_ = new ViewWidget(doc, viewDialogs_, this);
     setCentralWidget(view_);
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);

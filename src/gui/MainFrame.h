@@ -24,15 +24,13 @@ class QAction;
 namespace korvance {
 
 class FileChooser;
-class Process;
 class ProgressSink;
 class UserPrompt;
 
 class MainFrame : public QMainWindow {
 public:
-    // `process` starts the NMEA monitor program (none: it cannot be started).
     MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
-              Process* process = nullptr, QWidget* parent = nullptr);
+              QWidget* parent = nullptr);
     ~MainFrame() override;
 
     // The action of a menu id (null for accelerator-only ids).

@@ -4,15 +4,43 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <QRandomGenerator>
+
 #include "qtplatform/QtCanvas.h"
 
 namespace korvance {
 
-ViewWidget::ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, Process* process, QWidget* parent)
-    : QWidget(parent), doc_(doc), view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, process)) {
+bool MonitorProcess::start(const std::string& program, const std::string& arguments) {
+    process_ = std::make_unique<QProcess>();
+    process_->setProgram(QString::fromStdString(program));
+    process_->setArguments(QProcess::splitCommand(QString::fromStdString(arguments)));
+    process_->start();
+    return process_->waitForStarted(5000);
+}
+
+ViewWidget::ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), doc_(doc),
+      view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, &monitorProcess_)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 120);
+    // The token names this window's socket; a monitor started by the view gets it.
+    std::string problem;
+    if (!link_.open(QRandomGenerator::system()->generate() | 1u, problem))
+        qWarning("korvance: no monitor link: %s", problem.c_str());
+    connect(&monitorTimer_, &QTimer::timeout, this, [this] { pollMonitor(); });
+    monitorTimer_.start(20);
+}
+
+void ViewWidget::pollMonitor() {
+    if (!doc_.isOpen()) return;
+    // Records of a monitor are read only while a monitor run is on; a flood is
+    // taken one budget a tick, so the window keeps answering.
+    if (!view_->monitorActive) {
+        link_.poll([](int32_t, int32_t) {}, 64);
+        return;
+    }
+    link_.poll([this](int32_t item, int32_t value) { view_->monitorMessage(item, value); }, 64);
 }
 
 ViewWidget::~ViewWidget() = default;

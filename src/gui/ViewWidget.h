@@ -3,17 +3,31 @@
 // the Qt-free CKorvanceView and paints through it onto a QImage canvas.
 
 #include <QImage>
+#include <QProcess>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
 
+#include "platform/Process.h"
 #include "view/CKorvanceView.h"
+#include "view/MonitorLink.h"
 
 namespace korvance {
 
+// Starts the monitor program as a child, so that the view can tell whether it still runs.
+class MonitorProcess : public Process {
+public:
+    bool start(const std::string& program, const std::string& arguments) override;
+    bool running() const { return process_ && process_->state() != QProcess::NotRunning; }
+
+private:
+    std::unique_ptr<QProcess> process_;
+};
+
 class ViewWidget : public QWidget, public ViewHost {
 public:
-    ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, Process* process, QWidget* parent = nullptr);
+    ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, QWidget* parent = nullptr);
     ~ViewWidget() override;
 
     CKorvanceView& view() { return *view_; }
@@ -22,12 +36,11 @@ public:
 
     ClientRect clientRect() const override { return ClientRect{0, 0, width(), height()}; }
     void redraw(bool erase) override;
-    uint32_t monitorToken() const override { return monitorToken_; }
-    bool monitorRunning() const override { return monitorRunning_ && monitorRunning_(); }
-    void setMonitor(uint32_t token, std::function<bool()> running) {
-        monitorToken_ = token;
-        monitorRunning_ = std::move(running);
-    }
+    uint32_t monitorToken() const override { return link_.token(); }
+    bool monitorRunning() const override { return monitorProcess_.running(); }
+    const MonitorLink& monitorLink() const { return link_; }
+    // Takes what monitors sent (at most one budget of records a call).
+    void pollMonitor();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,8 +55,9 @@ private:
     std::unique_ptr<CKorvanceView> view_;
     QImage buffer_;
     bool orientationTaken_ = false;
-    uint32_t monitorToken_ = 0;
-    std::function<bool()> monitorRunning_;
+    MonitorProcess monitorProcess_;
+    MonitorLink link_;
+    QTimer monitorTimer_;
 };
 
 }  // namespace korvance

@@ -8,12 +8,15 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -29,6 +32,7 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "view/MonitorLink.h"
 #include "qtplatform/TestApplication.h"
 
 using namespace korvance;
@@ -341,4 +345,114 @@ TEST(SingleInstance, TheProgramStartedTwiceEndsTheSecondWithoutAWindow) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(10000);
+}
+
+namespace {
+
+// Fills the "Input Waypoint" form once it is open and presses OK.
+void answerInputWaypoint(const QString& identifier) {
+    QTimer::singleShot(50, [identifier] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* d = qobject_cast<QDialog*>(w);
+            if (!d || d->objectName() != "InputWaypoint" || !d->isVisible()) continue;
+            d->findChild<QLineEdit*>("identifier")->setText(identifier);
+            d->accept();
+            return;
+        }
+        answerInputWaypoint(identifier);  // not open yet
+    });
+}
+
+}  // namespace
+
+TEST(MainFrame, ViewMenuStatesAndCtrlClickWaypoint) {
+    Shell s;
+    s.frame.resize(640, 480);
+    s.frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s.frame));
+    struct Case {
+        uint16_t id;
+        bool checkedAfter;
+    };
+    for (const Case c : {Case{cmd::ViewTrack, false}, Case{cmd::ViewDataField, true}, Case{cmd::Shift, true},
+                         Case{cmd::Ctrl, true}, Case{cmd::Ctrl, false}, Case{cmd::Zoom, true}}) {
+        ASSERT_TRUE(s.frame.routeCommand(c.id));
+        EXPECT_EQ(s.frame.actionFor(c.id)->isChecked(), c.checkedAfter) << c.id;
+    }
+    s.frame.routeCommand(cmd::Zoom);
+    s.frame.routeCommand(cmd::Shift);
+    EXPECT_FALSE(s.frame.actionFor(cmd::MarkWaypoint)->isEnabled());
+    s.frame.view()->view().monitorActive = 1;
+    s.frame.updateActions();
+    EXPECT_TRUE(s.frame.actionFor(cmd::MarkWaypoint)->isEnabled());
+    s.frame.view()->view().monitorActive = 0;
+
+    // Ctrl+click opens the form; OK adds the waypoint, which the next paint draws.
+    s.doc.maps().SetWindowGeometry(300, 300, 36, 35, 139, 140);
+    ViewWidget* view = s.frame.view();
+    answerInputWaypoint("TAPPED");
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, QPoint(150, 150));
+    ASSERT_EQ(s.doc.waypoints().count(), 1u);
+    EXPECT_EQ(s.doc.waypoints().identifier(0), "TAPPED");
+    EXPECT_NEAR(s.doc.waypoints().latitude(0), 35.5, 1e-4);
+    EXPECT_TRUE(s.doc.isModified());
+    const QImage shot = view->grab().toImage();
+    EXPECT_EQ(shot.pixel(150, 150) & 0xFFFFFF, 0xFF0000u);  // the red square of WaypointColor
+    EXPECT_EQ(shot.pixel(146, 146) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    // Three positions 0.01 degree apart, as a receiver logs them.
+    const QString nme = runtime.filePath("trip.nme");
+    {
+        QFile f(nme);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 3; ++i) {
+            const std::string body = "GPRMC,1200" + std::to_string(10 + i) + ",A,3530.000,N,139" +
+                                     std::to_string(30 + i) + ".600,E,010.0,090.0,010526,,";
+            uint8_t sum = 0;
+            for (char c : body) sum ^= static_cast<uint8_t>(c);
+            char tail[8];
+            std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+            f.write(("$" + body + tail).c_str());
+        }
+    }
+    qputenv("KORVANCE_REPLAY_NME", nme.toUtf8());
+    qputenv("KORVANCE_REPLAY_INTERVAL_MS", "20");
+    Shell s;
+    s.doc.settings().NMEAMonitorPath = KORVANCE_BINARY_DIR "/src/view/korvance-replay-monitor";
+    CKorvanceView& view = s.frame.view()->view();
+    std::vector<std::pair<double, double>> got;
+    view.tick = [&](double lat, double lon, double, int32_t) { got.emplace_back(lat, lon); };
+    ASSERT_TRUE(s.frame.view()->monitorLink().isOpen());
+
+    // Records that arrive while no monitor run is on change nothing.
+    const int early = ConnectMonitor(s.frame.view()->monitorToken());
+    ASSERT_GE(early, 0);
+    uint8_t r[kMonitorRecordSize];
+    EncodeMonitorRecord(r, kMonitorCommit, 0);
+    ASSERT_EQ(::write(early, r, sizeof r), 8);
+    QTest::qWait(60);
+    EXPECT_TRUE(got.empty());
+
+    ASSERT_TRUE(s.frame.routeCommand(cmd::RunNmeaMonitor));
+    EXPECT_EQ(view.monitorActive, 1);
+    EXPECT_TRUE(s.frame.actionFor(cmd::RunNmeaMonitor)->isChecked());
+    // A malformed record (an item beyond the signed range) and half a record change nothing.
+    EncodeMonitorRecord(r, 0x90000001u, 7);
+    ASSERT_EQ(::write(early, r, sizeof r), 8);
+    ASSERT_EQ(::write(early, r, 5), 5);
+    ::close(early);
+    ASSERT_TRUE(waitUntil([&] { return got.size() >= 3; }, 20000)) << got.size();
+    EXPECT_NEAR(got[0].first, 35.5, 2e-6);
+    EXPECT_NEAR(got[0].second, 139.51, 2e-6);
+    EXPECT_NEAR(got[2].second, 139.5433333, 2e-6);
+    // The monitor has ended: the next command ends the run and keeps the track's points.
+    ASSERT_TRUE(waitUntil([&] { return !s.frame.view()->monitorRunning(); }, 10000));
+    s.frame.routeCommand(cmd::RunNmeaMonitor);
+    EXPECT_EQ(view.monitorActive, 0);
+    EXPECT_FALSE(s.doc.trackLogging());
+    qunsetenv("KORVANCE_REPLAY_NME");
 }

@@ -61,7 +61,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     DemoSession session;
     ASSERT_EQ(session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt), 1);
     EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
-    ViewWidget view(d.doc, d.dialogs, nullptr);
+    ViewWidget view(d.doc, d.dialogs);
     view.resize(300, 200);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
