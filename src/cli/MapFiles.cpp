@@ -161,7 +161,7 @@ int runMapCalibrate(Args& args, std::ostream& out, std::ostream& err) {
         err << kMapFilesHelp;
         return kUsage;
     }
-    const auto x1 = parseInteger(w[0]), y1 = parseInteger(w[2]), x2 = parseInteger(w[5]), y2 = parseInteger(w[6]);
+    const auto x1 = parseInteger(w[1]), y1 = parseInteger(w[2]), x2 = parseInteger(w[5]), y2 = parseInteger(w[6]);
     const auto lat1 = degreesOf(w[3]), lon1 = degreesOf(w[4]), lat2 = degreesOf(w[7]), lon2 = degreesOf(w[8]);
     if (!x1 || !y1 || !x2 || !y2 || !lat1 || !lon1 || !lat2 || !lon2) {
         err << kMapFilesHelp;

@@ -37,14 +37,22 @@ const char kRenderHelp[] =
     "  --settings  the program's settings file: pens, colours, units, coordinate form\n"
     "  --datum     the display datum (a name of `korvance-cli datums`)\n";
 
-// The view asks nothing of the person while rendering.
-class NoDialogs : public ViewDialogs {
+// The view asks nothing of the person while rendering: every dialog is cancelled.
+class NoDialogs : public ViewDialogs, public DialogHost {
 public:
-    bool inputWaypoint(InputWaypointForm&) override { return false; }
-    std::optional<uint32_t> pickWaypoint(const WaypointList&) override { return std::nullopt; }
-    std::optional<int> chooseRouteNumber() override { return std::nullopt; }
     std::optional<size_t> selectMap(const std::vector<std::string>&) override { return std::nullopt; }
     bool calibrateMap(CalibrateMapForm&) override { return false; }
+    bool inputWaypoint(WaypointForm&) override { return false; }
+    std::optional<uint32_t> pickWaypoint(const WaypointList&) override { return std::nullopt; }
+    std::optional<RouteChoice> selectRouteByName(const CRouteField&) override { return std::nullopt; }
+    std::optional<int32_t> selectRouteNumber() override { return std::nullopt; }
+    int editWaypoints(WaypointEditor&) override { return kDialogCancel; }
+    int editRoutes(RouteEditor&) override { return kDialogCancel; }
+    std::optional<int32_t> confirmUploadRoute(int32_t) override { return std::nullopt; }
+    bool preference(PreferenceForm&) override { return false; }
+    bool gpsSetting(GpsSettingForm&) override { return false; }
+    bool pen(PenForm&) override { return false; }
+    bool alarm(AlarmForm&) override { return false; }
 };
 
 class PictureHost : public ViewHost {
@@ -196,7 +204,7 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
 
     PictureHost host(width, height);
     NoDialogs dialogs;
-    CKorvanceView view(doc, host, dialogs);
+    CKorvanceView view(doc, host, dialogs, dialogs);
     view.takeOrientation();
     if (navigation) {
         view.navigationActive = 1;

@@ -48,9 +48,9 @@ private:
 
 MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
                      QWidget* parent)
-    : QMainWindow(parent), doc_(doc), viewDialogs_(this) {
+    : QMainWindow(parent), doc_(doc), viewDialogs_(this, prompt) {
     setWindowTitle("korvance");
-    view_ = new ViewWidget(doc, viewDialogs_, this);
+    view_ = new ViewWidget(doc, viewDialogs_, viewDialogs_, this);
     setCentralWidget(view_);
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);

@@ -31,7 +31,7 @@ QDialogButtonBox* okCancel(QDialog& d, const QString& okText = {}) {
 
 }  // namespace
 
-bool QtViewDialogs::inputWaypoint(InputWaypointForm& form) {
+bool QtViewDialogs::inputWaypoint(WaypointForm& form) {
     QDialog d(parent_);
     d.setWindowTitle("Input Waypoint");
     d.setObjectName("InputWaypoint");
@@ -43,20 +43,25 @@ bool QtViewDialogs::inputWaypoint(InputWaypointForm& form) {
         return e;
     };
     auto* id = edit("ID", form.identifier, "identifier");
-    QLineEdit* zone = form.zoneLabel.empty() ? nullptr : edit(form.zoneLabel, form.zone, "zone");
+    QLineEdit* zone = form.zoneEnabled() ? edit(form.zoneLabel, form.zone, "zone") : nullptr;
     auto* first = edit(form.firstLabel, form.first, "first");
     auto* second = edit(form.secondLabel, form.second, "second");
     auto* comment = edit("Comment", form.comment, "comment");
     auto* symbol = edit("Symbol", form.symbol, "symbol");
     layout->addRow(okCancel(d));
-    if (d.exec() != QDialog::Accepted) return false;
-    form.identifier = s(id->text());
-    if (zone) form.zone = s(zone->text());
-    form.first = s(first->text());
-    form.second = s(second->text());
-    form.comment = s(comment->text());
-    form.symbol = s(symbol->text());
-    return true;
+    for (;;) {  // a field over its limit keeps the form open
+        if (d.exec() != QDialog::Accepted) return false;
+        WaypointForm typed = form;
+        typed.identifier = s(id->text());
+        if (zone) typed.zone = s(zone->text());
+        typed.first = s(first->text());
+        typed.second = s(second->text());
+        typed.comment = s(comment->text());
+        typed.symbol = s(symbol->text());
+        if (!typed.validate(prompt_)) continue;
+        form = typed;
+        return true;
+    }
 }
 
 std::optional<size_t> QtViewDialogs::pickFrom(const QString& title, const std::vector<std::string>& entries) {
@@ -92,7 +97,7 @@ std::optional<size_t> QtViewDialogs::selectMap(const std::vector<std::string>& e
     return pickFrom("Select Map", entries);
 }
 
-std::optional<int> QtViewDialogs::chooseRouteNumber() {
+std::optional<int32_t> QtViewDialogs::selectRouteNumber() {
     QDialog d(parent_);
     d.setWindowTitle("Select Route No.");
     auto* layout = new QFormLayout(&d);

@@ -18,9 +18,9 @@ bool MonitorProcess::start(const std::string& program, const std::string& argume
     return process_->waitForStarted(5000);
 }
 
-ViewWidget::ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, QWidget* parent)
+ViewWidget::ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, QWidget* parent)
     : QWidget(parent), doc_(doc),
-      view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, &monitorProcess_)) {
+      view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, viewDialogs, &monitorProcess_)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 120);

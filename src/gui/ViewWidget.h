@@ -27,7 +27,7 @@ private:
 
 class ViewWidget : public QWidget, public ViewHost {
 public:
-    ViewWidget(CKorvanceDoc& doc, ViewDialogs& dialogs, QWidget* parent = nullptr);
+    ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, QWidget* parent = nullptr);
     ~ViewWidget() override;
 
     CKorvanceView& view() { return *view_; }

@@ -33,8 +33,9 @@ std::string distanceText(double km, uint32_t unit) {
 
 }  // namespace
 
-CKorvanceView::CKorvanceView(CKorvanceDoc& doc, ViewHost& host, ViewDialogs& dialogs, Process* process)
-    : doc_(doc), host_(host), dialogs_(dialogs), process_(process) {}
+CKorvanceView::CKorvanceView(CKorvanceDoc& doc, ViewHost& host, DialogHost& dialogs, ViewDialogs& viewDialogs,
+                             Process* process)
+    : doc_(doc), host_(host), dialogs_(dialogs), viewDialogs_(viewDialogs), process_(process) {}
 
 CKorvanceView::~CKorvanceView() = default;
 
@@ -150,7 +151,7 @@ void CKorvanceView::onCreateRoute() {
     }
     createRouteMode = !createRouteMode;
     if (!createRouteMode) return;
-    const auto n = dialogs_.chooseRouteNumber();
+    const auto n = dialogs_.selectRouteNumber();
     if (!n || *n < 0 || *n > 99) {
         createRouteMode = 0;
         return;
@@ -222,7 +223,7 @@ void CKorvanceView::keyDown(ViewKey key) {
             if (list.count() == 0) break;
             std::vector<std::string> entries;
             for (size_t i = 0; i < list.count(); ++i) entries.push_back(lastTwoComponents(*list.path(i)));
-            const auto chosen = dialogs_.selectMap(entries);
+            const auto chosen = viewDialogs_.selectMap(entries);
             if (!chosen || *chosen >= list.count()) break;
             list.setCurrent(*chosen);
             changeToListEntry(list.path(*chosen));
@@ -376,16 +377,11 @@ int CKorvanceView::loadMapKeepCentre(const std::string& path) {
 void CKorvanceView::inputWaypointAt(double latitude, double longitude) {
     const AppSettings& s = doc_.settings();
     const bool utm = s.CoordinateUTM == 1;
-    InputWaypointForm form;
+    WaypointForm form = utm ? WaypointForm::utm() : WaypointForm::geographic();
     if (!utm) {
-        form.firstLabel = "Latitude";
-        form.secondLabel = "Longitude";
         form.first = DegreeValue(latitude).FormatDms().substr(0, 64);
         form.second = DegreeValue(longitude).FormatDms().substr(0, 64);
     } else {
-        form.zoneLabel = "Zone";
-        form.firstLabel = "Easting";
-        form.secondLabel = "Northing";
         int16_t zone = 0;
         char letter = 'N';
         double northing = 0, easting = 0;
@@ -454,7 +450,7 @@ bool CKorvanceView::CalibrateAt(int x, int y) {
     const WaypointList& list = doc_.waypoints();
     for (uint32_t i = 0; i < list.count(); ++i)
         form.waypoints.push_back({oemToUi(&doc_.codePage(), list.identifier(i)), list.latitude(i), list.longitude(i)});
-    if (dialogs_.calibrateMap(form)) {
+    if (viewDialogs_.calibrateMap(form)) {
         calibration1 = {form.p1x, form.p1y, DegreeValue::FromText(form.p1Longitude).Degrees(),
                         DegreeValue::FromText(form.p1Latitude).Degrees()};
         calibration2 = {form.p2x, form.p2y, DegreeValue::FromText(form.p2Longitude).Degrees(),

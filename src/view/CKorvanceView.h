@@ -14,6 +14,7 @@
 
 #include "app/CKorvanceDoc.h"
 #include "app/CommandRouter.h"
+#include "dialogs/DialogHost.h"
 #include "geodesy/Coordinates.h"
 #include "maps/MapCommands.h"
 #include "maps/MapSet.h"
@@ -58,7 +59,8 @@ inline constexpr double kMonitorDegreesPerUnit = 1.0850694444444444e-6;
 
 class CKorvanceView : public CommandTarget {
 public:
-    CKorvanceView(CKorvanceDoc& doc, ViewHost& host, ViewDialogs& dialogs, Process* process = nullptr);
+    CKorvanceView(CKorvanceDoc& doc, ViewHost& host, DialogHost& dialogs, ViewDialogs& viewDialogs,
+                  Process* process = nullptr);
     ~CKorvanceView() override;
 
     // ---- fields
@@ -144,7 +146,8 @@ private:
 
     CKorvanceDoc& doc_;
     ViewHost& host_;
-    ViewDialogs& dialogs_;
+    DialogHost& dialogs_;
+    ViewDialogs& viewDialogs_;
     Process* process_;
     BearingMemory bearing_;
     double monitorLatitude_ = 0, monitorLongitude_ = 0, monitorHeight_ = 0;

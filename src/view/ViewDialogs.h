@@ -1,6 +1,8 @@
 #pragma once
-// The dialogs the view opens, as plain data in and out. The GUI shows them
-// with Qt; tests answer them from a script (view/testing/ScriptedViewDialogs).
+// The dialogs only the view opens, as plain data in and out: "Select Map" and
+// "Calibrate Map". ("Input Waypoint" and the pickers come through DialogHost.)
+// The GUI shows them with Qt; tests answer them from a script
+// (view/testing/ScriptedViewDialogs).
 
 #include <cstdint>
 #include <optional>
@@ -8,17 +10,6 @@
 #include <vector>
 
 namespace korvance {
-
-class WaypointList;
-
-// The "Input Waypoint" form: every field as the text the person sees and edits.
-// In UTM mode `first` and `second` hold easting and northing, else latitude
-// and longitude.
-struct InputWaypointForm {
-    std::string zoneLabel, firstLabel, secondLabel;
-    std::string zone, first, second;
-    std::string identifier, comment, symbol;
-};
 
 // The "Calibrate Map" form. Only the fields of the point being set are editable.
 struct CalibrateMapForm {
@@ -38,12 +29,6 @@ struct CalibrateMapForm {
 class ViewDialogs {
 public:
     virtual ~ViewDialogs() = default;
-    // True on OK, with the fields as edited.
-    virtual bool inputWaypoint(InputWaypointForm& form) = 0;
-    // The waypoint picker over the list: the chosen index, none on Cancel.
-    virtual std::optional<uint32_t> pickWaypoint(const WaypointList& list) = 0;
-    // "Select Route No.": a number 0 to 99, none on Cancel.
-    virtual std::optional<int> chooseRouteNumber() = 0;
     // "Select Map" over the given entry texts: the chosen index, none on Cancel.
     virtual std::optional<size_t> selectMap(const std::vector<std::string>& entries) = 0;
     // True on "Apply", with the fields as edited.

@@ -20,6 +20,7 @@
 #include "platform/CodePage.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
+#include "dialogs/testing/ScriptedDialogs.h"
 #include "view/testing/ScriptedViewDialogs.h"
 
 using namespace korvance;
@@ -50,7 +51,8 @@ struct DemoView {
     MapSet& maps = doc.maps();
     const CodePage& cp = doc.codePage();
     MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
-    ScriptedViewDialogs dialogs;
+    ScriptedDialogs dialogs{prompt};
+    ScriptedViewDialogs viewDialogs;
 };
 
 TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
@@ -61,7 +63,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     DemoSession session;
     ASSERT_EQ(session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt), 1);
     EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
-    ViewWidget view(d.doc, d.dialogs);
+    ViewWidget view(d.doc, d.dialogs, d.viewDialogs);
     view.resize(300, 200);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));

@@ -9,6 +9,7 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "view/CKorvanceView.h"
 #include "view/testing/RecordingCanvas.h"
+#include "dialogs/testing/ScriptedDialogs.h"
 #include "view/testing/ScriptedViewDialogs.h"
 
 namespace korvance::testing {
@@ -33,8 +34,9 @@ struct ViewEnv {
     ScriptedPrompt prompt;
     CKorvanceDoc doc{store, clock, prompt};
     FixedHost host;
-    ScriptedViewDialogs dialogs;
-    CKorvanceView view{doc, host, dialogs};
+    ScriptedDialogs dialogs{prompt};
+    ScriptedViewDialogs viewDialogs;
+    CKorvanceView view{doc, host, dialogs, viewDialogs};
 
     ViewEnv() { doc.fitPending = false; }
     // The window without a map: 300 x 300 pixels over 35..36 N, 139..140 E.

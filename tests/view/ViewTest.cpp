@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -185,14 +186,14 @@ TEST(ViewKeys, DigitsArrowsAndTheMapChooser) {
     e.view.keyDown(ViewKey::Up);  // no entry before the first
     EXPECT_EQ(folder(), dir.file("maps/a/"));
 
-    e.dialogs.mapAnswers = {std::nullopt, size_t{2}};
+    e.viewDialogs.mapAnswers = {std::nullopt, size_t{2}};
     e.view.keyDown(ViewKey::Enter);  // Cancel
     EXPECT_EQ(folder(), dir.file("maps/a/"));
     e.view.keyDown(ViewKey::Enter);
     EXPECT_EQ(folder(), dir.file("maps/c/"));
     EXPECT_EQ(maps.list().current(), 2u);
-    ASSERT_EQ(e.dialogs.mapListsShown.size(), 2u);
-    EXPECT_EQ(e.dialogs.mapListsShown[0],
+    ASSERT_EQ(e.viewDialogs.mapListsShown.size(), 2u);
+    EXPECT_EQ(e.viewDialogs.mapListsShown[0],
               (std::vector<std::string>{"a/mapinfo.dat", "b/mapinfo.dat", "c/mapinfo.dat"}));
 
     struct Name {
@@ -221,7 +222,7 @@ TEST(ViewWaypointEntry, FormInBothModesAndWhereTheWaypointGoes) {
         ViewEnv e;
         e.plainWindow();
         e.doc.settings().CoordinateUTM = c.utm;
-        e.dialogs.inputAnswers.push_back([&](InputWaypointForm& f) {
+        e.dialogs.forms.push_back([&](WaypointForm& f) {
             f.zone = c.zone;
             f.first = c.first;
             f.second = c.second;
@@ -229,8 +230,8 @@ TEST(ViewWaypointEntry, FormInBothModesAndWhereTheWaypointGoes) {
             return true;
         });
         e.view.penDown(150, 150, true, false);  // Ctrl+tap at 35.5 N, 139.5 E
-        ASSERT_EQ(e.dialogs.inputShown.size(), 1u);
-        const InputWaypointForm& shown = e.dialogs.inputShown[0];
+        ASSERT_EQ(e.dialogs.formsShown.size(), 1u);
+        const WaypointForm& shown = e.dialogs.formsShown[0];
         EXPECT_EQ(shown.symbol, "18");
         EXPECT_EQ(shown.identifier, "W00000");
         if (c.utm) {
@@ -257,9 +258,9 @@ TEST(ViewWaypointEntry, FormInBothModesAndWhereTheWaypointGoes) {
         e.view.monitorActive = 1;
         e.view.onCommand(cmd::MarkWaypoint);
         EXPECT_EQ(e.prompt.beeps, std::vector<BeepKind>{BeepKind::Simple});
-        EXPECT_TRUE(e.dialogs.inputShown.size() == 1);
+        EXPECT_TRUE(e.dialogs.formsShown.size() == 1);
         e.addTrack({{35.1, 139.1}, {35.2, 139.2}});
-        e.dialogs.inputAnswers.push_back([](InputWaypointForm&) { return true; });
+        e.dialogs.forms.push_back([](WaypointForm&) { return true; });
         e.view.onCommand(cmd::MarkWaypoint);
         ASSERT_EQ(e.doc.waypoints().count(), 1u);
         EXPECT_NEAR(e.doc.waypoints().latitude(0), 35.2, 1e-6);
@@ -269,7 +270,7 @@ TEST(ViewWaypointEntry, FormInBothModesAndWhereTheWaypointGoes) {
 TEST(ViewCommands, CreateRouteGotoAndJump) {
     ViewEnv e;
     e.plainWindow();
-    e.dialogs.routeNumberAnswers = {std::nullopt, 3};
+    e.dialogs.routeNumberTexts = {std::nullopt, "3"};
     e.view.onCommand(cmd::CreateRoute);  // Cancel
     EXPECT_EQ(e.view.createRouteMode, 0);
     e.view.onCommand(cmd::CreateRoute);
@@ -277,20 +278,20 @@ TEST(ViewCommands, CreateRouteGotoAndJump) {
     ASSERT_EQ(e.doc.routes().routeCount(), 4u);
     EXPECT_EQ(e.doc.routes().routeName(3), "ROUTE-03");
     EXPECT_EQ(e.doc.currentRoute, 3u);
-    e.dialogs.inputAnswers.push_back([](InputWaypointForm&) { return true; });
+    e.dialogs.forms.push_back([](WaypointForm&) { return true; });
     e.view.penDown(150, 150, true, false);
     EXPECT_EQ(e.doc.routes().routeWaypointCount(3), 1u);
     EXPECT_EQ(e.doc.waypoints().count(), 1u);
     e.view.onCommand(cmd::CreateRoute);  // off again, no question
     EXPECT_EQ(e.view.createRouteMode, 0);
-    EXPECT_EQ(e.dialogs.routeNumberShown, 2);
+    EXPECT_EQ(std::count(e.dialogs.opened.begin(), e.dialogs.opened.end(), "Select Route No."), 2);
     e.view.monitorActive = 1;
     e.view.onCommand(cmd::CreateRoute);  // refused while a navigation mode runs
     EXPECT_EQ(e.view.createRouteMode, 0);
     EXPECT_EQ(e.prompt.beeps.back(), BeepKind::Simple);
     e.view.monitorActive = 0;
 
-    e.dialogs.pickAnswers = {0u, std::nullopt, 0u};
+    e.dialogs.waypointPicks = {0u, std::nullopt, 0u};
     e.view.onCommand(cmd::Goto);
     EXPECT_EQ(e.view.gotoIndex, 0);
     CommandState s;
@@ -313,29 +314,29 @@ TEST(ViewCalibration, TheDialogueOfTwoTaps) {
     e.doc.waypoints().add(e.prompt, "TOWER", 35.75, 139.25, "", 18, 0, 0, 0);
     const std::string before = slurp(info);
     auto apply = [&](const char* lon, const char* lat) {
-        e.dialogs.calibrateAnswers.push_back([=](CalibrateMapForm& f) {
+        e.viewDialogs.calibrateAnswers.push_back([=](CalibrateMapForm& f) {
             (f.settingPoint1 ? f.p1Longitude : f.p2Longitude) = lon;
             (f.settingPoint1 ? f.p1Latitude : f.p2Latitude) = lat;
             return true;
         });
     };
     // First tap (Ctrl+Shift) sets point 1 from the waypoint drop-down: never asks.
-    e.dialogs.calibrateAnswers.push_back([](CalibrateMapForm& f) {
+    e.viewDialogs.calibrateAnswers.push_back([](CalibrateMapForm& f) {
         f.chooseWaypoint(0);
         return true;
     });
     e.view.penDown(75, 75, true, true);
-    ASSERT_EQ(e.dialogs.calibrateShown.size(), 1u);
-    EXPECT_TRUE(e.dialogs.calibrateShown[0].settingPoint1);
-    EXPECT_EQ(e.dialogs.calibrateShown[0].p1x, 75);
-    ASSERT_EQ(e.dialogs.calibrateShown[0].waypoints.size(), 1u);
-    EXPECT_EQ(e.dialogs.calibrateShown[0].waypoints[0].identifier, "TOWER");
+    ASSERT_EQ(e.viewDialogs.calibrateShown.size(), 1u);
+    EXPECT_TRUE(e.viewDialogs.calibrateShown[0].settingPoint1);
+    EXPECT_EQ(e.viewDialogs.calibrateShown[0].p1x, 75);
+    ASSERT_EQ(e.viewDialogs.calibrateShown[0].waypoints.size(), 1u);
+    EXPECT_EQ(e.viewDialogs.calibrateShown[0].waypoints[0].identifier, "TOWER");
     EXPECT_TRUE(e.prompt.shown.empty());
     // Second tap asks; No keeps asking at every later tap.
     apply("139^45'00\"", "35^15'00\"");
     e.prompt.addAnswer(Answer::No);
     e.view.penDown(225, 225, true, true);
-    EXPECT_FALSE(e.dialogs.calibrateShown[1].settingPoint1);
+    EXPECT_FALSE(e.viewDialogs.calibrateShown[1].settingPoint1);
     ASSERT_EQ(e.prompt.shown.size(), 1u);
     EXPECT_EQ(e.prompt.shown[0].text, "Update datfile?");
     EXPECT_EQ(slurp(info), before);
@@ -345,7 +346,7 @@ TEST(ViewCalibration, TheDialogueOfTwoTaps) {
     EXPECT_EQ(e.prompt.shown.size(), 2u);
     // Cancel changes nothing: the next tap still sets point 2.
     e.view.penDown(225, 225, true, true);
-    EXPECT_FALSE(e.dialogs.calibrateShown[3].settingPoint1);
+    EXPECT_FALSE(e.viewDialogs.calibrateShown[3].settingPoint1);
     EXPECT_EQ(e.prompt.shown.size(), 2u);
     // Yes writes the map pixels (75, 75) and (225, 225) as 35.75/139.25 and 35.25/139.75.
     apply("139^45'00\"", "35^15'00\"");
@@ -401,7 +402,7 @@ struct RecordingProcess : Process {
 TEST(ViewMonitor, RunNmeaMonitorStartsLogsAndEnds) {
     ViewEnv e;
     RecordingProcess process;
-    CKorvanceView view(e.doc, e.host, e.dialogs, &process);
+    CKorvanceView view(e.doc, e.host, e.dialogs, e.viewDialogs, &process);
     view.createRouteMode = 1;
     view.onCommand(cmd::RunNmeaMonitor);  // refused while creating a route
     EXPECT_EQ(e.prompt.beeps, std::vector<BeepKind>{BeepKind::Asterisk});
