@@ -48,12 +48,12 @@ private:
 
 MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
                      QWidget* parent)
-    : QMainWindow(parent), doc_(doc), viewDialogs_(this, prompt) {
+    : QMainWindow(parent), doc_(doc), viewDialogs_(this) {
     setWindowTitle("korvance");
-    view_ = new ViewWidget(doc, viewDialogs_, viewDialogs_, this);
+    dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
+    view_ = new ViewWidget(doc, *dialogs_, viewDialogs_, this);
     setCentralWidget(view_);
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
-    dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
     // The document's commands that work through dialogs, beside its file and receiver commands.
     dialogCommands_ =
         std::make_unique<DialogCommands>(doc, *dialogs_, chooser, prompt, progress, [this] { redrawAll(); });

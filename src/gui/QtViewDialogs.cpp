@@ -8,11 +8,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "data/TextUtil.h"
-#include "data/WaypointList.h"
 
 namespace korvance {
 
@@ -31,43 +28,10 @@ QDialogButtonBox* okCancel(QDialog& d, const QString& okText = {}) {
 
 }  // namespace
 
-bool QtViewDialogs::inputWaypoint(WaypointForm& form) {
+std::optional<size_t> QtViewDialogs::selectMap(const std::vector<std::string>& entries) {
     QDialog d(parent_);
-    d.setWindowTitle("Input Waypoint");
-    d.setObjectName("InputWaypoint");
-    auto* layout = new QFormLayout(&d);
-    auto edit = [&](const std::string& label, const std::string& value, const char* name) {
-        auto* e = new QLineEdit(q(value), &d);
-        e->setObjectName(name);
-        layout->addRow(q(label), e);
-        return e;
-    };
-    auto* id = edit("ID", form.identifier, "identifier");
-    QLineEdit* zone = form.zoneEnabled() ? edit(form.zoneLabel, form.zone, "zone") : nullptr;
-    auto* first = edit(form.firstLabel, form.first, "first");
-    auto* second = edit(form.secondLabel, form.second, "second");
-    auto* comment = edit("Comment", form.comment, "comment");
-    auto* symbol = edit("Symbol", form.symbol, "symbol");
-    layout->addRow(okCancel(d));
-    for (;;) {  // a field over its limit keeps the form open
-        if (d.exec() != QDialog::Accepted) return false;
-        WaypointForm typed = form;
-        typed.identifier = s(id->text());
-        if (zone) typed.zone = s(zone->text());
-        typed.first = s(first->text());
-        typed.second = s(second->text());
-        typed.comment = s(comment->text());
-        typed.symbol = s(symbol->text());
-        if (!typed.validate(prompt_)) continue;
-        form = typed;
-        return true;
-    }
-}
-
-std::optional<size_t> QtViewDialogs::pickFrom(const QString& title, const std::vector<std::string>& entries) {
-    QDialog d(parent_);
-    d.setWindowTitle(title);
-    d.setObjectName("Picker");
+    d.setWindowTitle("Select Map");
+    d.setObjectName("SelectMap");
     auto* layout = new QVBoxLayout(&d);
     auto* list = new QListWidget(&d);
     for (const std::string& e : entries) list->addItem(q(e));
@@ -83,30 +47,6 @@ std::optional<size_t> QtViewDialogs::pickFrom(const QString& title, const std::v
     });
     d.exec();
     return chosen;
-}
-
-std::optional<uint32_t> QtViewDialogs::pickWaypoint(const WaypointList& list) {
-    std::vector<std::string> ids;
-    for (uint32_t i = 0; i < list.count(); ++i) ids.push_back(oemToUi(list.codePage(), list.identifier(i), 16));
-    const auto chosen = pickFrom(QString(), ids);
-    if (!chosen) return std::nullopt;
-    return static_cast<uint32_t>(*chosen);
-}
-
-std::optional<size_t> QtViewDialogs::selectMap(const std::vector<std::string>& entries) {
-    return pickFrom("Select Map", entries);
-}
-
-std::optional<int32_t> QtViewDialogs::selectRouteNumber() {
-    QDialog d(parent_);
-    d.setWindowTitle("Select Route No.");
-    auto* layout = new QFormLayout(&d);
-    auto* spin = new QSpinBox(&d);
-    spin->setRange(0, 99);
-    layout->addRow("Route No.", spin);
-    layout->addRow(okCancel(d));
-    if (d.exec() != QDialog::Accepted) return std::nullopt;
-    return spin->value();
 }
 
 bool QtViewDialogs::calibrateMap(CalibrateMapForm& form) {

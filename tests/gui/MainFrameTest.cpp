@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -168,7 +170,7 @@ TEST(MainFrame, WhatNobodyHandlesIsDisabledAndDoesNothing) {
         ASSERT_NE(a, nullptr) << c.id;
         EXPECT_EQ(a->isEnabled(), c.enabled) << a->text().toStdString();
     }
-    EXPECT_FALSE(s.frame.routeCommand(cmd::ViewTrack));
+    EXPECT_FALSE(s.frame.routeCommand(cmd::NmeaNavigation));
     EXPECT_FALSE(s.frame.routeCommand(cmd::NextRoutePoint));
     EXPECT_TRUE(s.prompt.shown.empty());
     EXPECT_TRUE(s.chooser.calls.empty());
@@ -354,9 +356,9 @@ void answerInputWaypoint(const QString& identifier) {
     QTimer::singleShot(50, [identifier] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* d = qobject_cast<QDialog*>(w);
-            if (!d || d->objectName() != "InputWaypoint" || !d->isVisible()) continue;
+            if (!d || d->windowTitle() != "Input Waypoint" || !d->isVisible()) continue;
             d->findChild<QLineEdit*>("identifier")->setText(identifier);
-            d->accept();
+            d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
             return;
         }
         answerInputWaypoint(identifier);  // not open yet
