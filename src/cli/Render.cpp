@@ -223,9 +223,9 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
             err << "korvance-cli render: no route " << *routeIndex << "\n";
             return kFailed;
         }
-        view.routeNavigator = std::make_unique<RouteNavigator>();
-        view.routeNavigator->route = static_cast<uint32_t>(*routeIndex);
-        view.routeNavigator->count = doc.routes().routeWaypointCount(view.routeNavigator->route);
+        const uint32_t route = static_cast<uint32_t>(*routeIndex);
+        view.routeNavigator = std::make_unique<RouteNavigator>(doc.settings().ReachDistance);
+        view.routeNavigator->begin(route, static_cast<int>(doc.routes().routeWaypointCount(route)));
     }
 
     const TrackField* track = doc.trackLog().track.get();

@@ -550,7 +550,7 @@ void CKorvanceView::paint(Canvas& canvas) {
         std::vector<CanvasPoint> points;
         for (uint32_t route = 0; route < routes.routeCount(); ++route) {
             const uint32_t n = routes.routeWaypointCount(route);
-            if (n == 0 || (routeNavigator && routeNavigator->route != route)) continue;
+            if (n == 0 || (routeNavigator && routeNavigator->route() != route)) continue;
             points.clear();
             for (uint32_t i = 0; i < n; ++i) {
                 const MapPoint p = maps.GeoToView(routes.waypointLatitude(route, i), routes.waypointLongitude(route, i));

@@ -18,6 +18,7 @@
 #include "geodesy/Coordinates.h"
 #include "maps/MapCommands.h"
 #include "maps/MapSet.h"
+#include "navigation/RouteNavigator.h"
 #include "view/Canvas.h"
 #include "view/ViewDialogs.h"
 
@@ -35,14 +36,6 @@ public:
     // monitor program started last is still running.
     virtual uint32_t monitorToken() const { return 0; }
     virtual bool monitorRunning() const { return false; }
-};
-
-// The route follower of route navigation: only what the view needs to draw.
-struct RouteNavigator {
-    bool reverse = false;
-    int32_t current = 0;
-    uint32_t route = 0;
-    uint32_t count = 0;
 };
 
 enum class ViewKey { Up, Down, Left, Right, Enter };

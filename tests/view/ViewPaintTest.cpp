@@ -137,8 +137,8 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
         e.doc.routes().appendWaypoint(e.prompt, r, "A", 35.1 * r, 139.1, "", 18, 0, 0, 0);
         e.doc.routes().appendWaypoint(e.prompt, r, "B", 35.2 * r, 139.2, "", 18, 0, 0, 0);
     }
-    e.view.routeNavigator = std::make_unique<RouteNavigator>();
-    e.view.routeNavigator->route = 2;
+    e.view.routeNavigator = std::make_unique<RouteNavigator>(100);
+    e.view.routeNavigator->begin(2, 2);
     int fills[2] = {};
     for (int paint = 0; paint < 2; ++paint) {
         RecordingCanvas canvas;
