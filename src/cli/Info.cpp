@@ -18,7 +18,7 @@ namespace {
 const char kInfoHelp[] =
     "usage: korvance-cli info FILE [--json] [--code-page NAME]\n"
     "  Tells what a document (.kvn, .kv2), POT (.pot), waypoint text (.txt) or\n"
-    "  GPX (.gpx) file holds: version, time-zone bias, track points and segments,\n"
+    "  GPX (.gpx) file holds: version (of a GPX file: the one it declares), time-zone bias, track points and segments,\n"
     "  waypoints, and each route with its waypoint count.\n"
     "  --json  one JSON object with the keys file, kind, version, timeZoneBias,\n"
     "          track {points, segments}, waypoints, routes [{name, waypoints}],\n"
@@ -61,7 +61,12 @@ int runInfo(Args& args, std::ostream& out, std::ostream& err) {
         nlohmann::ordered_json j;
         j["file"] = path;
         j["kind"] = files::fileFormat(kind)->name;
-        j["version"] = isDocument ? nlohmann::ordered_json(c.version) : nlohmann::ordered_json(nullptr);
+        if (isDocument)
+            j["version"] = c.version;
+        else if (!c.declaredVersion.empty())
+            j["version"] = c.declaredVersion;
+        else
+            j["version"] = nullptr;
         j["timeZoneBias"] = c.timeZoneBias ? nlohmann::ordered_json(*c.timeZoneBias) : nlohmann::ordered_json(nullptr);
         if (c.track)
             j["track"] = {{"points", n.trackPoints}, {"segments", n.segments}};
@@ -81,7 +86,10 @@ int runInfo(Args& args, std::ostream& out, std::ostream& err) {
 
     out << "file: " << path << "\n";
     out << "kind: " << files::fileFormat(kind)->description << "\n";
-    if (isDocument) out << "version: " << c.version << "\n";
+    if (isDocument)
+        out << "version: " << c.version << "\n";
+    else if (!c.declaredVersion.empty())
+        out << "version: " << c.declaredVersion << "\n";
     if (c.timeZoneBias) out << "time-zone bias: " << *c.timeZoneBias << " s\n";
     if (c.track)
         out << "track: " << n.trackPoints << " points, " << n.segments << " segments\n";

@@ -41,6 +41,8 @@ struct DocumentSource {
 // data with it only when the read succeeded.
 struct DocumentContents {
     int32_t version = 0;
+    // The format version an exchange file declares (GPX: "1.0", "1.1"); "" when none.
+    std::string declaredVersion;
     std::optional<int32_t> timeZoneBias;  // only files of version 3 or later carry one
     std::optional<TrackData> track;       // absent: the file holds no track
     // Absent: the section is missing or unreadable and the document keeps its own.

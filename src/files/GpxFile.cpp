@@ -252,6 +252,7 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
     }
     Shift shift{datum};
     DocumentContents c;
+    c.declaredVersion = gpx.attribute("version").value();
     c.waypoints.emplace();
     c.routes.emplace();
     TrackData track;

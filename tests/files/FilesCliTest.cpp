@@ -106,6 +106,16 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
     EXPECT_NEAR(c.track->points[4].latitude, 35.004, 1e-6);
     EXPECT_NEAR(c.track->points[4].longitude, 139.008, 1e-6);
 
+    // A GPX file names the version it declares.
+    for (const char* version : {"1.0", "1.1"}) {
+        const std::string declared = dir.file(std::string("v") + version + ".gpx");
+        korvance::testing::writeText(declared, std::string("<gpx version=\"") + version + "\"><wpt lat=\"1\" lon=\"2\"/></gpx>");
+        CliRun g = run(cli::runInfo, {declared});
+        EXPECT_NE(g.out.find(std::string("version: ") + version + "\n"), std::string::npos) << g.out;
+        CliRun gj = run(cli::runInfo, {declared, "--json"});
+        EXPECT_EQ(nlohmann::json::parse(gj.out)["version"], version);
+    }
+
     CliRun plain = run(cli::runInfo, {kvn});
     ASSERT_EQ(plain.code, cli::kOk);
     EXPECT_NE(plain.out.find("time-zone bias: -32400 s\n"), std::string::npos) << plain.out;
