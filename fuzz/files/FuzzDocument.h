@@ -27,29 +27,15 @@ struct FuzzDocument {
     explicit FuzzDocument(const char* datumName = "WGS 84")
         : data(settings.MaxWaypointCount, settings.MaxRouteCount, settings.MaxRouteWaypointCount, "CP1252", clock),
           datum(datumName),
-          tm(datum) {
-        access.track = &track;
-        access.waypoints = &data.waypoints;
-        access.routes = &data.routes;
-        access.timeZoneBias = &timeZoneBias;
-        access.modified = &modified;
-        access.newData = &newData;
-        access.fitPending = &fitPending;
-        access.settings = &settings;
-        access.datum = &datum;
-        access.tm = &tm;
-        access.codePage = &data.codePage;
-    }
+          tm(datum) {}
 
     AppSettings settings;
     FixedClock clock;
     DocumentData data;
     Datum datum;
     TransverseMercator tm;
-    std::unique_ptr<TrackField> track;
-    int32_t timeZoneBias = 0;
-    bool modified = false, newData = false, fitPending = false;
-    files::DocumentAccess access;
+    std::unique_ptr<TrackField>& track = data.trackLog.track;
+    files::FileCommandDoc access{data, settings, datum, tm, {}};
     ScriptedPrompt prompt{{}, Answer::Yes};
 };
 
@@ -59,13 +45,13 @@ struct FuzzDocument {
 inline void checkSaveAndReopen(FuzzDocument& doc) {
     const std::string path = scratch("roundtrip.kvn");
     ScriptedFileChooser saveTo({path});
-    if (!files::onSaveAs(doc.access, saveTo, doc.prompt)) return;  // "No data for save"
+    if (!files::onSaveAs(doc.access, saveTo, doc.prompt).has(Changes::Saved)) return;
     FuzzDocument again;
     ScriptedFileChooser openFrom({path});
     again.track.reset();
     files::onOpen(again.access, openFrom, again.prompt);
-    const std::vector<uint8_t> before = files::encodeDocument(files::documentSource(doc.access));
-    const std::vector<uint8_t> after = files::encodeDocument(files::documentSource(again.access));
+    const std::vector<uint8_t> before = files::encodeDocument(files::documentSource(doc.data));
+    const std::vector<uint8_t> after = files::encodeDocument(files::documentSource(again.data));
     if (before != after) {
         std::fprintf(stderr, "document changed by a save and open: %zu bytes before, %zu after\n", before.size(),
                      after.size());

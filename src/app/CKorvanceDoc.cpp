@@ -49,22 +49,25 @@ void CKorvanceDoc::setDatum(const std::string& name) {
 
 void CKorvanceDoc::takeTimeZoneBias() { data_->trackLog.timeZoneBias = clock_.timeZoneBiasSeconds(); }
 
-void CKorvanceDoc::fillParts(DocumentParts& parts) {
-    TrackLog& log = trackLog();
-    parts.track = &log.track;
-    parts.waypoints = &waypoints();
-    parts.routes = &routes();
-    parts.timeZoneBias = &log.timeZoneBias;
-    parts.trackLogging = log.logging;
-    parts.modified = &modified_;
-    parts.newData = &newData;
-    parts.fitPending = &fitPending;
-    parts.settings = &settings();
-    parts.datum = &datum();
-    parts.codePage = &codePage();
-    MapSet* mapSet = &maps();
-    parts.mapLoaded = [mapSet] { return mapSet->hasMap(); };
-    parts.resetScrollOrigin = [mapSet] { mapSet->ResetScrollOrigin(); };
+files::FileCommandDoc CKorvanceDoc::fileParts() {
+    return {*data_, *settings_, *datum_, tm_, [this] { return saveModified(); }};
+}
+
+GpsCommandDoc CKorvanceDoc::gpsParts() { return {*data_, *settings_, *datum_, clock_}; }
+
+void CKorvanceDoc::apply(Changes changes) {
+    if (!isOpen()) return;
+    if (changes.dataArrived()) {
+        if (!maps_->hasMap()) fitPending = true;
+        maps_->ResetScrollOrigin();
+    }
+    if (changes.has(Changes::Track) || changes.has(Changes::MapOpened)) newData = true;
+    if (changes.has(Changes::MapDiscarded)) fitPending = true;
+    if (changes.has(Changes::Saved))
+        modified_ = false;
+    else if (changes.has(Changes::Modified))
+        modified_ = true;
+    if (changes.needsRedraw() && redrawAll) redrawAll();
 }
 
 bool CKorvanceDoc::saveModified() {

@@ -4,8 +4,10 @@
 // No Qt here: the front end reaches the user through UserPrompt.
 //
 // Command handlers of the document live beside their subsystem, one file per
-// subsystem (files/DocumentCommands, maps/MapCommands, garmin/GpsCommands, ...);
-// the front end's command table connects them to the ids of app/CommandIds.h.
+// subsystem (files/DocumentCommands, maps/MapCommands, garmin/GpsCommands, ...).
+// Each changes the parts it is given and returns what it changed (Changes);
+// apply() turns that into the view's flags, the modified flag and a redraw.
+// DocCommands connects the handlers to the ids of app/CommandIds.h.
 
 #include <cstdint>
 #include <functional>
@@ -13,8 +15,10 @@
 #include <string>
 
 #include "data/DocumentData.h"
-#include "data/DocumentParts.h"
+#include "data/Changes.h"
 #include "geodesy/Datum.h"
+#include "files/DocumentCommands.h"
+#include "garmin/GpsCommands.h"
 #include "geodesy/TransverseMercator.h"
 #include "maps/MapSet.h"
 #include "settings/AppSettings.h"
@@ -62,9 +66,16 @@ public:
     // ---- flags and values of the run
     bool isModified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
-    // The parts the file and receiver commands work on, pointing at this
-    // document's (the modified flag included); redrawAll is left to the caller.
-    void fillParts(DocumentParts& parts);
+    // The parts the file and receiver commands work on: this document's.
+    files::FileCommandDoc fileParts();
+    GpsCommandDoc gpsParts();
+    // What every command's changes mean for the document and its views: new
+    // data is fitted into the view (unless a map is loaded) from the scroll
+    // origin, a new track or map centres the map on the track, a discarded
+    // map fits the data, the modified flag follows, and the views redraw.
+    void apply(Changes changes);
+    // Asks every view to redraw; set by the front end (may stay empty).
+    std::function<void()> redrawAll;
     bool fitPending = true;  // the view fits the data at its next redraw
     bool newData = false;    // the view centres a loaded map on the track at its next redraw
     uint32_t logInterval = 1;  // seconds, the LogInterval setting

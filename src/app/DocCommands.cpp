@@ -1,89 +1,84 @@
 #include "app/DocCommands.h"
 
 #include "app/CommandIds.h"
-#include "app/GpsCommands.h"
 #include "maps/MapCommands.h"
 
 namespace korvance {
 
 namespace {
 
-using FileHandler = void (*)(files::DocumentAccess&, FileChooser&, UserPrompt&);
+using Context = DocCommands::Context;
 
-struct FileCommand {
+struct DocCommand {
     uint16_t id;
-    FileHandler run;
+    Changes (*run)(Context&);
 };
 
-constexpr FileCommand kFileCommands[] = {
-    {cmd::FileOpen, files::onOpen},
-    {cmd::ReadPot, files::onReadPot},
-    {cmd::WritePotTrack, files::onWritePotTrack},
-    {cmd::WritePotWaypoint, files::onWritePotWaypoints},
-    {cmd::WritePotRoute, files::onWritePotRoutes},
-    {cmd::ImportWaypointText, files::onImportWaypointText},
-    {cmd::ExportWaypointText, files::onExportWaypointText},
-    {cmd::ImportGpx, files::onImportGpx},
-    {cmd::ExportGpx, files::onExportGpx},
+// A receiver command: what it changed, or nothing when it failed.
+template <GpsResult (*Command)(GpsCommandDoc&, UserPrompt&, ProgressSink&)>
+Changes gps(Context& c) {
+    GpsCommandDoc parts = c.doc.gpsParts();
+    return Command(parts, c.prompt, c.progress).value_or(Changes{});
+}
+
+// A file command.
+template <Changes (*Command)(files::FileCommandDoc&, FileChooser&, UserPrompt&)>
+Changes file(Context& c) {
+    files::FileCommandDoc parts = c.doc.fileParts();
+    return Command(parts, c.chooser, c.prompt);
+}
+
+constexpr DocCommand kDocCommands[] = {
+    {cmd::FileOpen, file<files::onOpen>},
+    {cmd::FileSaveAs, file<files::onSaveAs>},
+    {cmd::ReadPot, file<files::onReadPot>},
+    {cmd::WritePotTrack, file<files::onWritePotTrack>},
+    {cmd::WritePotWaypoint, file<files::onWritePotWaypoints>},
+    {cmd::WritePotRoute, file<files::onWritePotRoutes>},
+    {cmd::ImportWaypointText, file<files::onImportWaypointText>},
+    {cmd::ExportWaypointText, file<files::onExportWaypointText>},
+    {cmd::ImportGpx, file<files::onImportGpx>},
+    {cmd::ExportGpx, file<files::onExportGpx>},
+    {cmd::LoadMap,
+     [](Context& c) {
+         return OnLoadMap(c.doc.maps(), c.chooser, c.doc.codePage(), c.doc.settings().MapPath, c.prompt);
+     }},
+    {cmd::DiscardMap, [](Context& c) { return OnDiscardMap(c.doc.maps()); }},
+    {cmd::DownloadTrack, gps<onDownloadTrack>},
+    {cmd::DownloadWaypoint, gps<onDownloadWaypoint>},
+    {cmd::DownloadRoute, gps<onDownloadRoute>},
+    {cmd::UploadTrack, gps<onUploadTrack>},
+    {cmd::UploadWaypoint, gps<onUploadWaypoint>},
+    {cmd::UploadRoute, gps<onUploadRoute>},
 };
 
-FileHandler fileHandlerFor(uint16_t id) {
-    for (const FileCommand& c : kFileCommands)
-        if (c.id == id) return c.run;
+const DocCommand* commandOf(uint16_t id) {
+    for (const DocCommand& c : kDocCommands)
+        if (c.id == id) return &c;
     return nullptr;
 }
 
 }  // namespace
 
-DocCommands::DocCommands(CKorvanceDoc& doc, FileChooser& chooser, UserPrompt& prompt, ProgressSink& progress,
-                         std::function<void()> redrawAll)
-    : doc_(doc), chooser_(chooser), prompt_(prompt), progress_(progress), redrawAll_(std::move(redrawAll)) {
+DocCommands::DocCommands(CKorvanceDoc& doc, FileChooser& chooser, UserPrompt& prompt, ProgressSink& progress)
+    : doc_(doc), context_{doc, chooser, prompt, progress} {
     doc_.saveAs = [this] { return saveAs(); };
 }
 
 DocCommands::~DocCommands() { doc_.saveAs = nullptr; }
 
-files::DocumentAccess DocCommands::fileAccess() {
-    files::DocumentAccess a;
-    doc_.fillParts(a);
-    a.tm = &doc_.transverseMercator();
-    a.redrawAll = redrawAll_;
-    a.saveModified = [this] { return doc_.saveModified(); };
-    return a;
-}
-
 bool DocCommands::saveAs() {
     if (!doc_.isOpen()) return false;
-    files::DocumentAccess a = fileAccess();
-    return files::onSaveAs(a, chooser_, prompt_);
+    const Changes changes = file<files::onSaveAs>(context_);
+    doc_.apply(changes);
+    return changes.has(Changes::Saved);
 }
 
-bool DocCommands::handles(uint16_t id) const {
-    return id == cmd::FileSaveAs || id == cmd::LoadMap || id == cmd::DiscardMap || fileHandlerFor(id) ||
-           gpsHandlerFor(id);
-}
+bool DocCommands::handles(uint16_t id) const { return commandOf(id) != nullptr; }
 
 void DocCommands::onCommand(uint16_t id) {
     if (!doc_.isOpen()) return;
-    if (id == cmd::FileSaveAs) {
-        saveAs();
-        return;
-    }
-    if (id == cmd::LoadMap || id == cmd::DiscardMap) {
-        MapCommandState state{doc_.settings().MapPath, doc_.newData, doc_.fitPending};
-        if (id == cmd::LoadMap)
-            OnLoadMap(doc_.maps(), chooser_, doc_.codePage(), state, prompt_);
-        else
-            OnDiscardMap(doc_.maps(), state);
-        if (redrawAll_) redrawAll_();
-        return;
-    }
-    if (FileHandler run = fileHandlerFor(id)) {
-        files::DocumentAccess a = fileAccess();
-        run(a, chooser_, prompt_);
-        return;
-    }
-    if (GpsHandler run = gpsHandlerFor(id)) runGpsCommand(doc_, run, prompt_, progress_, redrawAll_);
+    if (const DocCommand* c = commandOf(id)) doc_.apply(c->run(context_));
 }
 
 }  // namespace korvance

@@ -1,14 +1,12 @@
 #pragma once
 // The document's link of the command chain: the file, map and receiver
-// commands of the menu, run on the document's data. The dialogs of the
-// Option menu and the editors arrive with their own code; until then their
-// ids are not handled here and show disabled.
-
-#include <functional>
+// commands of the menu, run on the document's data. One table maps each id
+// of app/CommandIds.h to its handler; the document applies what the handler
+// changed. The dialogs of the Option menu and the editors arrive with their
+// own code; until then their ids are not handled here and show disabled.
 
 #include "app/CKorvanceDoc.h"
 #include "app/CommandRouter.h"
-#include "files/DocumentCommands.h"
 #include "platform/FileChooser.h"
 #include "platform/UserPrompt.h"
 
@@ -16,10 +14,8 @@ namespace korvance {
 
 class DocCommands : public CommandTarget {
 public:
-    // `redrawAll` asks every view to redraw (may be empty). Installs the
-    // document's Save As, which the "Confirm" question's Yes runs.
-    DocCommands(CKorvanceDoc& doc, FileChooser& chooser, UserPrompt& prompt, ProgressSink& progress,
-                std::function<void()> redrawAll = {});
+    // Installs the document's Save As, which the "Confirm" question's Yes runs.
+    DocCommands(CKorvanceDoc& doc, FileChooser& chooser, UserPrompt& prompt, ProgressSink& progress);
     ~DocCommands() override;
 
     bool handles(uint16_t id) const override;
@@ -27,15 +23,18 @@ public:
 
     // Save As; true when the document was saved.
     bool saveAs();
-    // The document as the file commands see it.
-    files::DocumentAccess fileAccess();
+
+    // What a handler of the table is given.
+    struct Context {
+        CKorvanceDoc& doc;
+        FileChooser& chooser;
+        UserPrompt& prompt;
+        ProgressSink& progress;
+    };
 
 private:
     CKorvanceDoc& doc_;
-    FileChooser& chooser_;
-    UserPrompt& prompt_;
-    ProgressSink& progress_;
-    std::function<void()> redrawAll_;
+    Context context_;
 };
 
 }  // namespace korvance

@@ -23,17 +23,9 @@ void cannotRead(UserPrompt& prompt, const std::string& path, int err) {
 }
 
 // The folder the dialog starts in: DataPath when it fits the path buffer.
-std::string startFolder(const DocumentAccess& doc) {
-    const std::string& p = doc.settings->DataPath;
+std::string startFolder(const FileCommandDoc& doc) {
+    const std::string& p = doc.settings.DataPath;
     return p.size() < kPathBuffer ? p : std::string();
-}
-
-// After data arrived from a file: fit the view when no map is loaded, scroll
-// back to the origin, redraw.
-void afterImport(DocumentAccess& doc) {
-    if (doc.fitPending && !(doc.mapLoaded && doc.mapLoaded())) *doc.fitPending = true;
-    if (doc.resetScrollOrigin) doc.resetScrollOrigin();
-    if (doc.redrawAll) doc.redrawAll();
 }
 
 }  // namespace
@@ -60,252 +52,250 @@ std::unique_ptr<TrackField> makeTrackField(const TrackData& data) {
     return t;
 }
 
-DocumentSource documentSource(const DocumentAccess& doc) {
+DocumentSource documentSource(const DocumentData& data) {
     DocumentSource s;
-    s.timeZoneBias = doc.timeZoneBias ? *doc.timeZoneBias : 0;
-    const TrackField* track = doc.track ? doc.track->get() : nullptr;
+    s.timeZoneBias = data.trackLog.timeZoneBias;
+    const TrackField* track = data.trackLog.track.get();
     s.hasTrack = track != nullptr;
     if (track) {
         s.segmentCount = track->segmentCount();
         s.points = track->points();
     }
-    if (doc.waypoints) s.waypoints = doc.waypoints->records();
-    if (doc.routes) s.routes = doc.routes->routes();
+    s.waypoints = data.waypoints.records();
+    s.routes = data.routes.routes();
     return s;
 }
 
-void onOpen(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    if (doc.trackLogging) return;
-    if (doc.saveModified && !doc.saveModified()) return;
+Changes onOpen(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    TrackLog& log = doc.data.trackLog;
+    if (log.logging) return {};
+    if (doc.saveModified && !doc.saveModified()) return {};
     std::optional<std::string> path = chooser.chooseOpen(openDocumentFilters(), startFolder(doc), "");
-    if (!path) return;
+    if (!path) return {};
 
     WaitCursor wait(prompt);
     // Read into fresh data: the document keeps everything it has until the
     // file has been read.
     DocumentContents c;
-    DocumentReadResult r = readDocumentFile(*path, c, prompt, doc.codePage);
+    DocumentReadResult r = readDocumentFile(*path, c, prompt, &doc.data.codePage);
     if (!r.ok()) {
         // Say which file and why; "not acceptable version" has been shown already.
         if (std::string problem = documentReadProblem(r); !problem.empty())
             prompt.message(*path + "\n" + problem + ".", "Error", Icon::Stop);
-        return;
+        return {};
     }
     std::unique_ptr<TrackField> track;
     if (c.track) {
         track = makeTrackField(*c.track);
         if (!track) {
             prompt.message("not enough memory", kAppCaption, Icon::Stop);
-            return;
+            return {};
         }
     }
-    if (doc.track) *doc.track = std::move(track);
-    if (c.timeZoneBias && doc.timeZoneBias) *doc.timeZoneBias = *c.timeZoneBias;
-    if (c.waypoints && doc.waypoints) doc.waypoints->assign(std::move(*c.waypoints));
-    if (c.routes && doc.routes) doc.routes->assign(std::move(*c.routes));
+    log.track = std::move(track);
+    if (c.timeZoneBias) log.timeZoneBias = *c.timeZoneBias;
+    if (c.waypoints) doc.data.waypoints.assign(std::move(*c.waypoints));
+    if (c.routes) doc.data.routes.assign(std::move(*c.routes));
     if (c.partial)
         prompt.message(*path + "\nis damaged: only the waypoints and routes read in full were taken.", kAppCaption,
                        Icon::Warning);
 
-    doc.settings->DataPath = folderOfPath(*path);
-    if (doc.newData) *doc.newData = true;
-    afterImport(doc);
-    if (doc.modified) *doc.modified = false;
+    doc.settings.DataPath = folderOfPath(*path);
+    return Changes::Track | Changes::Waypoints | Changes::Routes | Changes::Saved;
 }
 
-bool onSaveAs(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    bool hasTrack = doc.track && *doc.track;
-    if (!hasTrack && !doc.waypoints && !doc.routes) {
-        noDataForSave(prompt);
-        return false;
-    }
+Changes onSaveAs(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
     std::optional<std::string> path = chooser.chooseSave(saveDocumentFilters(), startFolder(doc), "kvn");
-    if (!path) return false;
+    if (!path) return {};
     bool ok;
     {
         WaitCursor wait(prompt);
-        ok = writeDocumentFile(*path, documentSource(doc), prompt);
+        ok = writeDocumentFile(*path, documentSource(doc.data), prompt);
     }
     if (!ok) {
         saveError(prompt);
-        return false;
+        return {};
     }
-    doc.settings->DataPath = folderOfPath(*path);
-    if (doc.modified) *doc.modified = false;
-    return true;
+    doc.settings.DataPath = folderOfPath(*path);
+    return Changes::Saved;
 }
 
-void onImportWaypointText(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    if (doc.trackLogging || !doc.waypoints) return;
+Changes onImportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    if (doc.data.trackLog.logging) return {};
     std::optional<std::string> path = chooser.chooseOpen(textFilters(), "", "");
-    if (!path) return;
-    if (doc.timeZoneBias) *doc.timeZoneBias = 0;
-    TransverseMercator wgs;
-    bool utm = doc.settings->CoordinateUTM != 0;
-    if (!importWaypointText(*path, *doc.waypoints, utm, doc.tm ? *doc.tm : wgs, prompt, doc.codePage)) {
+    if (!path) return {};
+    doc.data.trackLog.timeZoneBias = 0;
+    const bool utm = doc.settings.CoordinateUTM != 0;
+    if (!importWaypointText(*path, doc.data.waypoints, utm, doc.tm, prompt, &doc.data.codePage)) {
         cannotRead(prompt, *path, 0);
-        return;
+        return {};
     }
-    afterImport(doc);
+    // The import leaves the modified flag as it was.
+    return Changes::Waypoints;
 }
 
-void onExportWaypointText(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    if (doc.trackLogging) return;
-    if (!doc.waypoints || doc.waypoints->count() == 0) {
+Changes onExportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    if (doc.data.trackLog.logging) return {};
+    if (doc.data.waypoints.count() == 0) {
         noDataForSave(prompt);
-        return;
+        return {};
     }
     std::optional<std::string> path = chooser.chooseSave(textFilters(), "", "txt");
-    if (!path) return;
+    if (!path) return {};
     bool ok;
     {
         WaitCursor wait(prompt);
-        TransverseMercator wgsTm;
-        Datum wgs("WGS 84");
-        ok = exportWaypointText(*path, doc.datum ? *doc.datum : wgs, doc.tm ? *doc.tm : wgsTm,
-                                doc.waypoints->records(), doc.settings->CoordinateUTM != 0, prompt, doc.codePage);
+        ok = exportWaypointText(*path, doc.datum, doc.tm, doc.data.waypoints.records(), doc.settings.CoordinateUTM != 0,
+                                prompt, &doc.data.codePage);
     }
     if (!ok) saveError(prompt);
+    return {};
 }
 
-void onReadPot(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
+Changes onReadPot(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
     std::optional<std::string> path = chooser.chooseOpen(potFilters(), "", "");
-    if (!path) return;
-    if (doc.timeZoneBias) *doc.timeZoneBias = 0;
+    if (!path) return {};
+    TrackLog& log = doc.data.trackLog;
+    log.timeZoneBias = 0;
     PotContents pot;
     int err = 0;
     if (!readPotFile(*path, pot, &err)) {
         cannotRead(prompt, *path, err);
-        return;
+        return {};
     }
     // A track log being recorded is never replaced by the file's track.
-    if (pot.lastKind == PotKind::TrackPoint && doc.trackLogging) {
+    if (pot.lastKind == PotKind::TrackPoint && log.logging) {
         prompt.beep(BeepKind::Asterisk);
-        return;
+        return {};
     }
-    if (!doc.waypoints || !doc.routes || !doc.track) return;
-    PotKind used = applyPotContents(pot, *doc.waypoints, *doc.routes, *doc.track, prompt);
-    if (used == PotKind::TrackPoint && doc.newData) *doc.newData = true;
-    afterImport(doc);
+    switch (applyPotContents(pot, doc.data.waypoints, doc.data.routes, log.track, prompt)) {
+    case PotKind::TrackPoint:
+        return Changes::Track;
+    case PotKind::Waypoint:
+        return Changes::Waypoints;
+    case PotKind::RouteWaypoint:
+        return Changes::Routes | Changes::Waypoints;  // route points join the waypoints too
+    default:
+        return {};
+    }
 }
 
 namespace {
 
 template <typename Write>
-void writePotCommand(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt, bool hasData, Write&& write) {
-    if (doc.trackLogging) return;
+Changes writePotCommand(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt, bool hasData, Write&& write) {
+    if (doc.data.trackLog.logging) return {};
     if (!hasData) {
         noDataForSave(prompt);
-        return;
+        return {};
     }
     std::optional<std::string> path = chooser.chooseSave(potFilters(), "", "pot");
-    if (!path) return;
+    if (!path) return {};
     bool ok;
     {
         WaitCursor wait(prompt);
-        Datum wgs("WGS 84");
-        ok = write(*path, doc.datum ? *doc.datum : wgs);
+        ok = write(*path);
     }
     if (!ok) saveError(prompt);
+    return {};
 }
 
 }  // namespace
 
-void onWritePotTrack(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    const TrackField* t = doc.track ? doc.track->get() : nullptr;
-    writePotCommand(doc, chooser, prompt, t != nullptr, [&](const std::string& path, const Datum& datum) {
-        return writePotTrack(path, datum, t->points(), prompt, doc.codePage);
+Changes onWritePotTrack(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    const TrackField* t = doc.data.trackLog.track.get();
+    return writePotCommand(doc, chooser, prompt, t != nullptr, [&](const std::string& path) {
+        return writePotTrack(path, doc.datum, t->points(), prompt, &doc.data.codePage);
     });
 }
 
-void onWritePotWaypoints(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    writePotCommand(doc, chooser, prompt, doc.waypoints && doc.waypoints->count() > 0,
-                    [&](const std::string& path, const Datum& datum) {
-                        return writePotWaypoints(path, datum, doc.waypoints->records(), prompt, doc.codePage);
-                    });
-}
-
-void onWritePotRoutes(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    writePotCommand(doc, chooser, prompt, doc.routes != nullptr, [&](const std::string& path, const Datum& datum) {
-        return writePotRoutes(path, datum, doc.routes->routes(), prompt, doc.codePage);
+Changes onWritePotWaypoints(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    return writePotCommand(doc, chooser, prompt, doc.data.waypoints.count() > 0, [&](const std::string& path) {
+        return writePotWaypoints(path, doc.datum, doc.data.waypoints.records(), prompt, &doc.data.codePage);
     });
 }
 
-void onImportGpx(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    if (doc.trackLogging || !doc.waypoints || !doc.routes || !doc.track) return;
+Changes onWritePotRoutes(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    return writePotCommand(doc, chooser, prompt, true, [&](const std::string& path) {
+        return writePotRoutes(path, doc.datum, doc.data.routes.routes(), prompt, &doc.data.codePage);
+    });
+}
+
+Changes onImportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    TrackLog& log = doc.data.trackLog;
+    if (log.logging) return {};
     std::optional<std::string> path = chooser.chooseOpen(gpxFilters(), startFolder(doc), "");
-    if (!path) return;
+    if (!path) return {};
     WaitCursor wait(prompt);
     DocumentContents c;
-    Datum wgs("WGS 84");
-    GpxReadResult r = readGpxFile(*path, c, doc.datum ? *doc.datum : wgs, doc.codePage);
+    GpxReadResult r = readGpxFile(*path, c, doc.datum, &doc.data.codePage);
     if (r.status == GpxReadResult::Status::CannotOpen) {
         cannotRead(prompt, *path, r.systemError);
-        return;
+        return {};
     }
     if (!r.ok()) {
         prompt.message(*path + "\nis not a GPX file (" + r.problem + ").", "Error", Icon::Stop);
-        return;
+        return {};
     }
-    bool changed = false;
+    Changes changes = Changes::Redraw;
     if (c.track) {
         std::unique_ptr<TrackField> track = makeTrackField(*c.track);
         if (!track) {
             prompt.message("not enough memory", kAppCaption, Icon::Stop);
-            return;
+            return {};
         }
-        *doc.track = std::move(track);
+        log.track = std::move(track);
         // GPX times are UTC.
-        if (doc.timeZoneBias) *doc.timeZoneBias = 0;
-        if (doc.newData) *doc.newData = true;
-        changed = true;
+        log.timeZoneBias = 0;
+        changes |= Changes::Track | Changes::Modified;
     }
+    WaypointList& waypoints = doc.data.waypoints;
     for (const auto& w : *c.waypoints) {
-        uint32_t before = doc.waypoints->count();
-        int go = doc.waypoints->add(prompt, w);
-        changed = changed || doc.waypoints->count() != before;
+        const uint32_t before = waypoints.count();
+        const int go = waypoints.add(prompt, w);
+        if (waypoints.count() != before) changes |= Changes::Waypoints | Changes::Modified;
         if (!go) break;
     }
     // The document's first route, still empty and alone, takes the first route of the file.
-    bool reuseFirst = doc.routes->routeCount() == 1 && doc.routes->routeWaypointCount(0) == 0;
+    CRouteField& routes = doc.data.routes;
+    bool reuseFirst = routes.routeCount() == 1 && routes.routeWaypointCount(0) == 0;
     for (const auto& route : *c.routes) {
         uint32_t index;
         if (reuseFirst) {
             index = 0;
             reuseFirst = false;
         } else {
-            uint32_t before = doc.routes->routeCount();
-            if (doc.routes->appendRoute(prompt) == before) break;  // "Route count overflow!" was shown
+            const uint32_t before = routes.routeCount();
+            if (routes.appendRoute(prompt) == before) break;  // "Route count overflow!" was shown
             index = before;
         }
-        doc.routes->setRouteName(index, route.name.view());
-        changed = true;
+        routes.setRouteName(index, route.name.view());
+        changes |= Changes::Routes | Changes::Modified;
         for (const auto& w : route.waypoints)
-            if (!doc.routes->appendWaypoint(prompt, index, w)) break;
+            if (!routes.appendWaypoint(prompt, index, w)) break;
     }
-    if (changed && doc.modified) *doc.modified = true;
-    doc.settings->DataPath = folderOfPath(*path);
-    afterImport(doc);
+    doc.settings.DataPath = folderOfPath(*path);
+    return changes;
 }
 
-void onExportGpx(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt) {
-    if (doc.trackLogging) return;
-    DocumentSource s = documentSource(doc);
+Changes onExportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
+    if (doc.data.trackLog.logging) return {};
+    DocumentSource s = documentSource(doc.data);
     size_t routePoints = 0;
     for (const auto& r : s.routes) routePoints += r.waypoints.size();
     if (s.points.empty() && s.waypoints.empty() && routePoints == 0) {
         noDataForSave(prompt);
-        return;
+        return {};
     }
     std::optional<std::string> path = chooser.chooseSave(gpxFilters(), startFolder(doc), "gpx");
-    if (!path) return;
+    if (!path) return {};
     bool ok;
     {
         WaitCursor wait(prompt);
-        Datum wgs("WGS 84");
-        ok = writeGpxFile(*path, s, doc.datum ? *doc.datum : wgs, prompt, doc.codePage);
+        ok = writeGpxFile(*path, s, doc.datum, prompt, &doc.data.codePage);
     }
     if (!ok) saveError(prompt);
+    return {};
 }
 
 }  // namespace korvance::files

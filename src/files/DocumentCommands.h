@@ -1,7 +1,7 @@
 #pragma once
 // The file commands of the document: Open, Save As, the waypoint text and
-// POT commands, and GPX import and export. They work on the document's data
-// through DocumentAccess, so the document class only fills it in and calls.
+// POT commands, and GPX import and export. Each works on the document's parts
+// it is given and returns what it changed; the document applies the rest.
 
 #include <cstdint>
 #include <functional>
@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "data/CRouteField.h"
-#include "data/DocumentParts.h"
+#include "data/Changes.h"
+#include "data/DocumentData.h"
 #include "data/TrackField.h"
 #include "data/WaypointList.h"
 #include "files/DocumentFile.h"
@@ -24,9 +25,12 @@
 namespace korvance::files {
 
 // The document's parts the file commands read and change.
-struct DocumentAccess : DocumentParts {
-    const TransverseMercator* tm = nullptr;
-    std::function<bool()> saveModified;  // the "Confirm" question; true: go on
+struct FileCommandDoc {
+    DocumentData& data;
+    AppSettings& settings;
+    const Datum& datum;
+    const TransverseMercator& tm;
+    std::function<bool()> saveModified;  // the "Confirm" question before Open; true (or unset): go on
 };
 
 // Filters of the file dialogs.
@@ -41,23 +45,23 @@ std::vector<FileFilter> gpxFilters();
 // when there is none.
 std::string folderOfPath(const std::string& path);
 
-void onOpen(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-// True when the document was saved (the save-modified question uses it).
-bool onSaveAs(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onImportWaypointText(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onExportWaypointText(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onReadPot(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onWritePotTrack(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onWritePotWaypoints(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onWritePotRoutes(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onImportGpx(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
-void onExportGpx(DocumentAccess& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onOpen(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+// Changes::Saved when the document was saved (the save-modified question uses it).
+Changes onSaveAs(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onImportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onExportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onReadPot(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onWritePotTrack(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onWritePotWaypoints(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onWritePotRoutes(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onImportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
+Changes onExportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt);
 
 // A track block of exactly the points given (the document's track capacity
 // becomes the point count); null when it cannot be allocated.
 std::unique_ptr<TrackField> makeTrackField(const TrackData& data);
 
 // The document's data as the writers take it (borrowed).
-DocumentSource documentSource(const DocumentAccess& doc);
+DocumentSource documentSource(const DocumentData& data);
 
 }  // namespace korvance::files

@@ -12,169 +12,153 @@ namespace korvance {
 
 namespace {
 
-SystemClock& systemClock() {
-    static SystemClock clock;
-    return clock;
-}
-
-Clock& clockOf(const GpsDocumentAccess& doc) { return doc.clock ? *doc.clock : systemClock(); }
-
 void stop(UserPrompt& prompt, const char* text) { prompt.message(text, kMessageCaption, Icon::Stop); }
 
-// What every download does once data arrived.
-void dataArrived(GpsDocumentAccess& doc) {
-    if (doc.fitPending && !(doc.mapLoaded && doc.mapLoaded())) *doc.fitPending = true;
-    if (doc.resetScrollOrigin) doc.resetScrollOrigin();
-    if (doc.modified) *doc.modified = true;
-    if (doc.redrawAll) doc.redrawAll();
+std::unique_ptr<GarminLink> identified(GpsCommandDoc& doc, UserPrompt& prompt) {
+    return OpenIdentifiedLink(doc.settings, prompt, &doc.clock, nullptr, doc.linkTrouble, doc.byteTimeoutMs);
 }
 
-std::unique_ptr<GarminLink> identified(GpsDocumentAccess& doc, UserPrompt& prompt) {
-    return OpenIdentifiedLink(*doc.settings, prompt, &clockOf(doc), nullptr, nullptr, doc.byteTimeoutMs);
-}
-
-bool ready(const GpsDocumentAccess& doc) { return !doc.trackLogging && doc.settings && doc.datum; }
+bool ready(const GpsCommandDoc& doc) { return !doc.data.trackLog.logging; }
 
 }  // namespace
 
-bool onDownloadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.track) return false;
+GpsResult onDownloadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    if (!ready(doc)) return std::nullopt;
     std::vector<TrackSlot> slots;
     {
         auto link = identified(doc, prompt);
-        if (!link) return false;
+        if (!link) return std::nullopt;
         if (DownloadTrack(*link, slots, progress) < 0) {
             stop(prompt, kMsgDownloadTrackError);
-            return false;
+            return std::nullopt;
         }
     }
     // The old track goes only now that the new one is complete.
-    auto points = TrackPointsFromSlots(slots, *doc.datum);
+    auto points = TrackPointsFromSlots(slots, doc.datum);
     auto field = TrackField::create(static_cast<uint32_t>(points.size()));
     if (!field) {
         showNotEnoughMemory(prompt);
-        return false;
+        return std::nullopt;
     }
     for (const auto& p : points) field->append(p);
     field->setSegmentCount(SegmentCountOf(points));
-    *doc.track = std::move(field);
-    if (doc.newData) *doc.newData = true;
-    if (doc.timeZoneBias) *doc.timeZoneBias = clockOf(doc).timeZoneBiasSeconds();
-    dataArrived(doc);
-    return true;
+    doc.data.trackLog.track = std::move(field);
+    doc.data.trackLog.timeZoneBias = doc.clock.timeZoneBiasSeconds();
+    return Changes::Track | Changes::Modified;
 }
 
-bool onDownloadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.waypoints) return false;
+GpsResult onDownloadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    if (!ready(doc)) return std::nullopt;
     std::vector<WaypointPacket> packets;
     {
         auto link = identified(doc, prompt);
-        if (!link) return false;
+        if (!link) return std::nullopt;
         if (DownloadWaypoints(*link, packets, progress) < 0) {
             stop(prompt, kMsgDownloadWaypointError);
-            return false;
+            return std::nullopt;
         }
     }
-    doc.waypoints->clear();
+    WaypointList& waypoints = doc.data.waypoints;
+    waypoints.clear();
     for (const auto& p : packets) {
-        const WaypointRecord w = WaypointFromPacket(p, *doc.datum);
-        if (!doc.waypoints->add(prompt, w.identifier.view(), w.latitude, w.longitude, w.comment.view(), w.symbol,
+        const WaypointRecord w = WaypointFromPacket(p, doc.datum);
+        if (!waypoints.add(prompt, w.identifier.view(), w.latitude, w.longitude, w.comment.view(), w.symbol,
                                 w.displayOption, w.proximity, w.altitude))
             break;  // list full, or the user declined a duplicate: the rest is dropped
     }
-    if (doc.timeZoneBias) *doc.timeZoneBias = clockOf(doc).timeZoneBiasSeconds();
-    dataArrived(doc);
-    return true;
+    doc.data.trackLog.timeZoneBias = doc.clock.timeZoneBiasSeconds();
+    return Changes::Waypoints | Changes::Modified;
 }
 
-bool onDownloadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.routes) return false;
+GpsResult onDownloadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    if (!ready(doc)) return std::nullopt;
     std::vector<RouteSlot> slots;
     {
         auto link = identified(doc, prompt);
-        if (!link) return false;
+        if (!link) return std::nullopt;
         if (DownloadRoutes(*link, slots, progress) <= 0) {
             stop(prompt, kMsgNoRouteData);
-            return false;
+            return std::nullopt;
         }
     }
     uint32_t count = static_cast<uint32_t>(slots.size());
     for (const auto& s : slots) count = std::max<uint32_t>(count, uint32_t(s.number) + 1);
-    CRouteField field(count, doc.settings->MaxRouteCount, doc.settings->MaxRouteWaypointCount, doc.codePage);
+    CRouteField field(count, doc.settings.MaxRouteCount, doc.settings.MaxRouteWaypointCount,
+                      &doc.data.codePage);
     for (const auto& s : slots) {
         field.setRouteName(s.number, s.name);
         for (const auto& p : s.waypoints) {
-            const WaypointRecord w = RouteWaypointFromPacket(p, *doc.datum);
+            const WaypointRecord w = RouteWaypointFromPacket(p, doc.datum);
             if (!field.appendWaypoint(prompt, s.number, w.identifier.view(), w.latitude, w.longitude, w.comment.view(),
                                       w.symbol, w.displayOption, w.proximity, 0.0))
                 break;
         }
     }
-    *doc.routes = std::move(field);
-    dataArrived(doc);
-    return true;
+    doc.data.routes = std::move(field);
+    return Changes::Routes | Changes::Modified;
 }
 
-bool onUploadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.track || !*doc.track || (*doc.track)->pointCount() == 0) return false;
+GpsResult onUploadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    const TrackField* track = doc.data.trackLog.track.get();
+    if (!ready(doc) || !track || track->pointCount() == 0) return std::nullopt;
     auto link = identified(doc, prompt);
-    if (!link) return false;
-    if (!UploadTrack(*link, SlotsFromTrackPoints((*doc.track)->points(), *doc.datum), progress)) {
+    if (!link) return std::nullopt;
+    if (!UploadTrack(*link, SlotsFromTrackPoints(track->points(), doc.datum), progress)) {
         stop(prompt, kMsgUploadTrackError);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return Changes{};
 }
 
-bool onUploadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.waypoints || doc.waypoints->count() == 0) return false;
+GpsResult onUploadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    if (!ready(doc) || doc.data.waypoints.count() == 0) return std::nullopt;
     auto link = identified(doc, prompt);
-    if (!link) return false;
+    if (!link) return std::nullopt;
     std::vector<WaypointPacket> packets;
-    for (const auto& w : doc.waypoints->records())
-        packets.push_back(PacketFromWaypoint(w, link->waypointType, pid::Waypoint, *doc.datum));
+    for (const auto& w : doc.data.waypoints.records())
+        packets.push_back(PacketFromWaypoint(w, link->waypointType, pid::Waypoint, doc.datum));
     if (!UploadWaypoints(*link, packets, progress)) {
         stop(prompt, kMsgUploadWaypointError);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return Changes{};
 }
 
 namespace {
 
 // One exchange per route, each on a link of its own seeded by the identification.
-bool uploadRoutes(GpsDocumentAccess& doc, const std::vector<std::pair<uint8_t, const Route*>>& chosen,
+GpsResult uploadRoutes(GpsCommandDoc& doc, const std::vector<std::pair<uint8_t, const Route*>>& chosen,
                   UserPrompt& prompt, ProgressSink& progress) {
     auto link = identified(doc, prompt);
-    if (!link) return false;
+    if (!link) return std::nullopt;
     link->ClosePort();
     for (const auto& [number, route] : chosen) {
-        auto one = ReopenLike(*link, *doc.settings, &clockOf(doc));
-        if (!UploadRoutes(*one, {RouteSlotFromRoute(*route, number, link->waypointType, *doc.datum)}, progress)) {
+        auto one = ReopenLike(*link, doc.settings, &doc.clock);
+        if (!UploadRoutes(*one, {RouteSlotFromRoute(*route, number, link->waypointType, doc.datum)}, progress)) {
             stop(prompt, kMsgUploadRouteError);
-            return false;
+            return std::nullopt;
         }
     }
-    return true;
+    return Changes{};
 }
 
 }  // namespace
 
-bool onUploadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress) {
-    if (!ready(doc) || !doc.routes || doc.routes->routeCount() == 0) return false;
+GpsResult onUploadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    if (!ready(doc) || doc.data.routes.routeCount() == 0) return std::nullopt;
     std::vector<std::pair<uint8_t, const Route*>> chosen;
-    const auto& routes = doc.routes->routes();
+    const auto& routes = doc.data.routes.routes();
     for (size_t i = 0; i < routes.size() && i < 256; ++i)
         if (!routes[i].waypoints.empty()) chosen.emplace_back(static_cast<uint8_t>(i), &routes[i]);
-    if (chosen.empty()) return false;
+    if (chosen.empty()) return std::nullopt;
     return uploadRoutes(doc, chosen, prompt, progress);
 }
 
-bool uploadOneRoute(GpsDocumentAccess& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
-                    ProgressSink& progress) {
-    if (!ready(doc) || !doc.routes) return false;
-    const Route* r = doc.routes->route(routeIndex);
-    if (!r || r->waypoints.empty()) return false;
+GpsResult uploadOneRoute(GpsCommandDoc& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
+                         ProgressSink& progress) {
+    if (!ready(doc)) return std::nullopt;
+    const Route* r = doc.data.routes.route(routeIndex);
+    if (!r || r->waypoints.empty()) return std::nullopt;
     return uploadRoutes(doc, {{routeNumber, r}}, prompt, progress);
 }
 

@@ -1,17 +1,20 @@
 #pragma once
-// The document's six receiver commands. They work on the document's data
-// through GpsDocumentAccess, so the document class only fills it in and
-// calls. Every command owns its link from identification to the end and
+// The six receiver commands, run by the program's GPS menu and by
+// `korvance-cli receiver` alike. They work on the document's parts they are
+// given. Every command owns its link from identification to the end and
 // drops it (the port back at its saved speed and closed) before returning.
-// A download replaces the document's data only once the new data arrived
-// complete; a failure changes nothing and says so.
+// A download replaces the data only once the new data arrived complete; a
+// failure changes nothing and says so.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "data/CRouteField.h"
-#include "data/DocumentParts.h"
+#include "data/Changes.h"
+#include "data/DocumentData.h"
 #include "data/TrackField.h"
 #include "data/WaypointList.h"
 #include "geodesy/Datum.h"
@@ -22,9 +25,14 @@
 
 namespace korvance {
 
-struct GpsDocumentAccess : DocumentParts {
-    Clock* clock = nullptr;   // pauses of the link and the time-zone rule; system clock when null
-    int byteTimeoutMs = 200;  // the link's wait for one byte
+// The document's parts the receiver commands read and change.
+struct GpsCommandDoc {
+    DocumentData& data;
+    AppSettings& settings;  // the identification may take the receiver's model
+    const Datum& datum;
+    Clock& clock;                        // pauses of the link and the time-zone rule
+    int byteTimeoutMs = 200;             // the link's wait for one byte
+    std::string* linkTrouble = nullptr;  // what the port said when the link could not be identified
 };
 
 inline constexpr const char* kMsgDownloadTrackError = "download track error.";
@@ -34,28 +42,19 @@ inline constexpr const char* kMsgUploadTrackError = "upload track error.";
 inline constexpr const char* kMsgUploadWaypointError = "upload waypoint error.";
 inline constexpr const char* kMsgUploadRouteError = "upload route error.";
 
-// Each returns true when the transfer took place and succeeded.
-bool onDownloadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-bool onDownloadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-bool onDownloadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-bool onUploadTrack(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-bool onUploadWaypoint(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-bool onUploadRoute(GpsDocumentAccess& doc, UserPrompt& prompt, ProgressSink& progress);
-// The GPS menu's receiver commands: command id, menu text, handler. A front
-// end enables an entry by connecting it to its handler.
-struct GpsMenuCommand {
-    int id;
-    const char* text;
-    bool (*run)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
-};
-inline constexpr GpsMenuCommand kGpsMenuCommands[] = {
-    {32772, "Download &Track", onDownloadTrack},  {32773, "Download &Waypoint", onDownloadWaypoint},
-    {32788, "Download &Route", onDownloadRoute},  {32802, "Up&load Track", onUploadTrack},
-    {32779, "&Upload Waypoint", onUploadWaypoint}, {32793, "U&pload Route", onUploadRoute},
-};
+// Each returns what it changed when the transfer took place and succeeded
+// (nothing for an upload), and nothing at all when it was refused or failed.
+using GpsResult = std::optional<Changes>;
+GpsResult onDownloadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
+GpsResult onDownloadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
+GpsResult onDownloadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
+GpsResult onUploadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
+GpsResult onUploadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
+// Every route that has waypoints, each under its own index as route number.
+GpsResult onUploadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress);
 
 // The route editor's upload of one route under a chosen route number.
-bool uploadOneRoute(GpsDocumentAccess& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
-                    ProgressSink& progress);
+GpsResult uploadOneRoute(GpsCommandDoc& doc, uint32_t routeIndex, uint8_t routeNumber, UserPrompt& prompt,
+                         ProgressSink& progress);
 
 }  // namespace korvance

@@ -1,7 +1,5 @@
 #include "gui/DemoSession.h"
 
-#include "platform/CodePage.h"
-
 namespace korvance {
 
 bool DemoSession::startReceiver() {
@@ -11,15 +9,6 @@ bool DemoSession::startReceiver() {
         return false;
     }
     return true;
-}
-
-int DemoSession::loadMaps(MapSet& maps, const std::string& folder, const CodePage& codePage, MapCommandState& state,
-                          UserPrompt& prompt) {
-    if (folder.empty() || !maps.LoadMapList(folder + "/demo.lst", codePage)) return 0;
-    const std::optional<std::string> first = maps.list().path(0);
-    if (!first) return 0;
-    maps.list().setCurrent(0);
-    return OpenMap(maps, *first, state, prompt);
 }
 
 std::string DemoSession::devicePath() const { return sim_ ? sim_->devicePath() : std::string(); }

@@ -1,13 +1,12 @@
 #pragma once
 // `korvance --demo`: the receiver simulator on a fresh pseudo-terminal for this
-// run only (its device path never goes into the settings) and the demo map list
-// loaded. The simulator ends with the session.
+// run only (its device path never goes into the settings). The simulator ends
+// with the session; the demo map list is opened like any other.
 
 #include <memory>
 #include <string>
 
 #include "maps/DemoMaps.h"
-#include "maps/MapCommands.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
 namespace korvance {
@@ -17,9 +16,6 @@ public:
     ~DemoSession() { stop(); }
     // Starts the simulator; false when no pseudo-terminal could be opened.
     bool startReceiver();
-    // Loads the demo list and opens its first map; 0 when the demo maps are missing.
-    int loadMaps(MapSet& maps, const std::string& folder, const CodePage& codePage, MapCommandState& state,
-                 UserPrompt& prompt);
     // The simulator's device path for this run ("" before start).
     std::string devicePath() const;
     // Where the simulated receiver is (the last point of its track log), in WGS 84.

@@ -15,6 +15,7 @@
 #include "gui/DemoSession.h"
 #include "gui/MainFrame.h"
 #include "gui/SingleInstance.h"
+#include "maps/MapCommands.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "qtplatform/QtFileChooser.h"
@@ -24,15 +25,6 @@
 using namespace korvance;
 
 namespace {
-
-void openMapArgument(CKorvanceDoc& doc, const std::string& path, UserPrompt& prompt) {
-    MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
-    MapSet& maps = doc.maps();
-    if (DetectMapFile(path) == 2 && maps.LoadMapList(path, doc.codePage()) && maps.list().count() > 0)
-        OpenMap(maps, *maps.list().path(0), state, prompt);
-    else
-        OpenMap(maps, path, state, prompt);
-}
 
 // The options of the program; --help and --version end the run after printing.
 struct CommandLine {
@@ -112,12 +104,16 @@ int main(int argc, char** argv) {
             prompt.message("The demo receiver could not be started (no pseudo-terminal).", "korvance",
                            Icon::Warning);
         }
-        MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
         const std::string folder = FindDemoMaps(QCoreApplication::applicationFilePath().toStdString());
-        if (!session.loadMaps(doc.maps(), folder, doc.codePage(), state, prompt))
+        const Changes opened =
+            folder.empty() ? Changes{}
+                           : OpenMapOrList(doc.maps(), folder + "/demo.lst", doc.codePage(), doc.settings().MapPath, prompt);
+        doc.apply(opened);
+        if (!opened.has(Changes::MapOpened))
             prompt.message("The demo map set was not found (demo-maps/demo.lst).", "korvance", Icon::Warning);
     } else if (!parser.positionalArguments().isEmpty()) {
-        openMapArgument(doc, parser.positionalArguments().first().toStdString(), prompt);
+        doc.apply(OpenMapOrList(doc.maps(), parser.positionalArguments().first().toStdString(), doc.codePage(),
+                                doc.settings().MapPath, prompt));
     }
     frame.showDocumentStatus();
     frame.show();

@@ -53,7 +53,8 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
     view_ = new ViewWidget(doc, *dialogs_, viewDialogs_, this);
     setCentralWidget(view_);
-    docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress, [this] { redrawAll(); });
+    docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress);
+    doc_.redrawAll = [this] { redrawAll(); };
     // The document's commands that work through dialogs, beside its file and receiver commands.
     dialogCommands_ =
         std::make_unique<DialogCommands>(doc, *dialogs_, chooser, prompt, progress, [this] { redrawAll(); });
@@ -69,7 +70,7 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     resize(800, 600);
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame() { doc_.redrawAll = nullptr; }
 
 void MainFrame::buildMenus() {
     const auto titles = menuTitles();

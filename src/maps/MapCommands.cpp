@@ -12,46 +12,47 @@ std::string MapPathOf(const std::string& path) {
     return path.substr(0, second);
 }
 
-int OpenMap(MapSet& maps, const std::string& path, MapCommandState& state, UserPrompt& prompt) {
+Changes OpenMap(MapSet& maps, const std::string& path, std::string& mapPath, UserPrompt& prompt) {
     WaitCursor wait(prompt);
-    if (!maps.LoadMapInfo(path, prompt)) return 0;
+    if (!maps.LoadMapInfo(path, prompt)) return {};
     maps.LoadWindow(0, prompt);
-    state.mapPath = MapPathOf(path);
-    state.newData = true;
-    return 1;
+    mapPath = MapPathOf(path);
+    return Changes::MapOpened;
 }
 
-int OnLoadMap(MapSet& maps, FileChooser& chooser, const CodePage& codePage, MapCommandState& state,
-              UserPrompt& prompt) {
+Changes OpenMapOrList(MapSet& maps, const std::string& path, const CodePage& codePage, std::string& mapPath,
+                      UserPrompt& prompt) {
+    if (DetectMapFile(path) != MapFileKind::List) return OpenMap(maps, path, mapPath, prompt);
+    if (!maps.LoadMapList(path, codePage)) return {};
+    const std::optional<std::string> first = maps.list().path(0);
+    if (!first) return {};
+    maps.list().setCurrent(0);
+    return OpenMap(maps, *first, mapPath, prompt);
+}
+
+Changes OnLoadMap(MapSet& maps, FileChooser& chooser, const CodePage& codePage, std::string& mapPath,
+                  UserPrompt& prompt) {
     const std::vector<FileFilter> filters = {
         {"Map(*.dat)", "*.dat"}, {"Map list(*.lst)", "*.lst"}, {"all files", "*.*"}};
-    std::optional<std::string> chosen = chooser.chooseOpen(filters, state.mapPath, "dat");
-    if (!chosen) return 0;
-    std::string path = *chosen;
-    if (DetectMapFile(path) == 2) {
-        if (!maps.LoadMapList(path, codePage)) return 0;
-        const std::optional<std::string> first = maps.list().path(0);
-        if (!first) return 0;
-        path = *first;
-        maps.list().setCurrent(0);
-    }
-    return OpenMap(maps, path, state, prompt);
+    std::optional<std::string> chosen = chooser.chooseOpen(filters, mapPath, "dat");
+    if (!chosen) return {};
+    return OpenMapOrList(maps, *chosen, codePage, mapPath, prompt);
 }
 
-void OnDiscardMap(MapSet& maps, MapCommandState& state) {
+Changes OnDiscardMap(MapSet& maps) {
     maps.DiscardMap();
-    state.fitPending = true;
+    return Changes::MapDiscarded;
 }
 
-int LoadMapKeepCentre(MapSet& maps, const ClientRect& view, const std::string& path, MapCommandState& state,
-                      UserPrompt& prompt) {
+Changes LoadMapKeepCentre(MapSet& maps, const ClientRect& view, const std::string& path, std::string& mapPath,
+                          UserPrompt& prompt) {
     WaitCursor wait(prompt);
     double latitude = 0, longitude = 0;
     maps.ViewToGeo((view.left + view.right) / 2, (view.top + view.bottom) / 2, latitude, longitude);
-    if (!OpenMap(maps, path, state, prompt)) return 0;
-    state.newData = false;
+    if (!OpenMap(maps, path, mapPath, prompt).any()) return {};
     maps.CentreOn(view, latitude, longitude, -999, prompt);
-    return 1;
+    // The view stays where it was: no centring on the track.
+    return Changes::Redraw;
 }
 
 }  // namespace korvance

@@ -81,17 +81,17 @@ std::string FolderOf(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-int DetectMapFile(const std::string& path) {
+MapFileKind DetectMapFile(const std::string& path) {
     std::string head;
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0;
+    if (!f) return MapFileKind::Neither;
     char buf[22];
     const size_t n = std::fread(buf, 1, sizeof buf, f);
     std::fclose(f);
     head.assign(buf, n);
-    if (head.compare(0, 9, kInfoSignature) == 0 && n >= 9) return 1;
-    if (n >= 22 && head.compare(0, 22, kListSignature) == 0) return 2;
-    return 0;
+    if (head.compare(0, 9, kInfoSignature) == 0 && n >= 9) return MapFileKind::MapInfo;
+    if (n >= 22 && head.compare(0, 22, kListSignature) == 0) return MapFileKind::List;
+    return MapFileKind::Neither;
 }
 
 // ------------------------------------------------------------------ map list

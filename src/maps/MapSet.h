@@ -16,8 +16,10 @@ namespace korvance {
 
 class CodePage;
 
-// 0 neither, 1 a mapinfo.dat ("Korvan CE"), 2 a map list ("Map List for Korvan CE").
-int DetectMapFile(const std::string& path);
+// What a file holds by its signature: a mapinfo.dat ("Korvan CE"), a map list
+// ("Map List for Korvan CE"), or neither (also when it cannot be read).
+enum class MapFileKind { Neither, MapInfo, List };
+MapFileKind DetectMapFile(const std::string& path);
 
 // Folder part of a path up to (not including) its last separator, either '/' or '\\';
 // "" when there is none.

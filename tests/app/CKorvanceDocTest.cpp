@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "app/CKorvanceDoc.h"
+#include "files/TempDir.h"
+#include "maps/MapCommands.h"
+#include "maps/MapTestUtil.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -141,4 +144,53 @@ TEST(CKorvanceDoc, CloseStoresTheSettingsOnceAndTwiceIsHarmless) {
         doc.settings().PenWidth = 3;
     }
     EXPECT_EQ(f.store.readDword(kSettingsKey, "PenWidth"), 3u);
+}
+
+// The one place where what a command changed becomes the view's flags, the
+// modified flag and a redraw.
+TEST(CKorvanceDoc, ApplyTurnsChangesIntoFlagsAndRedraws) {
+    using C = Changes;
+    const struct {
+        const char* what;
+        Changes changes;
+        bool mapLoaded;
+        bool modifiedBefore;
+        bool fitPending, newData, modified;
+        int redraws;
+    } cases[] = {
+        {"nothing", C::None, false, true, false, false, true, 0},
+        {"track download", C::Track | C::Modified, false, false, true, true, true, 1},
+        {"track download over a map", C::Track | C::Modified, true, false, false, true, true, 1},
+        {"waypoint text import", C::Waypoints, false, false, true, false, false, 1},
+        {"routes over a map", C::Routes | C::Modified, true, false, false, false, true, 1},
+        {"open", C::Track | C::Waypoints | C::Routes | C::Saved, false, true, true, true, false, 1},
+        {"save", C::Saved, false, true, false, false, false, 0},
+        {"map opened", C::MapOpened, false, false, false, true, false, 1},
+        {"map discarded", C::MapDiscarded, true, true, true, false, true, 1},
+        {"redraw only", C::Redraw, false, false, false, false, false, 1},
+    };
+    korvance::testing::TempDir dir;
+    korvance::testing::makeFlatMap(dir.file("m"), 2, 2, 8, 8, "png");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        CKorvanceDoc doc(f.store, f.clock, f.prompt);
+        if (c.mapLoaded) {
+            ASSERT_TRUE(OpenMap(doc.maps(), dir.file("m/mapinfo.dat"), doc.settings().MapPath, f.prompt).any());
+        }
+        doc.maps().SetScrollOrigin(5, 5, ClientRect{0, 0, 4, 4});
+        doc.fitPending = false;
+        doc.newData = false;
+        doc.setModified(c.modifiedBefore);
+        int redraws = 0;
+        doc.redrawAll = [&] { ++redraws; };
+        doc.apply(c.changes);
+        EXPECT_EQ(doc.fitPending, c.fitPending);
+        EXPECT_EQ(doc.newData, c.newData);
+        EXPECT_EQ(doc.isModified(), c.modified);
+        EXPECT_EQ(redraws, c.redraws);
+        if (c.changes.dataArrived()) {
+            EXPECT_EQ(doc.maps().originX() + doc.maps().originY(), 0);
+        }
+    }
 }

@@ -7,6 +7,7 @@
 
 #include "files/FileSizeLimit.h"
 #include "files/TempDir.h"
+#include "platform/Clock.h"
 #include "platform/testing/ScriptedPrompt.h"
 
 using namespace korvance;
@@ -15,41 +16,24 @@ using namespace korvance::testing;
 
 namespace {
 
-// A document as the commands see it, with counters for the view's side.
+// A document's parts as the commands see them.
 struct Doc {
+    FixedClock clock{1262304000, -32400};
     AppSettings settings;
+    DocumentData data{500, 20, 30, settings.CodePage, clock};
     Datum datum{"WGS 84"};
     TransverseMercator tm{datum};
-    std::unique_ptr<TrackField> track;
-    WaypointList waypoints{500};
-    CRouteField routes{1, 20, 30};
-    int32_t bias = -32400;
-    bool modified = true, newData = false, fitPending = false;
-    bool map = false;
-    int scrollResets = 0, redraws = 0, questions = 0;
+    std::unique_ptr<TrackField>& track = data.trackLog.track;
+    WaypointList& waypoints = data.waypoints;
+    CRouteField& routes = data.routes;
+    int32_t& bias = data.trackLog.timeZoneBias;
+    int questions = 0;
     bool saveModifiedAnswer = true;
-    DocumentAccess access;
+    FileCommandDoc access{data, settings, datum, tm, [this] {
+                              ++questions;
+                              return saveModifiedAnswer;
+                          }};
 
-    Doc() {
-        routes.setRouteName(0, "ROUTE-00");
-        access.track = &track;
-        access.waypoints = &waypoints;
-        access.routes = &routes;
-        access.timeZoneBias = &bias;
-        access.modified = &modified;
-        access.newData = &newData;
-        access.fitPending = &fitPending;
-        access.settings = &settings;
-        access.datum = &datum;
-        access.tm = &tm;
-        access.mapLoaded = [this] { return map; };
-        access.resetScrollOrigin = [this] { ++scrollResets; };
-        access.redrawAll = [this] { ++redraws; };
-        access.saveModified = [this] {
-            ++questions;
-            return saveModifiedAnswer;
-        };
-    }
     void giveTrack(size_t n) {
         track = TrackField::create(uint32_t(n));
         for (size_t i = 0; i < n; ++i) {
@@ -84,13 +68,12 @@ TEST(DocumentCommands, SaveAsThenOpen) {
     a.settings.DataPath = dir.path();
     std::string path = dir.file("saved.kvn");
     ScriptedFileChooser chooser({path});
-    EXPECT_TRUE(onSaveAs(a.access, chooser, prompt));
+    EXPECT_EQ(onSaveAs(a.access, chooser, prompt), Changes::Saved);
     ASSERT_EQ(chooser.calls.size(), 1u);
     EXPECT_TRUE(chooser.calls[0].save);
     EXPECT_EQ(chooser.calls[0].defaultExtension, "kvn");
     EXPECT_EQ(chooser.calls[0].start, dir.path());
     EXPECT_EQ(chooser.calls[0].filters.size(), 2u);
-    EXPECT_FALSE(a.modified);
     EXPECT_EQ(a.settings.DataPath, dir.path());
     EXPECT_TRUE(prompt.shown.empty());
 
@@ -98,7 +81,8 @@ TEST(DocumentCommands, SaveAsThenOpen) {
     b.bias = 0;
     b.settings.DataPath = std::string(300, 'x');  // too long for the path buffer: not offered
     ScriptedFileChooser chooser2({path});
-    onOpen(b.access, chooser2, prompt);
+    EXPECT_EQ(onOpen(b.access, chooser2, prompt),
+              Changes::Track | Changes::Waypoints | Changes::Routes | Changes::Saved);
     EXPECT_EQ(b.questions, 1);
     EXPECT_EQ(chooser2.calls[0].start, "");
     EXPECT_EQ(chooser2.calls[0].filters.size(), 3u);
@@ -110,11 +94,6 @@ TEST(DocumentCommands, SaveAsThenOpen) {
     EXPECT_EQ(b.waypoints.count(), 1u);
     EXPECT_EQ(b.routes.routeCount(), 1u);
     EXPECT_EQ(b.routes.routeWaypointCount(0), 1u);
-    EXPECT_FALSE(b.modified);
-    EXPECT_TRUE(b.newData);
-    EXPECT_TRUE(b.fitPending);
-    EXPECT_EQ(b.scrollResets, 1);
-    EXPECT_EQ(b.redraws, 1);
     EXPECT_EQ(b.settings.DataPath, dir.path());
     EXPECT_GE(prompt.waitCount, 2);
 }
@@ -146,13 +125,11 @@ TEST(DocumentCommands, OpenThatFailsKeepsTheDocument) {
         ScriptedPrompt prompt;
         d.waypoints.add(prompt, "KEEP", 1, 2, "", 0, 0, 0, 0);
         ScriptedFileChooser chooser({r.path});
-        onOpen(d.access, chooser, prompt);
+        EXPECT_EQ(onOpen(d.access, chooser, prompt), Changes{});
         EXPECT_EQ(prompt.texts(), r.texts);
         ASSERT_TRUE(d.track);  // the track is not released by a failed read
         EXPECT_EQ(d.track->pointCount(), 5u);
         EXPECT_EQ(d.waypoints.count(), 1u);
-        EXPECT_TRUE(d.modified);  // still unsaved
-        EXPECT_FALSE(d.newData);
         EXPECT_EQ(d.settings.DataPath, "");
     }
 }
@@ -161,11 +138,11 @@ TEST(DocumentCommands, OpenRefusalsAndCancels) {
     Doc d;
     ScriptedPrompt prompt;
     ScriptedFileChooser chooser({std::string("/nowhere.kvn")});
-    d.access.trackLogging = true;
+    d.data.trackLog.logging = true;
     onOpen(d.access, chooser, prompt);
     EXPECT_EQ(d.questions, 0);
     EXPECT_TRUE(chooser.calls.empty());
-    d.access.trackLogging = false;
+    d.data.trackLog.logging = false;
     d.saveModifiedAnswer = false;  // Cancel in the "Confirm" question
     onOpen(d.access, chooser, prompt);
     EXPECT_EQ(d.questions, 1);
@@ -187,28 +164,14 @@ TEST(DocumentCommands, SaveAsFailures) {
     ScriptedFileChooser chooser({path});
     {
         FileSizeLimit limit(4000);
-        EXPECT_FALSE(onSaveAs(d.access, chooser, prompt));
+        EXPECT_EQ(onSaveAs(d.access, chooser, prompt), Changes{});
     }
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[0].text, "Save\n" + path + ": " + std::strerror(EFBIG));
     EXPECT_EQ(prompt.shown[1].text, "save error");
     EXPECT_EQ(prompt.shown[1].icon, Icon::Stop);
-    EXPECT_TRUE(d.modified);
     EXPECT_EQ(readText(path), "the previous document");
     EXPECT_EQ(d.settings.DataPath, "");
-
-    // Nothing at all to save.
-    DocumentAccess empty = d.access;
-    std::unique_ptr<TrackField> none;
-    empty.track = &none;
-    empty.waypoints = nullptr;
-    empty.routes = nullptr;
-    ScriptedPrompt p2;
-    ScriptedFileChooser c2({path});
-    EXPECT_FALSE(onSaveAs(empty, c2, p2));
-    EXPECT_EQ(p2.texts(), std::vector<std::string>{"No data for save"});
-    EXPECT_EQ(p2.shown[0].icon, Icon::Question);
-    EXPECT_TRUE(c2.calls.empty());
 }
 
 TEST(DocumentCommands, WaypointTextCommands) {
@@ -231,13 +194,10 @@ TEST(DocumentCommands, WaypointTextCommands) {
     Doc e;
     e.settings.CoordinateUTM = 1;
     ScriptedFileChooser open({dir.file("w.txt")});
-    onImportWaypointText(e.access, open, prompt);
+    EXPECT_EQ(onImportWaypointText(e.access, open, prompt), Changes::Waypoints);  // modified stays as it was
     EXPECT_EQ(e.bias, 0);
     ASSERT_EQ(e.waypoints.count(), 1u);
     EXPECT_NEAR(e.waypoints.latitude(0), 35.1, 1e-6);
-    EXPECT_TRUE(e.modified);  // unchanged by the import
-    EXPECT_TRUE(e.fitPending);
-    EXPECT_EQ(e.redraws, 1);
 
     ScriptedFileChooser missing({dir.file("none.txt")});
     onImportWaypointText(e.access, missing, prompt);
@@ -260,22 +220,18 @@ TEST(DocumentCommands, PotCommands) {
 
     Doc e;
     ScriptedFileChooser open({dir.file("t.pot")});
-    e.map = true;
-    onReadPot(e.access, open, prompt);
+    EXPECT_EQ(onReadPot(e.access, open, prompt), Changes::Track);
     ASSERT_TRUE(e.track);
     EXPECT_EQ(e.track->pointCount(), 4u);
-    EXPECT_TRUE(e.newData);
-    EXPECT_FALSE(e.fitPending);  // a map is loaded
-    EXPECT_EQ(e.scrollResets, 1);
     EXPECT_EQ(e.bias, 0);
 
     // While a track log records, a POT track does not replace it.
     Doc f;
     f.giveTrack(2);
-    f.access.trackLogging = true;
+    f.data.trackLog.logging = true;
     ScriptedFileChooser again({dir.file("t.pot")});
     ScriptedPrompt p3;
-    onReadPot(f.access, again, p3);
+    EXPECT_EQ(onReadPot(f.access, again, p3), Changes{});
     EXPECT_EQ(f.track->pointCount(), 2u);
     EXPECT_EQ(p3.beeps.size(), 1u);
 }
@@ -294,22 +250,20 @@ TEST(DocumentCommands, GpxCommands) {
     EXPECT_EQ(chooser.calls[0].defaultExtension, "gpx");
 
     Doc e;
-    e.modified = false;
     ScriptedFileChooser open({dir.file("x.gpx")});
-    onImportGpx(e.access, open, prompt);
+    EXPECT_EQ(onImportGpx(e.access, open, prompt),
+              Changes::Track | Changes::Waypoints | Changes::Routes | Changes::Modified | Changes::Redraw);
     ASSERT_TRUE(e.track);
     EXPECT_EQ(e.track->pointCount(), 3u);
     EXPECT_EQ(e.waypoints.count(), 1u);
     EXPECT_EQ(e.routes.routeCount(), 1u);  // the empty ROUTE-00 took the file's route
     EXPECT_EQ(e.routes.routeName(0), "FIRST");
     EXPECT_EQ(e.routes.routeWaypointCount(0), 1u);
-    EXPECT_TRUE(e.modified);
-    EXPECT_TRUE(e.newData);
 
     writeText(dir.file("bad.gpx"), "<gpx>");
     ScriptedFileChooser bad({dir.file("bad.gpx")});
     ScriptedPrompt p2;
-    onImportGpx(e.access, bad, p2);
+    EXPECT_EQ(onImportGpx(e.access, bad, p2), Changes{});
     ASSERT_EQ(p2.shown.size(), 1u);
     EXPECT_EQ(p2.shown[0].text.rfind(dir.file("bad.gpx") + "\nis not a GPX file (", 0), 0u);
     EXPECT_EQ(e.track->pointCount(), 3u);

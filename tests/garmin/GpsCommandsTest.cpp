@@ -10,27 +10,13 @@ using namespace korvance::testing;
 
 namespace {
 
-// A document's data as the commands see it, with a receiver simulator on its port.
-struct Doc {
+// A document's parts as the commands see them, with a receiver simulator on its port.
+struct Doc : GpsDoc {
     explicit Doc(SimProfile profile, ReceiverData data = {}) : sim(profile, std::move(data)) {
         sim.start();
         settings.CommDevice = sim.devicePath();
-        settings.Comm_WriteFile_Wait = 0;
-        settings.CommOpenWait = 0;
         settings.GPSModelID = profile == SimProfile::New ? -1 : sim.productId();
         settings.GPSCharSet = profile == SimProfile::Japanese ? 2 : 1;
-        a.track = &track;
-        a.waypoints = &waypoints;
-        a.routes = &routes;
-        a.timeZoneBias = &bias;
-        a.modified = &modified;
-        a.newData = &newData;
-        a.fitPending = &fitPending;
-        a.settings = &settings;
-        a.datum = &datum;
-        a.clock = &clock;
-        a.mapLoaded = [] { return false; };
-        a.redrawAll = [this] { ++redraws; };
         // An unsaved track of one point, and one waypoint.
         track = TrackField::create(1);
         TrackPoint p;
@@ -42,16 +28,6 @@ struct Doc {
         clock.setBias(-3600);
     }
     ReceiverSimulator sim;
-    AppSettings settings;
-    Datum datum{"WGS 84"};
-    FixedClock clock;
-    std::unique_ptr<TrackField> track;
-    WaypointList waypoints{500};
-    CRouteField routes{1, 20, 30};
-    int32_t bias = 0;
-    bool modified = false, newData = false, fitPending = false;
-    int redraws = 0;
-    GpsDocumentAccess a;
     ScriptedPrompt prompt;
 };
 
@@ -62,7 +38,7 @@ TEST(GpsCommands, DownloadsReplaceTheDocumentsData) {
         SCOPED_TRACE(SimProfileName(p));
         Doc d(p);
         const ReceiverData want = d.sim.data();
-        ASSERT_TRUE(onDownloadTrack(d.a, d.prompt, d.prompt));
+        EXPECT_EQ(onDownloadTrack(d.a, d.prompt, d.prompt), Changes::Track | Changes::Modified);
         ASSERT_TRUE(d.track);
         EXPECT_EQ(d.track->pointCount(), want.track.size());
         EXPECT_EQ(d.track->capacity(), want.track.size());
@@ -70,18 +46,14 @@ TEST(GpsCommands, DownloadsReplaceTheDocumentsData) {
         EXPECT_EQ(d.track->point(13).segment, 1);
         EXPECT_EQ(d.track->point(14).segment, 2);
         EXPECT_EQ(d.track->point(5).time, want.track[5].time);
-        EXPECT_TRUE(d.modified);
-        EXPECT_TRUE(d.newData);
-        EXPECT_TRUE(d.fitPending);
         EXPECT_EQ(d.bias, -3600);
-        EXPECT_EQ(d.redraws, 1);
 
-        ASSERT_TRUE(onDownloadWaypoint(d.a, d.prompt, d.prompt));
+        EXPECT_EQ(onDownloadWaypoint(d.a, d.prompt, d.prompt), Changes::Waypoints | Changes::Modified);
         ASSERT_EQ(d.waypoints.count(), want.waypoints.size());
         EXPECT_FALSE(d.waypoints.find("OLD"));
         EXPECT_NEAR(d.waypoints.latitude(0), want.waypoints[0].latitude, 1e-6);
 
-        ASSERT_TRUE(onDownloadRoute(d.a, d.prompt, d.prompt));
+        EXPECT_EQ(onDownloadRoute(d.a, d.prompt, d.prompt), Changes::Routes | Changes::Modified);
         ASSERT_EQ(d.routes.routeCount(), 2u);
         EXPECT_EQ(d.routes.routeWaypointCount(0), want.routes[0].waypoints.size());
         EXPECT_EQ(std::string(d.routes.routeName(1)).substr(0, 4), "BACK");
@@ -93,7 +65,7 @@ TEST(GpsCommands, FailedDownloadsChangeNothing) {
     struct Row {
         const char* what;
         bool unplugged;
-        bool (*command)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
+        GpsResult (*command)(GpsCommandDoc&, UserPrompt&, ProgressSink&);
         const char* message;
     };
     const Row rows[] = {
@@ -107,21 +79,20 @@ TEST(GpsCommands, FailedDownloadsChangeNothing) {
         if (r.unplugged) d.settings.CommDevice = "/dev/korvance-unplugged";
         d.sim.setFaults({0, 0, 4});  // silent once identified
         d.a.byteTimeoutMs = 5;
-        EXPECT_FALSE(r.command(d.a, d.prompt, d.prompt)) << r.what;
+        EXPECT_EQ(r.command(d.a, d.prompt, d.prompt), std::nullopt) << r.what;
         EXPECT_EQ(d.prompt.texts(), std::vector<std::string>{r.message}) << r.what;
         EXPECT_EQ(d.prompt.last()->icon, Icon::Stop);
         ASSERT_TRUE(d.track) << r.what;
         EXPECT_EQ(d.track->pointCount(), 1u) << r.what;
         EXPECT_EQ(d.waypoints.count(), 1u) << r.what;
         EXPECT_EQ(d.routes.routeCount(), 1u) << r.what;
-        EXPECT_FALSE(d.modified) << r.what;
     }
 }
 
 TEST(GpsCommands, UploadsAndTheirFailureMessages) {
     struct Row {
         const char* what;
-        bool (*command)(GpsDocumentAccess&, UserPrompt&, ProgressSink&);
+        GpsResult (*command)(GpsCommandDoc&, UserPrompt&, ProgressSink&);
         const char* message;
     };
     const Row rows[] = {
@@ -140,7 +111,8 @@ TEST(GpsCommands, UploadsAndTheirFailureMessages) {
                 d.sim.setFaults({0, 0, 4});  // silent once identified
                 d.a.byteTimeoutMs = 5;
             }
-            EXPECT_EQ(r.command(d.a, d.prompt, d.prompt), !silent);
+            // An upload changes nothing in the document.
+            EXPECT_EQ(r.command(d.a, d.prompt, d.prompt), silent ? GpsResult{} : GpsResult{Changes{}});
             if (silent) {
                 EXPECT_EQ(d.prompt.texts(), std::vector<std::string>{r.message});
                 EXPECT_EQ(d.prompt.last()->icon, Icon::Stop);
@@ -150,7 +122,6 @@ TEST(GpsCommands, UploadsAndTheirFailureMessages) {
                 ASSERT_EQ(ups.size(), 1u);
                 EXPECT_TRUE(ups[0].accepted) << ups[0].reason;
             }
-            EXPECT_FALSE(d.modified);
         }
     }
 }
@@ -189,7 +160,7 @@ TEST(GpsCommands, RouteNumbersWithAGap) {
 
 TEST(GpsCommands, WaypointLimitKeepsTheFirstRecords) {
     Doc d(SimProfile::New);
-    d.waypoints = WaypointList(3);
+    d.waypoints = WaypointList(3, &d.data.codePage);
     ASSERT_TRUE(onDownloadWaypoint(d.a, d.prompt, d.prompt));
     EXPECT_EQ(d.waypoints.count(), 3u);
     EXPECT_EQ(d.waypoints.identifier(2), "PEAK");
@@ -197,10 +168,10 @@ TEST(GpsCommands, WaypointLimitKeepsTheFirstRecords) {
 
 TEST(GpsCommands, NothingWhileTheTrackLogRecordsOrWithoutData) {
     Doc d(SimProfile::New);
-    d.a.trackLogging = true;
+    d.data.trackLog.logging = true;
     EXPECT_FALSE(onDownloadTrack(d.a, d.prompt, d.prompt));
     EXPECT_FALSE(onUploadWaypoint(d.a, d.prompt, d.prompt));
-    d.a.trackLogging = false;
+    d.data.trackLog.logging = false;
     d.track.reset();
     EXPECT_FALSE(onUploadTrack(d.a, d.prompt, d.prompt));
     d.waypoints.clear();

@@ -8,7 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "data/DocumentData.h"
 #include "garmin/GarminLink.h"
+#include "garmin/GpsCommands.h"
 #include "platform/Clock.h"
 #include "platform/PseudoTerminal.h"
 #include "sim/garmin/ReceiverSimulator.h"
@@ -35,6 +37,24 @@ inline std::vector<uint8_t> drain(PseudoTerminal& pty, size_t n = SIZE_MAX, int 
     }
     return out;
 }
+
+// A document's parts as the receiver commands see them, the pauses of the
+// line taken out; the caller points CommDevice at its receiver.
+struct GpsDoc {
+    GpsDoc() {
+        settings.Comm_WriteFile_Wait = 0;
+        settings.CommOpenWait = 0;
+    }
+    AppSettings settings;
+    FixedClock clock;
+    DocumentData data{500, 20, 30, settings.CodePage, clock};
+    Datum datum{"WGS 84"};
+    GpsCommandDoc a{data, settings, datum, clock};
+    std::unique_ptr<TrackField>& track = data.trackLog.track;
+    WaypointList& waypoints = data.waypoints;
+    CRouteField& routes = data.routes;
+    int32_t& bias = data.trackLog.timeZoneBias;
+};
 
 inline std::filesystem::path tempFolder(const std::string& name) {
     auto p = std::filesystem::temp_directory_path() /

@@ -50,7 +50,7 @@ struct DemoView {
     CKorvanceDoc doc{store, clock, prompt};
     MapSet& maps = doc.maps();
     const CodePage& cp = doc.codePage();
-    MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
+    std::string& mapPath = doc.settings().MapPath;
     ScriptedDialogs dialogs{prompt};
     ScriptedViewDialogs viewDialogs;
 };
@@ -60,8 +60,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     DemoView d;
     const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
     ASSERT_FALSE(folder.empty());
-    DemoSession session;
-    ASSERT_EQ(session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt), 1);
+    ASSERT_EQ(OpenMapOrList(d.maps, folder + "/demo.lst", d.cp, d.mapPath, d.prompt), Changes::MapOpened);
     EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
     ViewWidget view(d.doc, d.dialogs, d.viewDialogs);
     view.resize(300, 200);
@@ -125,7 +124,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     EXPECT_EQ(d.maps.originY(), 0);
 
     // Without a map the view paints the blank window.
-    OnDiscardMap(d.maps, d.state);
+    OnDiscardMap(d.maps);
     view.repaint();
     EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
 }

@@ -17,8 +17,6 @@ namespace {
 struct Doc {
     MapSet maps;
     std::string mapPath;
-    bool newData = false, fitPending = false;
-    MapCommandState state{mapPath, newData, fitPending};
     CodePage cp;
 };
 
@@ -49,13 +47,13 @@ TEST(MapCommands, LoadMapFromListOrDescription) {
         doc.mapPath = "/start/here";
         ScriptedFileChooser chooser({c.pick});
         ScriptedPrompt prompt;
-        EXPECT_EQ(OnLoadMap(doc.maps, chooser, doc.cp, doc.state, prompt), c.result);
+        EXPECT_EQ(OnLoadMap(doc.maps, chooser, doc.cp, doc.mapPath, prompt),
+                  c.result ? Changes::MapOpened : Changes::None);
         ASSERT_EQ(chooser.calls.size(), 1u);
         EXPECT_EQ(chooser.calls[0].start, "/start/here");
         ASSERT_EQ(chooser.calls[0].filters.size(), 3u);
         EXPECT_EQ(chooser.calls[0].filters[1].name, "Map list(*.lst)");
         EXPECT_EQ(doc.maps.hasMap(), c.result == 1);
-        EXPECT_EQ(doc.newData, c.result == 1);
         if (c.result) {
             EXPECT_EQ(doc.maps.mapFolder(), c.folder);
             EXPECT_EQ(doc.mapPath, dir.file("maps"));
@@ -83,21 +81,19 @@ TEST(MapCommands, DiscardAndKeepCentre) {
     korvance::testing::makeFlatMap(dir.file("maps/b"), 4, 4, 20, 20, "png", 35.9, 139.1, 35.1, 139.9);
     Doc doc;
     ScriptedPrompt prompt;
-    ASSERT_EQ(OpenMap(doc.maps, dir.file("maps/a/mapinfo.dat"), doc.state, prompt), 1);
+    ASSERT_EQ(OpenMap(doc.maps, dir.file("maps/a/mapinfo.dat"), doc.mapPath, prompt), Changes::MapOpened);
     const ClientRect view{0, 0, 30, 30};
     ASSERT_EQ(doc.maps.CentreOn(view, 35.45, 139.55, -999, prompt), 1);
     double lat0, lon0;
     doc.maps.ViewToGeo(15, 15, lat0, lon0);
-    doc.newData = true;
-    ASSERT_EQ(LoadMapKeepCentre(doc.maps, view, dir.file("maps/b/mapinfo.dat"), doc.state, prompt), 1);
-    EXPECT_FALSE(doc.newData);
+    // The view stays where it was: a redraw, no centring on the track.
+    ASSERT_EQ(LoadMapKeepCentre(doc.maps, view, dir.file("maps/b/mapinfo.dat"), doc.mapPath, prompt), Changes::Redraw);
     EXPECT_EQ(doc.maps.mapFolder(), dir.file("maps/b/"));
     double lat1, lon1;
     doc.maps.ViewToGeo(15, 15, lat1, lon1);
     EXPECT_NEAR(lat1, lat0, 0.8 / 80);  // within a pixel of the new map
     EXPECT_NEAR(lon1, lon0, 0.8 / 80);
-    OnDiscardMap(doc.maps, doc.state);
-    EXPECT_TRUE(doc.fitPending);
+    EXPECT_EQ(OnDiscardMap(doc.maps), Changes::MapDiscarded);
     EXPECT_FALSE(doc.maps.hasMap());
     EXPECT_TRUE(doc.maps.blank());
     EXPECT_TRUE(prompt.shown.empty());

@@ -126,11 +126,11 @@ TEST(MapFiles, DetectMapFile) {
     putFile(dir.file("b"), "Map List for Korvan CE\n101\n");
     putFile(dir.file("c"), ";Map List for Korvan CE\n101\n");
     putFile(dir.file("d"), "Map List for Korvan");
-    EXPECT_EQ(DetectMapFile(dir.file("a")), 1);
-    EXPECT_EQ(DetectMapFile(dir.file("b")), 2);
-    EXPECT_EQ(DetectMapFile(dir.file("c")), 0);
-    EXPECT_EQ(DetectMapFile(dir.file("d")), 0);
-    EXPECT_EQ(DetectMapFile(dir.file("missing")), 0);
+    EXPECT_EQ(DetectMapFile(dir.file("a")), MapFileKind::MapInfo);
+    EXPECT_EQ(DetectMapFile(dir.file("b")), MapFileKind::List);
+    EXPECT_EQ(DetectMapFile(dir.file("c")), MapFileKind::Neither);
+    EXPECT_EQ(DetectMapFile(dir.file("d")), MapFileKind::Neither);
+    EXPECT_EQ(DetectMapFile(dir.file("missing")), MapFileKind::Neither);
 }
 
 TEST(MapList, VersionsPrioritiesAndSeparators) {

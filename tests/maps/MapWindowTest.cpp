@@ -205,7 +205,7 @@ namespace {
 // the detailed map is chosen where both cover.
 TEST(DemoMaps, ListLoadsAndChoosesTheDetailedMap) {
     const std::string folder = std::string(KORVANCE_BINARY_DIR) + "/demo-maps";
-    ASSERT_EQ(DetectMapFile(folder + "/demo.lst"), 2);
+    ASSERT_EQ(DetectMapFile(folder + "/demo.lst"), MapFileKind::List);
     MapSet maps;
     CodePage cp;
     ASSERT_TRUE(maps.LoadMapList(folder + "/demo.lst", cp));
