@@ -1,15 +1,24 @@
 // korvance-cli receiver: identification, the six transfers and the position
 // of a Garmin receiver on a serial device (or a pseudo-terminal).
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 
 #include "cli/Cli.h"
 #include "cli/Coord.h"
 #include "cli/FileIo.h"
+#include "data/DocumentData.h"
+#include "files/AtomicFile.h"
+#include "files/DocumentCommands.h"
 #include "files/FileFormats.h"
 #include "garmin/GarminConvert.h"
+#include "garmin/GpsCommands.h"
 #include "garmin/ReceiverSession.h"
 #include "garmin/Transfers.h"
 #include "geodesy/Datum.h"
@@ -115,17 +124,6 @@ void reportLinkTrouble(std::ostream& err, const std::string& detail, const Garmi
         err << "korvance-cli receiver: " << link->diagnosis() << "\n";
 }
 
-std::unique_ptr<GarminLink> identify(Options& o, UserPrompt& prompt, std::ostream& err, ProductInfo* info = nullptr) {
-    std::string detail;
-    // Told first: the log matters most when identification fails.
-    if (o.settings.CommDebug)
-        err << "korvance-cli receiver: traffic log " << defaultTrafficLogPath() << " (trace "
-            << traceLogPath(defaultTrafficLogPath()) << ")\n";
-    auto link = OpenIdentifiedLink(o.settings, prompt, nullptr, info, &detail);
-    if (!link) reportLinkTrouble(err, detail, nullptr);
-    return link;
-}
-
 int receiverInfo(Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ostream& err) {
     GarminLink link(LinkOptions::fromSettings(o.settings));
     if (!link.OpenPort(resolveSerialDevice(o.settings.CommDevice, static_cast<int>(o.settings.CommPort)))) {
@@ -151,148 +149,201 @@ int receiverInfo(Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ost
     return kOk;
 }
 
-int runDownload(const std::string& what, Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ostream& err) {
-    if (!o.out) return fail(err, "download needs -o FILE");
-    const bool rcv = isReceiverData(*o.out);
-    if (!rcv && files::fileKindOf(*o.out) == files::FileKind::Unknown)
-        return fail(err, *o.out + ": unknown file kind (use .kvn, .kv2, .pot, .txt, .gpx or .rcv)");
-    const Datum datum(o.datum);
-    auto link = identify(o, prompt, err);
-    if (!link) return kFailed;
-    QuietProgress progress(err);
-
-    std::vector<TrackPoint> points;
-    std::vector<WaypointRecord> waypoints;
-    std::vector<Route> routes;
-    if (what == "track") {
-        std::vector<TrackSlot> slots;
-        if (DownloadTrack(*link, slots, progress) < 0) {
-            prompt.message("download track error.", kMessageCaption, Icon::Stop);
-            return kFailed;
-        }
-        points = TrackPointsFromSlots(slots, datum);
-    } else if (what == "waypoints") {
-        std::vector<WaypointPacket> packets;
-        if (DownloadWaypoints(*link, packets, progress) < 0) {
-            prompt.message("download waypoint error.", kMessageCaption, Icon::Stop);
-            return kFailed;
-        }
-        for (const auto& p : packets) waypoints.push_back(WaypointFromPacket(p, datum));
-    } else {
-        std::vector<RouteSlot> slots;
-        if (DownloadRoutes(*link, slots, progress) <= 0) {
-            prompt.message("no route data.", kMessageCaption, Icon::Stop);
-            return kFailed;
-        }
-        size_t n = 0;
-        for (const auto& s : slots) n = std::max<size_t>(n, size_t(s.number) + 1);
-        routes.resize(std::max(n, slots.size()));
-        for (const auto& s : slots) {
-            Route& r = routes[s.number];
-            r.name.set(s.name);
-            for (const auto& w : s.waypoints) r.waypoints.push_back(RouteWaypointFromPacket(w, datum));
-        }
+// The document the receiver commands work on: the command line's limits are
+// wide enough for any receiver, so nothing downloaded is dropped.
+struct ReceiverDocument {
+    explicit ReceiverDocument(Options& o)
+        : datum(o.datum),
+          data(kMaxWaypoints, kMaxRoutes, kMaxRouteWaypoints, o.settings.CodePage, clock),
+          parts{data, o.settings, datum, clock, 200, &linkTrouble} {
+        o.settings.MaxWaypointCount = kMaxWaypoints;
+        o.settings.MaxRouteCount = kMaxRoutes;
+        o.settings.MaxRouteWaypointCount = kMaxRouteWaypoints;
     }
-    link.reset();
+    static constexpr uint32_t kMaxWaypoints = 65535, kMaxRoutes = 256, kMaxRouteWaypoints = 65535;
+    SystemClock clock;
+    Datum datum;
+    DocumentData data;
+    std::string linkTrouble;
+    GpsCommandDoc parts;
+};
 
-    std::string problem;
-    bool ok;
-    if (rcv) {
+// Says where the traffic log goes before the link opens: it matters most when
+// the identification fails.
+void announceTrafficLog(const Options& o, std::ostream& err) {
+    if (o.settings.CommDebug)
+        err << "korvance-cli receiver: traffic log " << defaultTrafficLogPath() << " (trace "
+            << traceLogPath(defaultTrafficLogPath()) << ")\n";
+}
+
+// What a download of `what` brought, as the writers take it.
+files::DocumentSource downloaded(const std::string& what, const DocumentData& data) {
+    files::DocumentSource s;
+    if (what == "track") {
+        const TrackField* track = data.trackLog.track.get();
+        s.hasTrack = true;
+        if (track) {
+            s.points = track->points();
+            s.segmentCount = track->segmentCount();
+        }
+    } else if (what == "waypoints") {
+        s.waypoints = data.waypoints.records();
+    } else {
+        s.routes = data.routes.routes();
+    }
+    return s;
+}
+
+// Writes `source` to `path` as its extension says; problem set when it failed.
+bool writeOutput(const std::string& path, const files::DocumentSource& source, const Options& o, UserPrompt& prompt,
+                 std::string& problem) {
+    const Datum datum(o.datum);
+    if (isReceiverData(path)) {
         ReceiverData d;
         d.datum = datum.name();
-        d.track = points;
-        d.waypoints = waypoints;
-        d.routes = routes;
-        ok = WriteReceiverData(*o.out, d, problem);
-    } else {
-        files::DocumentSource s;
-        s.hasTrack = what == "track";
-        s.segmentCount = SegmentCountOf(points);
-        s.points = points;
-        s.waypoints = waypoints;
-        s.routes = routes;
-        TransverseMercator tm(datum);
-        CodePage cp(o.settings.CodePage);
-        files::FileOptions fo;
-        fo.datum = &datum;
-        fo.tm = &tm;
-        fo.codePage = &cp;
-        auto r = files::writeAnyFile(*o.out, s, fo, prompt);
-        ok = r.ok;
-        problem = r.problem;
+        d.track.assign(source.points.begin(), source.points.end());
+        d.waypoints.assign(source.waypoints.begin(), source.waypoints.end());
+        d.routes.assign(source.routes.begin(), source.routes.end());
+        return WriteReceiverData(path, d, problem);
     }
-    if (!ok) return fail(err, problem);
-    out << "wrote " << *o.out << ": " << points.size() << " track points, " << waypoints.size() << " waypoints, "
-        << routes.size() << " routes\n";
+    TransverseMercator tm(datum);
+    CodePage cp(o.settings.CodePage);
+    files::FileOptions fo;
+    fo.datum = &datum;
+    fo.tm = &tm;
+    fo.codePage = &cp;
+    const files::FileResult r = files::writeAnyFile(path, source, fo, prompt);
+    problem = r.problem;
+    return r.ok;
+}
+
+// A download is never thrown away for want of a place to write it: when the
+// file asked for cannot be written, the same kind goes beside it or into the
+// temporary folder, and as a last resort the compact receiver data (.rcv).
+std::optional<std::string> keepDownload(const std::string& out, const files::DocumentSource& source,
+                                        const Options& o, UserPrompt& prompt) {
+    namespace fs = std::filesystem;
+    const fs::path target(out);
+    const std::string tag = "-kept-" + std::to_string(::getpid());
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path tmpDir = tmp && *tmp ? fs::path(tmp) : fs::path("/tmp");
+    const std::string ext = target.extension().string();
+    const std::string name = target.stem().string() + tag;
+    const std::vector<fs::path> candidates = {target.parent_path() / (name + ext), tmpDir / (name + ext),
+                                              tmpDir / (name + ".rcv")};
+    for (const fs::path& c : candidates) {
+        std::string ignored;
+        if (writeOutput(c.string(), source, o, prompt, ignored)) return c.string();
+    }
+    return std::nullopt;
+}
+
+// The output must be creatable before the receiver is asked for anything.
+std::optional<std::string> outputProblem(const std::string& out) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(out, ec)) return out + ": is a folder";
+    files::AtomicFile probe(out);
+    if (!probe.open()) return out + ": cannot be created: " + std::strerror(probe.error());
+    probe.discard();
+    return std::nullopt;
+}
+
+int runDownload(const std::string& what, Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ostream& err) {
+    if (!o.out) return fail(err, "download needs -o FILE");
+    if (!isReceiverData(*o.out) && files::fileKindOf(*o.out) == files::FileKind::Unknown)
+        return fail(err, *o.out + ": unknown file kind (use .kvn, .kv2, .pot, .txt, .gpx or .rcv)");
+    if (auto problem = outputProblem(*o.out)) return fail(err, *problem);
+
+    ReceiverDocument doc(o);
+    QuietProgress progress(err);
+    announceTrafficLog(o, err);
+    GpsResult r = what == "track"       ? onDownloadTrack(doc.parts, prompt, progress)
+                  : what == "waypoints" ? onDownloadWaypoint(doc.parts, prompt, progress)
+                                        : onDownloadRoute(doc.parts, prompt, progress);
+    if (!r) {
+        reportLinkTrouble(err, doc.linkTrouble, nullptr);
+        return kFailed;
+    }
+
+    const files::DocumentSource source = downloaded(what, doc.data);
+    std::string problem;
+    if (!writeOutput(*o.out, source, o, prompt, problem)) {
+        fail(err, problem);
+        if (auto kept = keepDownload(*o.out, source, o, prompt))
+            err << "korvance-cli receiver: the download was kept in " << *kept << "\n";
+        else
+            err << "korvance-cli receiver: the download could not be kept anywhere\n";
+        return kFailed;
+    }
+    out << "wrote " << *o.out << ": " << source.points.size() << " track points, " << source.waypoints.size()
+        << " waypoints, " << source.routes.size() << " routes\n";
     return kOk;
 }
 
 int runUpload(const std::string& what, Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ostream& err) {
     if (!o.in) return fail(err, "upload needs -i FILE");
-    const Datum datum(o.datum);
+    ReceiverDocument doc(o);
     std::vector<TrackPoint> points;
-    std::vector<WaypointRecord> waypoints;
-    std::vector<Route> routes;
     std::string problem;
     if (isReceiverData(*o.in)) {
         ReceiverData d;
         if (!ReadReceiverData(*o.in, d, problem)) return fail(err, problem);
-        ShiftReceiverData(d, datum.name());
-        points = d.track;
-        waypoints = d.waypoints;
-        routes = d.routes;
+        ShiftReceiverData(d, doc.datum.name());
+        points = std::move(d.track);
+        doc.data.waypoints.assign(std::move(d.waypoints));
+        doc.data.routes.assign(std::move(d.routes));
     } else {
-        TransverseMercator tm(datum);
-        CodePage cp(o.settings.CodePage);
+        TransverseMercator tm(doc.datum);
         files::FileOptions fo;
-        fo.datum = &datum;
+        fo.datum = &doc.datum;
         fo.tm = &tm;
-        fo.codePage = &cp;
+        fo.codePage = &doc.data.codePage;
         files::DocumentContents c;
         auto r = files::readAnyFile(*o.in, c, fo, prompt);
         if (!r.ok) return fail(err, r.problem);
-        if (c.track) points = c.track->points;
-        if (c.waypoints) waypoints = *c.waypoints;
-        if (c.routes) routes = *c.routes;
+        if (c.track) points = std::move(c.track->points);
+        doc.data.waypoints.assign(c.waypoints ? std::move(*c.waypoints) : std::vector<WaypointRecord>{});
+        doc.data.routes.assign(c.routes ? std::move(*c.routes) : std::vector<Route>{});
+    }
+    if (!points.empty()) {
+        files::TrackData track;
+        track.segmentCount = SegmentCountOf(points);
+        track.points = std::move(points);
+        doc.data.trackLog.track = files::makeTrackField(track);
+        if (!doc.data.trackLog.track) return fail(err, *o.in + ": not enough memory");
     }
     // Nothing to send is refused before the receiver is bothered.
-    if (what == "track" && points.empty()) return fail(err, *o.in + ": no track points");
-    if (what == "waypoints" && waypoints.empty()) return fail(err, *o.in + ": no waypoints");
-    std::vector<std::pair<uint8_t, const Route*>> chosen;
-    if (what == "routes") {
-        for (size_t i = 0; i < routes.size() && i < 256; ++i)
-            if (!routes[i].waypoints.empty()) chosen.emplace_back(static_cast<uint8_t>(i), &routes[i]);
-        if (chosen.empty()) return fail(err, *o.in + ": no routes with waypoints");
-        if (o.routeNumber) chosen.resize(1), chosen[0].first = static_cast<uint8_t>(*o.routeNumber);
-    }
+    const TrackField* track = doc.data.trackLog.track.get();
+    const auto& routes = doc.data.routes.routes();
+    const auto firstRoute = std::find_if(routes.begin(), routes.end(), [](const Route& r) { return !r.waypoints.empty(); });
+    if (what == "track" && !track) return fail(err, *o.in + ": no track points");
+    if (what == "waypoints" && doc.data.waypoints.count() == 0) return fail(err, *o.in + ": no waypoints");
+    if (what == "routes" && firstRoute == routes.end()) return fail(err, *o.in + ": no routes with waypoints");
 
-    auto link = identify(o, prompt, err);
-    if (!link) return kFailed;
     QuietProgress progress(err);
+    announceTrafficLog(o, err);
+    GpsResult r;
+    size_t sent = 0;
     if (what == "track") {
-        if (!UploadTrack(*link, SlotsFromTrackPoints(points, datum), progress)) {
-            prompt.message("upload track error.", kMessageCaption, Icon::Stop);
-            return kFailed;
-        }
+        r = onUploadTrack(doc.parts, prompt, progress);
+        sent = track->pointCount();
     } else if (what == "waypoints") {
-        std::vector<WaypointPacket> packets;
-        for (const auto& w : waypoints) packets.push_back(PacketFromWaypoint(w, link->waypointType, pid::Waypoint, datum));
-        if (!UploadWaypoints(*link, packets, progress)) {
-            prompt.message("upload waypoint error.", kMessageCaption, Icon::Stop);
-            return kFailed;
-        }
+        r = onUploadWaypoint(doc.parts, prompt, progress);
+        sent = doc.data.waypoints.count();
+    } else if (o.routeNumber) {
+        r = uploadOneRoute(doc.parts, static_cast<uint32_t>(firstRoute - routes.begin()),
+                           static_cast<uint8_t>(*o.routeNumber), prompt, progress);
+        sent = 1;
     } else {
-        link->ClosePort();
-        for (const auto& [number, route] : chosen) {
-            auto one = ReopenLike(*link, o.settings);
-            if (!UploadRoutes(*one, {RouteSlotFromRoute(*route, number, link->waypointType, datum)}, progress)) {
-                prompt.message("upload route error.", kMessageCaption, Icon::Stop);
-                return kFailed;
-            }
-        }
+        r = onUploadRoute(doc.parts, prompt, progress);
+        sent = static_cast<size_t>(std::count_if(routes.begin(), routes.begin() + std::min<size_t>(routes.size(), 256),
+                                                 [](const Route& r) { return !r.waypoints.empty(); }));
     }
-    out << "uploaded " << (what == "track" ? points.size() : what == "waypoints" ? waypoints.size() : chosen.size())
-        << " " << (what == "track" ? "track points" : what) << "\n";
+    if (!r) {
+        reportLinkTrouble(err, doc.linkTrouble, nullptr);
+        return kFailed;
+    }
+    out << "uploaded " << sent << " " << (what == "track" ? "track points" : what) << "\n";
     return kOk;
 }
 

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -32,6 +33,9 @@ void usage(std::ostream& os) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file size limit a write fails and is reported like a full disk,
+    // instead of ending the program with the data not yet written.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2) {
         usage(std::cerr);
         return kUsage;
