@@ -56,8 +56,7 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress);
     doc_.redrawAll = [this] { redrawAll(); };
     // The document's commands that work through dialogs, beside its file and receiver commands.
-    dialogCommands_ =
-        std::make_unique<DialogCommands>(doc, *dialogs_, chooser, prompt, progress, [this] { redrawAll(); });
+    dialogCommands_ = std::make_unique<DialogCommands>(doc, *dialogs_, chooser, prompt, progress);
     frameLink_ = std::make_unique<FrameLink>(*this);
     appLink_ = std::make_unique<AppLink>(*this);
     router_ = std::make_unique<CommandRouter>(

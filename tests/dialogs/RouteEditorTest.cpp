@@ -220,7 +220,7 @@ TEST(EditRouteCommand, OkCancelRefusalMerge) {
             e.routeNumberChanged("0");
             return result;
         });
-        onEditRoute(f.doc, f.dialogs, f.prompt, f.prompt);
+        f.doc.apply(onEditRoute(f.doc, f.dialogs, f.prompt, f.prompt));
         EXPECT_EQ(f.dialogs.opened.size(), r.logging ? 0u : 1u) << r.name;
         EXPECT_EQ(names(f.doc.routes()), r.routeNames) << r.name;
         EXPECT_EQ(f.doc.waypoints().count(), r.listCount) << r.name;

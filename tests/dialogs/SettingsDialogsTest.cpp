@@ -163,7 +163,7 @@ TEST(SettingsCommands, PenSplitsAndJoinsTheColours) {
             form.width.text = "7";
             return ok;
         });
-        EXPECT_EQ(onPen(f.doc, f.dialogs), ok);
+        EXPECT_EQ(onPen(f.doc, f.dialogs).any(), ok);
         EXPECT_EQ(f.doc.settings().PenColor, 0x123456u);
         EXPECT_EQ(f.doc.settings().WaypointColor, ok ? 0x030201u : 0x0000FFu);
         EXPECT_EQ(f.doc.settings().PenWidth, ok ? 7u : 1u);
@@ -183,7 +183,7 @@ TEST(SettingsCommands, AlarmChoosesTheSoundFile) {
         form.distance.text = "250";
         return true;
     });
-    EXPECT_TRUE(onAlarm(f.doc, f.dialogs));
+    EXPECT_TRUE(onAlarm(f.doc, f.dialogs).any());
     ASSERT_EQ(f.chooser.calls.size(), 1u);
     EXPECT_FALSE(f.chooser.calls[0].save);
     EXPECT_EQ(f.chooser.calls[0].start, "/sounds/old.wav");
@@ -218,7 +218,7 @@ TEST(SettingsCommands, PreferenceWithAnotherDatum) {
             form.saveOnlyValidNmea = false;
             return ok;
         });
-        EXPECT_EQ(onPreference(f.doc, f.dialogs), ok);
+        EXPECT_EQ(onPreference(f.doc, f.dialogs).any(), ok);
         const AppSettings& s = f.doc.settings();
         EXPECT_EQ(f.doc.datum().name(), ok ? "Tokyo" : "WGS 84");
         EXPECT_EQ(s.DatumName, ok ? "Tokyo" : "WGS 84");

@@ -214,7 +214,8 @@ TEST(EditWaypointCommand, OkCancelRefusalAndTheDocument) {
             return result;
         });
         int redraws = 0;
-        DialogCommands counted(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt, [&] { ++redraws; });
+        f.doc.redrawAll = [&] { ++redraws; };
+        DialogCommands counted(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt);
         counted.onCommand(cmd::EditWaypoint);
         EXPECT_EQ(std::count(f.dialogs.opened.begin(), f.dialogs.opened.end(), "Edit Waypoint"), r.opened ? 1 : 0)
             << r.name;
@@ -242,7 +243,9 @@ TEST(EditWaypointCommand, ARefusedRowKeepsTheEditorOpenAndTheDocumentWhole) {
             return kDialogOk;
         },
     };
-    EXPECT_TRUE(onEditWaypoint(f.doc, f.dialogs, f.prompt));
+    const Changes changes = onEditWaypoint(f.doc, f.dialogs, f.prompt);
+    EXPECT_EQ(changes, Changes::Modified | Changes::Redraw);
+    f.doc.apply(changes);
     EXPECT_EQ(f.prompt.texts(), std::vector<std::string>{"P000 already exist.\nDo you wish to continue?"});
     EXPECT_EQ(f.doc.waypoints().records(), before);
     EXPECT_TRUE(f.doc.isModified());
