@@ -143,10 +143,9 @@ TEST(ViewWidget, DemoMapLoadsUnderACommaDecimalLocale) {
     EXPECT_STREQ(decimal, "0,5");  // the locale is really in force
     DemoView d;
     const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
-    DemoSession session;
-    const int loaded = session.loadMaps(d.maps, folder, d.cp, d.state, d.prompt);
+    const Changes loaded = OpenMapOrList(d.maps, folder + "/demo.lst", d.cp, d.mapPath, d.prompt);
     std::setlocale(LC_ALL, before.c_str());
-    ASSERT_EQ(loaded, 1);
+    ASSERT_EQ(loaded, Changes::MapOpened);
     EXPECT_TRUE(d.prompt.shown.empty());
     const MapInfo& info = d.maps.info();
     EXPECT_NEAR(info.right - info.left, 0.04 * info.columns, 1e-9);
