@@ -49,8 +49,8 @@ int runMapInfo(Args& args, std::ostream& out, std::ostream& err) {
     const std::string path = args.rest()[0];
     StderrPrompt prompt(err);
     nlohmann::ordered_json j;
-    const int kind = DetectMapFile(path);
-    if (kind == 1) {
+    const MapFileKind kind = DetectMapFile(path);
+    if (kind == MapFileKind::MapInfo) {
         MapInfo info;
         if (ParseMapInfo(path, info) != MapInfoResult::Ok) {
             err << "korvance-cli map: " << path << ": not a usable mapinfo.dat\n";
@@ -86,7 +86,7 @@ int runMapInfo(Args& args, std::ostream& out, std::ostream& err) {
         out << "\n";
         return kOk;
     }
-    if (kind == 2) {
+    if (kind == MapFileKind::List) {
         CodePage cp(AppSettings{}.CodePage);
         MapList list;
         if (!list.load(path, cp)) {

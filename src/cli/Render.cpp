@@ -186,20 +186,12 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
 
     MapSet& maps = doc.maps();
     if (mapFile) {
-        std::string info = *mapFile;
-        const int kind = DetectMapFile(*mapFile);
-        if (kind == 2) {
-            if (!maps.LoadMapList(*mapFile, doc.codePage()) || maps.list().count() == 0) {
-                err << "korvance-cli render: " << *mapFile << ": a map list without entries\n";
-                return kFailed;
-            }
-            info = *maps.list().path(maps.list().current());
-        }
-        MapCommandState state{doc.settings().MapPath, doc.newData, doc.fitPending};
-        if (kind == 0 || !OpenMap(maps, info, state, prompt)) {
-            err << "korvance-cli render: cannot open map " << info << "\n";
+        const Changes opened = OpenMapOrList(maps, *mapFile, doc.codePage(), doc.settings().MapPath, prompt);
+        if (!opened.has(Changes::MapOpened)) {
+            err << "korvance-cli render: cannot open map " << *mapFile << "\n";
             return kFailed;
         }
+        doc.apply(opened);
     }
 
     PictureHost host(width, height);

@@ -57,7 +57,6 @@ ClientRect CKorvanceView::viewRect() const {
     return r;
 }
 
-MapCommandState CKorvanceView::mapState() { return {doc_.settings().MapPath, doc_.newData, doc_.fitPending}; }
 
 // ---------------------------------------------------------------- commands
 
@@ -366,10 +365,11 @@ void CKorvanceView::fitDataToView(uint32_t count) {
 }
 
 int CKorvanceView::loadMapKeepCentre(const std::string& path) {
-    MapCommandState state = mapState();
-    const int ok = LoadMapKeepCentre(doc_.maps(), viewRect(), path, state, doc_.prompt());
+    const Changes changes = LoadMapKeepCentre(doc_.maps(), viewRect(), path, doc_.settings().MapPath, doc_.prompt());
+    // The view stays on the place it showed: no centring on the track follows.
+    if (changes.any()) doc_.newData = false;
     host_.redraw(false);
-    return ok;
+    return changes.any() ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- waypoint input

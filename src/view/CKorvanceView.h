@@ -126,7 +126,6 @@ public:
     uint64_t blinkCounter = 0;
 
 private:
-    MapCommandState mapState();
     void onGoto();
     void onJump();
     void onCreateRoute();
