@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -347,7 +350,7 @@ TEST(StartNmea, LogWriteErrorReachesTheConsumerAndReadingGoesOn) {
     ASSERT_TRUE(source.waitFinished(10000));
     EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
     StopNmea(receiver);
-    EXPECT_EQ(consumer.failures, std::vector<std::string>{"file write error\nNo space left on device|GetLastError=28"});
+    EXPECT_EQ(consumer.failures, std::vector<std::string>{"file write error\n" + std::string(std::strerror(ENOSPC)) + "|GetLastError=28"});
     EXPECT_EQ(consumer.taken().size(), track.size());
 }
 
