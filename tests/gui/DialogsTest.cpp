@@ -37,7 +37,6 @@
 
 using namespace korvance;
 
-extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace {
 

@@ -39,8 +39,6 @@
 
 using namespace korvance;
 
-// The system font library keeps its cache until the process ends.
-extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace {
 

@@ -30,9 +30,6 @@
 
 using namespace korvance;
 
-// Fontconfig keeps its font cache until the process ends, and the leak checker
-// reports it when the first dialog lays out its text: not a leak of ours.
-extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace {
 

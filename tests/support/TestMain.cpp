@@ -18,6 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Fontconfig keeps its font cache until the process ends, and the leak checker
+// reports it in every program that lays out text: not a leak of ours.
+extern "C" __attribute__((used)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 std::string makeHome() {
