@@ -11,24 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "support/RunCommand.h"
+
 namespace {
 
-struct Output {
-    int code = -1;
-    std::string out;
-};
-
-Output run(const std::string& program, const std::string& args) {
-    Output r;
-    const std::string cmd = "QT_QPA_PLATFORM=offscreen '" + program + "' " + args + " 2>/dev/null";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+korvance::testing::CommandResult run(const std::string& program, const std::string& args) {
+    return korvance::testing::RunCommand("QT_QPA_PLATFORM=offscreen '" + program + "' " + args + " 2>/dev/null");
 }
 
 // True when some line starts (after blanks) with `option` followed by a blank,
@@ -69,7 +57,7 @@ TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args);
-        const Output r = run(kCli, row.args);
+        const korvance::testing::CommandResult r = run(kCli, row.args);
         EXPECT_EQ(r.code, 0);
         EXPECT_NE(r.out.find("usage: korvance-cli"), std::string::npos) << r.out;
         for (const std::string& option : row.options) EXPECT_TRUE(hasOptionLine(r.out, option)) << option << "\n" << r.out;
@@ -77,7 +65,7 @@ TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
 }
 
 TEST(CliHelp, VersionAndUnknownWords) {
-    const Output version = run(kCli, "--version");
+    const korvance::testing::CommandResult version = run(kCli, "--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, std::string("korvance-cli ") + KORVANCE_VERSION + "\n");
     EXPECT_EQ(run(kCli, "frobnicate").code, 2);
@@ -86,7 +74,7 @@ TEST(CliHelp, VersionAndUnknownWords) {
 }
 
 TEST(CliHelp, MapDemoNamesTheBuildTreesDemoMaps) {
-    const Output r = run(kCli, "map demo");
+    const korvance::testing::CommandResult r = run(kCli, "map demo");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, std::string(KORVANCE_BINARY_DIR) + "/demo-maps\n");
 }
@@ -94,10 +82,10 @@ TEST(CliHelp, MapDemoNamesTheBuildTreesDemoMaps) {
 #ifdef KORVANCE_HAS_GUI
 TEST(CliHelp, ProgramHelpAndVersion) {
     const std::string program = std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance";
-    const Output help = run(program, "--help");
+    const korvance::testing::CommandResult help = run(program, "--help");
     EXPECT_EQ(help.code, 0);
     for (const char* option : {"-h", "-v", "--demo"}) EXPECT_TRUE(hasOptionLine(help.out, option)) << option << "\n" << help.out;
-    const Output version = run(program, "--version");
+    const korvance::testing::CommandResult version = run(program, "--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, std::string("korvance ") + KORVANCE_VERSION + "\n");
 }

@@ -15,6 +15,7 @@
 #include "files/TempDir.h"
 #include "maps/MapImage.h"
 #include "maps/MapTestUtil.h"
+#include "support/RunCommand.h"
 
 using korvance::RasterImage;
 using korvance::testing::putFile;
@@ -39,14 +40,10 @@ CliRun cli(const TempDir& dir, const std::string& words) {
     const std::string env = "HOME=" + dir.path() + " XDG_CONFIG_HOME=" + dir.file("config") +
                             " XDG_RUNTIME_DIR=" + dir.path() + " QT_QPA_PLATFORM=offscreen ";
     const std::string cmd = env + KORVANCE_BINARY_DIR "/src/cli/korvance-cli " + words + " 2>" + dir.file("err");
+    const auto run = korvance::testing::RunCommand(cmd);
     CliRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.code = run.code;
+    r.out = run.out;
     r.err = slurp(dir.file("err"));
     return r;
 }

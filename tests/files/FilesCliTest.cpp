@@ -18,6 +18,7 @@
 #include "files/FileFormats.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/RunCommand.h"
 
 using namespace korvance;
 using namespace korvance::files;
@@ -196,14 +197,10 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
         const bool limited = r.arguments.find("big.gpx") != std::string::npos;
         const std::string cmd = "sh -c \"" + std::string(limited ? "trap '' XFSZ; ulimit -f 1; " : "") + "exec " +
                                 program + " " + r.arguments + "\" 2>&1 >/dev/null";
-        FILE* p = popen(cmd.c_str(), "r");
-        ASSERT_NE(p, nullptr);
-        std::string err;
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) err.append(buf, n);
-        const int status = pclose(p);
-        ASSERT_TRUE(WIFEXITED(status)) << r.arguments;
-        EXPECT_EQ(WEXITSTATUS(status), r.code) << r.arguments << "\n" << err;
+        const auto run = korvance::testing::RunCommand(cmd);  // standard error, through 2>&1
+        const std::string& err = run.out;
+        ASSERT_NE(run.code, -1) << r.arguments;
+        EXPECT_EQ(run.code, r.code) << r.arguments << "\n" << err;
         EXPECT_NE(err.find(r.err + "\n"), std::string::npos) << r.arguments << "\n" << err;
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Coord.h"
+#include "support/RunCommand.h"
 
 namespace korvance::cli {
 namespace {
@@ -142,18 +143,11 @@ TEST(CoordCliProgram, ExitCodesThroughTheBinary) {
         {"coord --help", 0, ""},
     };
     for (const Case& c : cases) {
-        std::string cmd = program + " " + c.arguments + " 2>/dev/null";
-        FILE* p = popen(cmd.c_str(), "r");
-        ASSERT_NE(p, nullptr);
-        std::string out;
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        int status = pclose(p);
-        ASSERT_TRUE(WIFEXITED(status)) << c.arguments;
-        EXPECT_EQ(WEXITSTATUS(status), c.code) << c.arguments;
+        const auto run = korvance::testing::RunCommand(program + " " + c.arguments + " 2>/dev/null");
+        ASSERT_NE(run.code, -1) << c.arguments;
+        EXPECT_EQ(run.code, c.code) << c.arguments;
         if (!c.out.empty()) {
-            EXPECT_EQ(out, c.out) << c.arguments;
+            EXPECT_EQ(run.out, c.out) << c.arguments;
         }
     }
 }
