@@ -237,6 +237,7 @@ Changes onImportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& promp
         prompt.message(*path + "\nis not a GPX file (" + r.problem + ").", "Error", Icon::Stop);
         return {};
     }
+    reportTextLoss(prompt, *path, r, &doc.data.codePage);
     Changes changes = Changes::Redraw;
     if (c.track) {
         std::unique_ptr<TrackField> track = makeTrackField(*c.track);

@@ -144,6 +144,8 @@ FileResult readAnyFile(const std::string& path, DocumentContents& out, const Fil
             r.problem = path + ": cannot be read" + systemText(g.systemError);
         else if (g.status == GpxReadResult::Status::NotGpx)
             r.problem = path + ": not a GPX file (" + g.problem + ")";
+        else
+            reportTextLoss(prompt, path, g, o.codePage);
         r.ok = g.ok();
         return r;
     }

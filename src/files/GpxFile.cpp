@@ -1,5 +1,7 @@
 #include "files/GpxFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -113,15 +115,57 @@ float readElevation(const pugi::xml_node& n) {
     return float(*e);
 }
 
-std::optional<WaypointRecord> readWaypoint(const pugi::xml_node& n, const Shift& shift, const CodePage* cp) {
+// Text of the file turned into a record field of `width` bytes in the code
+// page, counting what did not fit: texts cut to the field and characters the
+// code page cannot hold (they become '?').
+class FieldText {
+public:
+    FieldText(const CodePage* cp, GpxReadResult& result) : cp_(cp), result_(result) {}
+    std::string operator()(std::string_view utf8, size_t width) const {
+        std::string oem = uiToOem(cp_, utf8);
+        const auto marks = [](std::string_view s) { return size_t(std::count(s.begin(), s.end(), '?')); };
+        const size_t lost = marks(oem) - std::min(marks(oem), marks(utf8));
+        result_.lostCharacters += lost;
+        if (fieldTextLength(oem, width, cp_) < oem.size()) ++result_.cutTexts;
+        return oem;
+    }
+
+private:
+    const CodePage* cp_;
+    GpxReadResult& result_;
+};
+
+std::optional<WaypointRecord> readWaypoint(const pugi::xml_node& n, const Shift& shift, const FieldText& field,
+                                           const CodePage* cp) {
     double lat = 0, lon = 0;
     if (!readPosition(n, shift, lat, lon)) return std::nullopt;
     std::string comment = childText(n, "cmt");
     if (comment.empty()) comment = childText(n, "desc");
     // The receiver's symbol, by its name or number; 0 for one we do not know.
     const int16_t symbol = garminSymbolNumber(childText(n, "sym")).value_or(0);
-    return makeWaypointRecord(uiToOem(cp, childText(n, "name")), lat, lon, uiToOem(cp, comment), symbol, 0, 0,
-                              readElevation(n), cp);
+    return makeWaypointRecord(field(childText(n, "name"), WaypointRecord::kIdentifierWidth), lat, lon,
+                              field(comment, WaypointRecord::kCommentWidth), symbol, 0, 0, readElevation(n), cp);
+}
+
+// The encoding an XML declaration at the start of `text` names, or "" when
+// there is none (the file is then UTF-8 or UTF-16 by its first bytes).
+std::string declaredEncoding(std::string_view text) {
+    if (text.substr(0, 5) != "<?xml") return {};
+    const size_t end = text.find("?>");
+    std::string_view decl = text.substr(0, end);
+    const size_t at = decl.find("encoding");
+    if (at == std::string_view::npos) return {};
+    size_t i = at + 8;
+    while (i < decl.size() && (decl[i] == ' ' || decl[i] == '=' || decl[i] == '\t')) ++i;
+    if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
+    const size_t close = decl.find(decl[i], i + 1);
+    if (close == std::string_view::npos) return {};
+    return std::string(decl.substr(i + 1, close - i - 1));
+}
+
+bool isUnicodeName(std::string name) {
+    for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return name == "UTF-8" || name == "UTF8" || name == "US-ASCII" || name == "ASCII" || name.rfind("UTF-16", 0) == 0;
 }
 
 int64_t digits(std::string_view s, size_t at, size_t n, bool& ok) {
@@ -237,8 +281,23 @@ bool writeGpxFile(const std::string& path, const DocumentSource& source, const D
 
 GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datum& datum, const CodePage* cp) {
     GpxReadResult result;
+    // A file in an 8-bit encoding (windows-1252, ISO-8859-x ...) says so in its
+    // declaration; it is converted to UTF-8 before parsing, since read as
+    // UTF-8 every accented letter would be lost.
+    std::string converted;
+    pugi::xml_encoding encoding = pugi::encoding_auto;
+    if (const std::string declared = declaredEncoding(text); !declared.empty() && !isUnicodeName(declared)) {
+        if (!CodePage::isKnown(declared)) {
+            result.status = GpxReadResult::Status::NotGpx;
+            result.problem = "its encoding \"" + declared + "\" is unknown";
+            return result;
+        }
+        converted = CodePage(declared).toUtf8(text);
+        text = converted;
+        encoding = pugi::encoding_utf8;
+    }
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto);
+    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
     if (!parsed) {
         result.status = GpxReadResult::Status::NotGpx;
         result.problem = std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
@@ -251,6 +310,7 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
         return result;
     }
     Shift shift{datum};
+    const FieldText field(cp, result);
     DocumentContents c;
     c.declaredVersion = gpx.attribute("version").value();
     c.waypoints.emplace();
@@ -261,13 +321,13 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
         if (n.type() != pugi::node_element) continue;
         std::string_view name = localName(n);
         if (name == "wpt") {
-            if (auto w = readWaypoint(n, shift, cp)) c.waypoints->push_back(*w);
+            if (auto w = readWaypoint(n, shift, field, cp)) c.waypoints->push_back(*w);
         } else if (name == "rte") {
             Route r;
-            r.name.set(uiToOem(cp, childText(n, "name")), cp);
+            r.name.set(field(childText(n, "name"), Route::kNameWidth), cp);
             for (pugi::xml_node p = n.first_child(); p; p = p.next_sibling())
                 if (p.type() == pugi::node_element && localName(p) == "rtept")
-                    if (auto w = readWaypoint(p, shift, cp)) r.waypoints.push_back(*w);
+                    if (auto w = readWaypoint(p, shift, field, cp)) r.waypoints.push_back(*w);
             c.routes->push_back(std::move(r));
         } else if (name == "trk") {
             for (pugi::xml_node s = n.first_child(); s; s = s.next_sibling()) {
@@ -296,6 +356,21 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
     if (!track.points.empty()) c.track = std::move(track);
     out = std::move(c);
     return result;
+}
+
+void reportTextLoss(UserPrompt& prompt, const std::string& path, const GpxReadResult& result,
+                    const CodePage* cp) {
+    if (result.cutTexts == 0 && result.lostCharacters == 0) return;
+    std::string text = path;
+    if (result.cutTexts == 1) text += "\n1 name or comment was cut to the length of its field.";
+    if (result.cutTexts > 1)
+        text += "\n" + std::to_string(result.cutTexts) + " names or comments were cut to the length of their fields.";
+    const std::string page = cp ? cp->name() : "ISO-8859-1";
+    if (result.lostCharacters == 1) text += "\n1 character is not in the code page " + page + " and became \"?\".";
+    if (result.lostCharacters > 1)
+        text += "\n" + std::to_string(result.lostCharacters) + " characters are not in the code page " + page +
+                " and became \"?\".";
+    prompt.message(text, kAppCaption, Icon::Warning);
 }
 
 GpxReadResult readGpxFile(const std::string& path, DocumentContents& out, const Datum& datum, const CodePage* cp) {

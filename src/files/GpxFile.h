@@ -29,8 +29,15 @@ struct GpxReadResult {
     enum class Status { Ok, CannotOpen, NotGpx } status = Status::Ok;
     int systemError = 0;
     std::string problem;  // what was wrong, for a message ("not well-formed XML at byte 120" ...)
+    size_t cutTexts = 0;        // names and comments cut to the length of their fields
+    size_t lostCharacters = 0;  // characters the code page cannot hold (they became '?')
     bool ok() const { return status == Status::Ok; }
 };
+
+// Says once, with counts, what of the file's text did not survive the
+// conversion into records; nothing when all of it did.
+void reportTextLoss(UserPrompt& prompt, const std::string& path, const GpxReadResult& result,
+                    const CodePage* cp);
 
 // Reads waypoints, routes and the track (all <trk> elements, one segment per
 // <trkseg>) into `out` (version 0, no time-zone bias); points without a valid

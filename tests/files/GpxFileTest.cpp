@@ -216,6 +216,58 @@ TEST(GpxRead, SymbolsHeightsAndTextInParts) {
     EXPECT_STREQ(pt.next_sibling("trkpt").child_value("ele"), "0");
 }
 
+// Files in 8-bit encodings are converted from what their declaration names;
+// what does not fit the records is counted and said once.
+TEST(GpxRead, DeclaredEncodingsAndTextThatDoesNotFit) {
+    struct Row {
+        const char* declaration;
+        std::string name;  // bytes as in the file
+        const char* expected;
+        size_t cut, lost;
+    };
+    const std::string longName(30, 'x');
+    const Row rows[] = {
+        {R"(<?xml version="1.0" encoding="windows-1252"?>)", "Caf\xe9 \x96 5 \x80", "Café – 5 €", 0, 0},
+        {R"(<?xml version='1.0' encoding='ISO-8859-15'?>)", "Caf\xe9 5 \xa4", "Café 5 €", 0, 0},
+        {R"(<?xml version="1.0" encoding="iso-8859-1" standalone="yes"?>)", "Caf\xe9", "Café", 0, 0},
+        {R"(<?xml version="1.0" encoding="UTF-8"?>)", "Caf\xc3\xa9 5 \xe2\x82\xac", "Café 5 €", 0, 0},
+        {"", "Caf\xc3\xa9", "Café", 0, 0},
+        // Characters CP1252 lacks, and a name longer than the identifier's 23 bytes.
+        {"", "T\xc5\x8dky\xc5\x8d ?", "T?ky? ?", 0, 2},
+        {"", longName, "xxxxxxxxxxxxxxxxxxxxxxx", 1, 0},
+    };
+    Datum wgs("WGS 84");
+    CodePage cp1252("CP1252");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.expected);
+        const std::string text = row.declaration + std::string("<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>") +
+                                 row.name + "</name></wpt></gpx>";
+        DocumentContents c;
+        GpxReadResult r = decodeGpx(text, c, wgs, &cp1252);
+        ASSERT_TRUE(r.ok()) << r.problem;
+        EXPECT_EQ(cp1252.toUtf8((*c.waypoints)[0].identifier.view()), row.expected);
+        EXPECT_EQ(r.cutTexts, row.cut);
+        EXPECT_EQ(r.lostCharacters, row.lost);
+        ScriptedPrompt prompt;
+        reportTextLoss(prompt, "in.gpx", r, &cp1252);
+        EXPECT_EQ(prompt.shown.size(), row.cut + row.lost > 0 ? 1u : 0u);
+    }
+    ScriptedPrompt prompt;
+    GpxReadResult both;
+    both.cutTexts = 3;
+    both.lostCharacters = 1;
+    reportTextLoss(prompt, "in.gpx", both, &cp1252);
+    ASSERT_EQ(prompt.texts().size(), 1u);
+    EXPECT_EQ(prompt.texts()[0],
+              "in.gpx\n3 names or comments were cut to the length of their fields.\n"
+              "1 character is not in the code page CP1252 and became \"?\".");
+
+    DocumentContents c;
+    GpxReadResult unknown = decodeGpx(R"(<?xml version="1.0" encoding="x-nonsense"?><gpx/>)", c, wgs, &cp1252);
+    EXPECT_EQ(unknown.status, GpxReadResult::Status::NotGpx);
+    EXPECT_EQ(unknown.problem, "its encoding \"x-nonsense\" is unknown");
+}
+
 TEST(GpxRead, RefusesWhatIsNotGpx) {
     Datum wgs("WGS 84");
     struct Row {
