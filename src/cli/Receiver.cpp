@@ -134,7 +134,7 @@ int receiverInfo(Options& o, ReceiverPrompt& prompt, std::ostream& out, std::ost
     ProductInfo info;
     const int r = RequestProduct(link, info);
     if (r == -1) {
-        prompt.message(kMsgCommunicationError, kMessageCaption, Icon::Stop);
+        prompt.message(CommunicationErrorText(link), kMessageCaption, Icon::Stop);
         reportLinkTrouble(err, "", &link);
         return kFailed;
     }

@@ -83,6 +83,7 @@ bool GarminLink::OpenPort(const std::string& device, uint32_t baud) {
         return false;
     }
     device_ = device;
+    error_.clear();
     if (device.empty()) {
         error_ = "no serial port found";
         return false;

@@ -76,10 +76,19 @@ int RequestProduct(GarminLink& link, ProductInfo& info) {
     return link.protocolMark == -1 ? -2 : 0;
 }
 
+std::string CommunicationErrorText(const GarminLink& link) {
+    std::string where;
+    if (!link.isOpen() && !link.lastError().empty())
+        where = link.lastError();
+    else if (!link.deviceName().empty())
+        where = "No answer on " + link.deviceName() + ".";
+    return where.empty() ? std::string(kMsgCommunicationError) : std::string(kMsgCommunicationError) + "\n" + where;
+}
+
 bool CheckIdentification(int result, uint16_t productId, const GarminLink& link, int32_t chosenModelId,
                          UserPrompt& prompt) {
     if (result == -1) {
-        prompt.message(kMsgCommunicationError, kMessageCaption, Icon::Stop);
+        prompt.message(CommunicationErrorText(link), kMessageCaption, Icon::Stop);
         return false;
     }
     if (result == -2) {

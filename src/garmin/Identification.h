@@ -43,6 +43,10 @@ struct ProductInfo {
 // 0 success, -1 communication failure, -2 unsupported protocol.
 int RequestProduct(GarminLink& link, ProductInfo& info);
 
+// "communication error." with the port that was tried on a second line: why
+// it did not open, or that nothing answered on it.
+std::string CommunicationErrorText(const GarminLink& link);
+
 // Shows the message of a failed identification, or asks about a model
 // mismatch; true when the command goes on.
 bool CheckIdentification(int result, uint16_t productId, const GarminLink& link, int32_t chosenModelId,

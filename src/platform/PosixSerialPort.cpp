@@ -1,6 +1,8 @@
 #include "platform/SerialPort.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -34,6 +36,17 @@ speed_t speedFor(uint32_t baud, bool* ok) {
 
 }  // namespace
 
+std::string permissionRemedy(const std::string& device) {
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0) return {};
+    const group* g = ::getgrgid(st.st_gid);
+    if (!g || st.st_gid == 0 || !(st.st_mode & S_IRGRP) || !(st.st_mode & S_IWGRP))
+        return " (ask the administrator for access to it)";
+    const std::string name = g->gr_name;
+    return " (members of the group \"" + name + "\" may use it: sudo usermod -aG " + name +
+           " $USER, then log in again)";
+}
+
 PosixSerialPort::PosixSerialPort() {
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
@@ -48,7 +61,9 @@ bool PosixSerialPort::open(const std::string& device, uint32_t baud) {
     error_.clear();
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error_ = device + ": " + std::strerror(errno);
+        const int err = errno;
+        error_ = device + ": " + std::strerror(err);
+        if (err == EACCES || err == EPERM) error_ += permissionRemedy(device);
         return false;
     }
     termios tio{};

@@ -72,6 +72,11 @@ private:
     std::string error_;
 };
 
+// What a person lacking permission for `device` can do about it, as a text to
+// follow the system's reason: the group that owns the device ("dialout" on
+// Debian) and how to join it; "" when the device cannot be looked at.
+std::string permissionRemedy(const std::string& device);
+
 // Serial devices present, in the order port numbers count them:
 // /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS*, each sorted by number.
 std::vector<std::string> listSerialDevices();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "LinkFixture.h"
 #include "garmin/GpsCommands.h"
 #include "garmin/Identification.h"
@@ -66,13 +69,14 @@ TEST(GpsCommands, FailedDownloadsChangeNothing) {
         const char* what;
         bool unplugged;
         GpsResult (*command)(GpsCommandDoc&, UserPrompt&, ProgressSink&);
-        const char* message;
+        std::string message;
     };
+    const std::string unplugged = std::string(kMsgCommunicationError) + "\n/dev/korvance-unplugged: " + std::strerror(ENOENT);
     const Row rows[] = {
         {"track, receiver falls silent", false, onDownloadTrack, kMsgDownloadTrackError},
         {"waypoints, receiver falls silent", false, onDownloadWaypoint, kMsgDownloadWaypointError},
         {"routes, receiver falls silent", false, onDownloadRoute, kMsgNoRouteData},
-        {"track, cable unplugged", true, onDownloadTrack, kMsgCommunicationError},
+        {"track, cable unplugged", true, onDownloadTrack, unplugged},
     };
     for (const auto& r : rows) {
         Doc d(SimProfile::Old);

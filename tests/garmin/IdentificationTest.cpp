@@ -115,7 +115,8 @@ TEST(Identification, SilentReceiverIsACommunicationError) {
     AppSettings s;
     ScriptedPrompt prompt;
     EXPECT_FALSE(IdentifyReceiver(link, s, -1, prompt));
-    EXPECT_EQ(prompt.texts(), std::vector<std::string>{kMsgCommunicationError});
+    EXPECT_EQ(prompt.texts(),
+              std::vector<std::string>{std::string(kMsgCommunicationError) + "\nNo answer on " + sim.devicePath() + "."});
     ASSERT_NE(prompt.last(), nullptr);
     EXPECT_EQ(prompt.last()->icon, Icon::Stop);
 }

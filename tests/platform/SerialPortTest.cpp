@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "platform/PseudoTerminal.h"
@@ -78,4 +84,30 @@ TEST(SerialPort, OpenFailuresNameTheDevice) {
     EXPECT_EQ(resolveSerialDevice("/dev/pts/7", 1), "/dev/pts/7");
     EXPECT_EQ(serialDeviceForPort(0), "");
     EXPECT_EQ(serialDeviceForPort(1000), "");
+}
+
+// A device the user may not open names the group that may, or the administrator.
+TEST(SerialPort, PermissionRemedyNamesTheOwningGroup) {
+    char folder[] = "/tmp/korvance-perm-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string device = std::string(folder) + "/ttyUSB0";
+    std::fclose(std::fopen(device.c_str(), "w"));
+    const group* g = getgrgid(getegid());
+    ASSERT_NE(g, nullptr);
+    const std::string own = g->gr_name;
+    struct Row {
+        mode_t mode;
+        std::string expected;
+    } rows[] = {
+        {0660, getegid() == 0 ? " (ask the administrator for access to it)"
+                              : " (members of the group \"" + own + "\" may use it: sudo usermod -aG " + own +
+                                    " $USER, then log in again)"},
+        {0600, " (ask the administrator for access to it)"},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(chmod(device.c_str(), row.mode), 0);
+        EXPECT_EQ(permissionRemedy(device), row.expected) << std::oct << row.mode;
+    }
+    EXPECT_EQ(permissionRemedy(std::string(folder) + "/none"), "");
+    std::filesystem::remove_all(folder);
 }
