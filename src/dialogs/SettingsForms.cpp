@@ -4,6 +4,7 @@
 #include "dialogs/DialogText.h"
 #include "geodesy/Coordinates.h"
 #include "geodesy/Datum.h"
+#include "platform/SerialPort.h"
 #include "settings/GpsModelList.h"
 
 namespace korvance {
@@ -89,8 +90,11 @@ GpsSettingForm GpsSettingForm::open(AppSettings& s) {
     f.commPort = numberField(s.CommPort, 1, 9, 1, 9);
     for (uint32_t rate : kLimitBaudRates) f.baudRates.push_back(intText(rate));
     f.baudRate = indexOf(kLimitBaudRates, s.CommLimitBaudrate);
+    f.commDevice = s.CommDevice;
     return f;
 }
+
+std::string GpsSettingForm::portDevice(int port) const { return describeSerialPort(commDevice, port); }
 
 bool GpsSettingForm::validate(UserPrompt& prompt) const { return commPort.read(prompt); }
 

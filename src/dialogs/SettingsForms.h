@@ -58,6 +58,10 @@ struct GpsSettingForm {
     NumberField commPort;  // "COM Port": 1..9
     std::vector<std::string> baudRates;  // "115200" ... "9600"
     int baudRate = 0;
+    std::string commDevice;  // the CommDevice setting: a device path that wins over the port number
+
+    // The device a port number stands for on this machine, shown beside it.
+    std::string portDevice(int port) const;
 
     // Opening the dialog first puts a CommLimitBaudrate outside 9600..115200
     // back to 115200 in the settings themselves, whatever the dialog's end.

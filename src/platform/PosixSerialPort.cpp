@@ -227,4 +227,29 @@ std::string resolveSerialDevice(const std::string& explicitDevice, int portNumbe
     return explicitDevice.empty() ? serialDeviceForPort(portNumber) : explicitDevice;
 }
 
+std::string serialByIdName(const std::string& device, const std::string& byIdFolder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::canonical(device, ec);
+    if (ec) return {};
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(byIdFolder, ec)) {
+        std::error_code linkError;
+        if (fs::canonical(e.path(), linkError) == target && !linkError) names.push_back(e.path().filename().string());
+    }
+    // One device may have several names (one per interface); the first in order is stable.
+    std::sort(names.begin(), names.end());
+    return names.empty() ? std::string() : names.front();
+}
+
+std::string describeSerialPort(const std::string& explicitDevice, int portNumber, const std::string& byIdFolder) {
+    const std::string device = resolveSerialDevice(explicitDevice, portNumber);
+    if (device.empty()) return "none";
+    const std::string byId = serialByIdName(device, byIdFolder);
+    std::string text = device;
+    if (!byId.empty()) text += " (" + byId + ")";
+    if (!explicitDevice.empty()) text += " (set by CommDevice)";
+    return text;
+}
+
 }  // namespace korvance

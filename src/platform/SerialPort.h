@@ -84,5 +84,13 @@ std::vector<std::string> listSerialDevices();
 std::string serialDeviceForPort(int portNumber);
 // An explicit device path wins over the port number.
 std::string resolveSerialDevice(const std::string& explicitDevice, int portNumber);
+// The stable name udev gives the device in `byIdFolder`
+// ("usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0"), or "".
+std::string serialByIdName(const std::string& device, const std::string& byIdFolder = "/dev/serial/by-id");
+// What the port setting stands for on this machine, for a person:
+// "/dev/ttyUSB0 (usb-...-port0)", the device alone, "... (set by CommDevice)"
+// for an explicit device, or "none".
+std::string describeSerialPort(const std::string& explicitDevice, int portNumber,
+                               const std::string& byIdFolder = "/dev/serial/by-id");
 
 }  // namespace korvance

@@ -30,6 +30,7 @@
 #include "gui/dialogs/NumberEdit.h"
 #include "gui/dialogs/QtDialogHost.h"
 #include "platform/Clock.h"
+#include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
@@ -121,6 +122,8 @@ TEST(SettingsDialogs, TypedThroughTheMenu) {
          [](QDialog& d, Shell&) {
              EXPECT_EQ(d.windowTitle(), "GPS Setting");
              typeNumber(child<NumberEdit>(d, "commPort"), "3");
+             // The device the number stands for here, as it is typed.
+             EXPECT_EQ(child<QLabel>(d, "portDevice")->text().toStdString(), describeSerialPort("", 3));
              QTest::keyClick(&d, Qt::Key_Escape);
          },
          [](Shell& s) {

@@ -111,3 +111,28 @@ TEST(SerialPort, PermissionRemedyNamesTheOwningGroup) {
     EXPECT_EQ(permissionRemedy(std::string(folder) + "/none"), "");
     std::filesystem::remove_all(folder);
 }
+
+// The GPS Setting dialog shows what a port stands for, with udev's stable name.
+TEST(SerialPort, DescribedWithTheirStableNames) {
+    char folder[] = "/tmp/korvance-byid-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    namespace fs = std::filesystem;
+    const fs::path root = folder, byId = root / "by-id";
+    fs::create_directory(byId);
+    for (const char* name : {"ttyUSB0", "ttyUSB1"}) std::fclose(std::fopen((root / name).c_str(), "w"));
+    fs::create_symlink("../ttyUSB0", byId / "usb-Garmin_GPS_18x-if00-port0");
+    fs::create_symlink("../ttyUSB0", byId / "usb-Garmin_GPS_18x-if01-port0");
+    const std::string usb0 = (root / "ttyUSB0").string(), usb1 = (root / "ttyUSB1").string();
+    struct Row {
+        std::string device;
+        int port;
+        std::string expected;
+    } rows[] = {
+        {usb0, 1, usb0 + " (usb-Garmin_GPS_18x-if00-port0) (set by CommDevice)"},
+        {usb1, 1, usb1 + " (set by CommDevice)"},
+        {"", 1000, "none"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(describeSerialPort(row.device, row.port, byId.string()), row.expected);
+    EXPECT_EQ(serialByIdName(usb0, (root / "missing").string()), "");
+    fs::remove_all(root);
+}

@@ -527,9 +527,20 @@ bool QtDialogHost::gpsSetting(GpsSettingForm& form) {
     auto* model = comboBox(form.models, form.model, "model", &d);
     auto* port = numberEdit(form.commPort, "commPort", &d);
     auto* rate = comboBox(form.baudRates, form.baudRate, "baudRate", &d);
+    // Which device the number stands for here, as the port number is typed.
+    auto* device = new QLabel(&d);
+    device->setObjectName("portDevice");
+    const auto showDevice = [&form, device](const QString& text) {
+        device->setText(QString::fromStdString(form.portDevice(text.toInt())));
+    };
+    showDevice(port->text());
+    QObject::connect(port->edit(), &QLineEdit::textChanged, device, showDevice);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(port);
+    portRow->addWidget(device, 1);
     auto* fields = new QFormLayout;
     fields->addRow("GPS Model", model);
-    fields->addRow("COM Port", port);
+    fields->addRow("COM Port", portRow);
     fields->addRow("Max Baudrate", rate);
     GpsSettingForm typed = form;
     auto* buttons = okCancel(d, [&] {
