@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     ByteReader r3(data, size);
     std::vector<WaypointRecord> recs;
-    uint32_t count = size >= 4 ? uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24 : 0;
+    const uint32_t count = size >= 4 ? loadLE32(data) : 0;
     r3.skip(4);
     if (decodeWaypoints(r3, count, recs) && recs.size() != count) std::abort();
     RouteRecordHeader h;

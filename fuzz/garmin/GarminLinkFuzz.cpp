@@ -43,6 +43,7 @@ public:
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     const std::string& device() const override { return device_; }
+    const std::string& lastError() const override { return error_; }
     bool setBaudRate(uint32_t baud) override {
         baud_ = baud;
         return true;
@@ -98,6 +99,7 @@ private:
     bool open_ = false;
     uint32_t baud_ = 9600;
     std::string device_;
+    std::string error_;  // opening never fails
     std::deque<uint8_t> queue_;
     FrameDecoder decoder_;
 };

@@ -2,6 +2,7 @@
 // Field-by-field encoding of little-endian records. Every on-disk and on-wire
 // record goes through these: no struct is ever laid over bytes.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -9,6 +10,31 @@
 #include <vector>
 
 namespace korvance {
+
+// The one place little-endian integers are put together and taken apart.
+inline uint16_t loadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t loadLE32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline uint64_t loadLE64(const uint8_t* p) { return uint64_t(loadLE32(p)) | (uint64_t(loadLE32(p + 4)) << 32); }
+inline void storeLE16(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+inline void storeLE32(uint8_t* p, uint32_t v) {
+    storeLE16(p, uint16_t(v));
+    storeLE16(p + 2, uint16_t(v >> 16));
+}
+inline void appendLE16(std::vector<uint8_t>& out, uint16_t v) {
+    uint8_t b[2];
+    storeLE16(b, v);
+    out.insert(out.end(), b, b + 2);
+}
+inline void appendLE32(std::vector<uint8_t>& out, uint32_t v) {
+    uint8_t b[4];
+    storeLE32(b, v);
+    out.insert(out.end(), b, b + 4);
+}
 
 // Writes into a caller-sized buffer; a write past the end is dropped and
 // remembered (ok() turns false) instead of overflowing.
@@ -22,17 +48,13 @@ public:
     bool ok() const { return ok_; }
 
     void u8(uint8_t v) { put(&v, 1); }
-    void u16(uint16_t v) { uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)}; put(b, 2); }
-    void u32(uint32_t v) {
-        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-        put(b, 4);
-    }
+    void u16(uint16_t v) { uint8_t b[2]; storeLE16(b, v); put(b, 2); }
+    void u32(uint32_t v) { uint8_t b[4]; storeLE32(b, v); put(b, 4); }
     void i16(int16_t v) { u16(static_cast<uint16_t>(v)); }
     void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
-    void f32(float v) { uint32_t u; std::memcpy(&u, &v, 4); u32(u); }
+    void f32(float v) { u32(std::bit_cast<uint32_t>(v)); }
     void f64(double v) {
-        uint64_t u;
-        std::memcpy(&u, &v, 8);
+        const uint64_t u = std::bit_cast<uint64_t>(v);
         u32(static_cast<uint32_t>(u));
         u32(static_cast<uint32_t>(u >> 32));
     }
@@ -77,22 +99,15 @@ public:
     bool ok() const { return ok_; }
 
     uint8_t u8() { uint8_t b[1] = {0}; get(b, 1); return b[0]; }
-    uint16_t u16() { uint8_t b[2] = {0, 0}; get(b, 2); return uint16_t(b[0] | (b[1] << 8)); }
-    uint32_t u32() {
-        uint8_t b[4] = {0, 0, 0, 0};
-        get(b, 4);
-        return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
-    }
+    uint16_t u16() { uint8_t b[2] = {0, 0}; get(b, 2); return loadLE16(b); }
+    uint32_t u32() { uint8_t b[4] = {0, 0, 0, 0}; get(b, 4); return loadLE32(b); }
     int16_t i16() { return static_cast<int16_t>(u16()); }
     int32_t i32() { return static_cast<int32_t>(u32()); }
-    float f32() { uint32_t u = u32(); float v; std::memcpy(&v, &u, 4); return v; }
+    float f32() { return std::bit_cast<float>(u32()); }
     double f64() {
-        uint64_t lo = u32();
-        uint64_t hi = u32();
-        uint64_t u = lo | (hi << 32);
-        double v;
-        std::memcpy(&v, &u, 8);
-        return v;
+        const uint64_t lo = u32();
+        const uint64_t hi = u32();
+        return std::bit_cast<double>(lo | (hi << 32));
     }
     // A fixed text field of `width` bytes: the bytes up to the first zero (or all of them).
     std::string text(size_t width) {

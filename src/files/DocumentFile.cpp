@@ -1,6 +1,7 @@
 #include "files/DocumentFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -110,23 +111,16 @@ bool emitDocument(const DocumentSource& s, Sink&& sink, bool& fits) {
     return true;
 }
 
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-uint64_t le64(const uint8_t* p) { return uint64_t(le32(p)) | (uint64_t(le32(p + 4)) << 32); }
-
 // The same fields as TrackPoint::decode, without the per-field bounds checks
 // (the caller has checked that the whole array is there).
 void decodePointFast(const uint8_t* b, TrackPoint& p) {
-    uint64_t lat = le64(b), lon = le64(b + 8);
-    uint32_t alt = le32(b + 24);
-    std::memcpy(&p.latitude, &lat, 8);
-    std::memcpy(&p.longitude, &lon, 8);
-    p.time = le32(b + 16);
-    p.segment = uint16_t(b[20] | (b[21] << 8));
-    p.spare = uint16_t(b[22] | (b[23] << 8));
-    std::memcpy(&p.altitude, &alt, 4);
-    p.depth = int32_t(le32(b + 28));
+    p.latitude = std::bit_cast<double>(loadLE64(b));
+    p.longitude = std::bit_cast<double>(loadLE64(b + 8));
+    p.time = loadLE32(b + 16);
+    p.segment = loadLE16(b + 20);
+    p.spare = loadLE16(b + 22);
+    p.altitude = std::bit_cast<float>(loadLE32(b + 24));
+    p.depth = int32_t(loadLE32(b + 28));
 }
 
 size_t waypointSizeFor(int32_t version) {

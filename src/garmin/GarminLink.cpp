@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "data/Bytes.h"
 #include "settings/AppSettings.h"
 
 namespace korvance {
@@ -89,8 +90,7 @@ bool GarminLink::OpenPort(const std::string& device, uint32_t baud) {
         return false;
     }
     if (!port_->open(device, baud)) {
-        auto* posix = dynamic_cast<PosixSerialPort*>(port_.get());
-        error_ = posix && !posix->lastError().empty() ? posix->lastError() : device + ": cannot open";
+        error_ = port_->lastError();
         return false;
     }
     sleep(options_.openWaitMs);
@@ -278,10 +278,6 @@ uint32_t settableLimit(uint32_t limit) {
     return 9600;
 }
 
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 }  // namespace
 
 uint32_t GarminLink::RaiseBaudRate() {
@@ -295,7 +291,7 @@ uint32_t GarminLink::RaiseBaudRate() {
         const size_t n = std::min<size_t>(frameDataLength(answer) / 4, 12);
         for (size_t i = 0; i < n; ++i) {
             // A speed the line cannot be set to counts as no speed.
-            const uint32_t snapped = snapSpeed(le32(answer.data() + 3 + 4 * i));
+            const uint32_t snapped = snapSpeed(frameU32(answer, 4 * i));
             speeds.push_back(settable(snapped) ? snapped : 0);
         }
     }
@@ -314,12 +310,13 @@ uint32_t GarminLink::RaiseBaudRate() {
     }
 
     WaitBeforeWrite();
-    Frame request = makeFrame(pid::SpeedRequest, {uint8_t(candidate), uint8_t(candidate >> 8),
-                                                  uint8_t(candidate >> 16), uint8_t(candidate >> 24)});
+    uint8_t speed[4];
+    storeLE32(speed, candidate);
+    Frame request = makeFrame(pid::SpeedRequest, speed, sizeof speed);
     bool granted = SendPacket(request) && ReceivePacket(answer) && frameId(answer) == pid::SpeedAnswer &&
                    frameDataLength(answer) >= 4;
     if (granted) {
-        const double got = le32(answer.data() + 3);
+        const double got = frameU32(answer, 0);
         granted = got > 0.96 * candidate && got < 1.04 * candidate;
     }
     sleep(1000);

@@ -1,6 +1,10 @@
 #include "garmin/GarminPacket.h"
 
+#include <array>
+#include <bit>
 #include <cstdio>
+
+#include "data/Bytes.h"
 
 namespace korvance {
 
@@ -30,7 +34,9 @@ Frame makeFrame(uint8_t id, const std::vector<uint8_t>& data) {
 Frame commandFrame(uint16_t command) { return u16Frame(pid::Command, command); }
 
 Frame u16Frame(uint8_t id, uint16_t value) {
-    return makeFrame(id, {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
+    uint8_t b[2];
+    storeLE16(b, value);
+    return makeFrame(id, b, 2);
 }
 
 size_t frameDataLength(const Frame& f) {
@@ -40,14 +46,20 @@ size_t frameDataLength(const Frame& f) {
     return n < have ? n : have;
 }
 
-uint16_t frameU16(const Frame& f, size_t offset) {
-    return static_cast<uint16_t>(frameByte(f, offset) | (frameByte(f, offset + 1) << 8));
+namespace {
+// The bytes of a field; those past the frame's end read as zeros.
+template <size_t N>
+std::array<uint8_t, N> fieldBytes(const Frame& f, size_t offset) {
+    std::array<uint8_t, N> b{};
+    for (size_t i = 0; i < N; ++i) b[i] = frameByte(f, offset + i);
+    return b;
 }
+}  // namespace
 
-uint32_t frameU32(const Frame& f, size_t offset) {
-    return uint32_t(frameByte(f, offset)) | (uint32_t(frameByte(f, offset + 1)) << 8) |
-           (uint32_t(frameByte(f, offset + 2)) << 16) | (uint32_t(frameByte(f, offset + 3)) << 24);
-}
+uint16_t frameU16(const Frame& f, size_t offset) { return loadLE16(fieldBytes<2>(f, offset).data()); }
+uint32_t frameU32(const Frame& f, size_t offset) { return loadLE32(fieldBytes<4>(f, offset).data()); }
+float frameF32(const Frame& f, size_t offset) { return std::bit_cast<float>(frameU32(f, offset)); }
+double frameF64(const Frame& f, size_t offset) { return std::bit_cast<double>(loadLE64(fieldBytes<8>(f, offset).data())); }
 
 uint8_t computeChecksum(const Frame& f) {
     unsigned sum = 0;

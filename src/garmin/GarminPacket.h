@@ -67,6 +67,8 @@ inline const uint8_t* frameData(const Frame& f) { return f.size() > 3 ? f.data()
 inline uint8_t frameByte(const Frame& f, size_t i) { return 3 + i < f.size() ? f[3 + i] : 0; }
 uint16_t frameU16(const Frame& f, size_t offset);
 uint32_t frameU32(const Frame& f, size_t offset);
+float frameF32(const Frame& f, size_t offset);
+double frameF64(const Frame& f, size_t offset);
 
 // Two's complement of the sum of id, size and data.
 uint8_t computeChecksum(const Frame& f);

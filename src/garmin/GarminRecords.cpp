@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <ctime>
 
 #include "data/Bytes.h"
@@ -201,21 +200,6 @@ uint8_t WaypointPacket::displayOption() const {
         default: return 0;
     }
 }
-
-namespace {
-float frameF32(const Frame& f, size_t offset) {
-    uint32_t u = frameU32(f, offset);
-    float v;
-    std::memcpy(&v, &u, 4);
-    return v;
-}
-double frameF64(const Frame& f, size_t offset) {
-    uint64_t u = uint64_t(frameU32(f, offset)) | (uint64_t(frameU32(f, offset + 4)) << 32);
-    double v;
-    std::memcpy(&v, &u, 8);
-    return v;
-}
-}  // namespace
 
 double WaypointPacket::proximity() const { return type_ == 4104 ? frameF32(frame_, 58) : 0.0; }
 

@@ -46,8 +46,7 @@ bool NmeaReceiver::openPort(const std::string& device, uint32_t baud) {
         return false;
     }
     if (!port_->open(device, baud)) {
-        auto* posix = dynamic_cast<PosixSerialPort*>(port_.get());
-        portError_ = posix && !posix->lastError().empty() ? posix->lastError() : device + ": cannot open";
+        portError_ = port_->lastError();
         return false;
     }
     portError_.clear();

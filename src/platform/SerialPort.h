@@ -17,6 +17,9 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual const std::string& device() const = 0;
+    // Why the last open failed, naming the device and the system's reason;
+    // a failed open always sets it, a successful one clears it.
+    virtual const std::string& lastError() const = 0;
 
     virtual bool setBaudRate(uint32_t baud) = 0;
     virtual uint32_t baudRate() const = 0;
@@ -60,9 +63,7 @@ public:
     void flushInput() override;
     bool waitForData(int timeoutMs) override;
     void wake() override;
-
-    // The error text of the last failed open.
-    const std::string& lastError() const { return error_; }
+    const std::string& lastError() const override { return error_; }
 
 private:
     int fd_ = -1;

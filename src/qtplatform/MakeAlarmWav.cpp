@@ -6,19 +6,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "data/Bytes.h"
+
 namespace {
 
-void put16(std::vector<unsigned char>& out, std::uint16_t v) {
-    out.push_back(static_cast<unsigned char>(v & 0xFF));
-    out.push_back(static_cast<unsigned char>(v >> 8));
-}
+using korvance::appendLE16;
+using korvance::appendLE32;
 
-void put32(std::vector<unsigned char>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
-}
-
-void putTag(std::vector<unsigned char>& out, const char* tag) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(tag[i]));
+void putTag(std::vector<std::uint8_t>& out, const char* tag) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 }  // namespace
@@ -34,7 +30,7 @@ int main(int argc, char** argv) {
     constexpr std::uint32_t fade = rate / 200;    // 5 ms ramps, so the tones do not click
     const double pi = std::acos(-1.0);
 
-    std::vector<unsigned char> data;
+    std::vector<std::uint8_t> data;
     data.reserve(samples * 2);
     for (std::uint32_t i = 0; i < samples; ++i) {
         const std::uint32_t inBurst = i % burst;
@@ -43,23 +39,23 @@ int main(int argc, char** argv) {
         if (inBurst < fade) gain = static_cast<double>(inBurst) / fade;
         if (burst - inBurst < fade) gain = static_cast<double>(burst - inBurst) / fade;
         const double v = 0.6 * gain * std::sin(2.0 * pi * freq * i / rate);
-        put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 32767.0))));
+        appendLE16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(v * 32767.0))));
     }
 
-    std::vector<unsigned char> out;
+    std::vector<std::uint8_t> out;
     putTag(out, "RIFF");
-    put32(out, static_cast<std::uint32_t>(36 + data.size()));
+    appendLE32(out, static_cast<std::uint32_t>(36 + data.size()));
     putTag(out, "WAVE");
     putTag(out, "fmt ");
-    put32(out, 16);
-    put16(out, 1);  // PCM
-    put16(out, 1);  // mono
-    put32(out, rate);
-    put32(out, rate * 2);  // bytes per second
-    put16(out, 2);         // block align
-    put16(out, 16);        // bits per sample
+    appendLE32(out, 16);
+    appendLE16(out, 1);  // PCM
+    appendLE16(out, 1);  // mono
+    appendLE32(out, rate);
+    appendLE32(out, rate * 2);  // bytes per second
+    appendLE16(out, 2);         // block align
+    appendLE16(out, 16);        // bits per sample
     putTag(out, "data");
-    put32(out, static_cast<std::uint32_t>(data.size()));
+    appendLE32(out, static_cast<std::uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
 
     std::FILE* f = std::fopen(argv[1], "wb");

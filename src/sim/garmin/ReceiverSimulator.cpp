@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <ctime>
 #include <sstream>
 
@@ -83,13 +82,6 @@ std::string cString(const Frame& f, size_t& at) {
     return s;
 }
 
-float f32At(const Frame& f, size_t at) {
-    uint32_t u = frameU32(f, at);
-    float v;
-    std::memcpy(&v, &u, 4);
-    return v;
-}
-
 std::string trimRight(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
@@ -121,9 +113,9 @@ bool decodeWaypoint(int32_t type, const Frame& f, WaypointRecord& w, std::string
     w.symbol = static_cast<int16_t>(frameU16(f, 4));
     w.latitude = degrees(static_cast<int32_t>(frameU32(f, 24)));
     w.longitude = degrees(static_cast<int32_t>(frameU32(f, 28)));
-    const float alt = f32At(f, 32);
+    const float alt = frameF32(f, 32);
     w.altitude = std::fabs(alt) < 1.0e24f ? alt : 0.0f;
-    const float dist = f32At(f, 40);
+    const float dist = frameF32(f, 40);
     w.proximity = std::fabs(dist) < 1.0e24f ? dist : 0.0f;
     size_t at = 48;
     w.identifier.set(cString(f, at));
@@ -528,8 +520,8 @@ void ReceiverSimulator::sendProduct() {
     std::vector<uint8_t> d;
     const uint16_t id = productId();
     const int16_t version = profile_ == SimProfile::New ? 370 : profile_ == SimProfile::Old ? 460 : 300;
-    d = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(version),
-         static_cast<uint8_t>(version >> 8)};
+    appendLE16(d, id);
+    appendLE16(d, static_cast<uint16_t>(version));
     putString(d, profile_ == SimProfile::New        ? "Simulated receiver Software Version 3.70"
                  : profile_ == SimProfile::Old      ? "Simulated GPS 12XL Software Version 4.60"
                                                     : "Simulated GPS 12XL Japanese Software Version 3.00");
@@ -538,8 +530,7 @@ void ReceiverSimulator::sendProduct() {
     std::vector<uint8_t> a;
     auto entry = [&](char tag, uint16_t n) {
         a.push_back(static_cast<uint8_t>(tag));
-        a.push_back(static_cast<uint8_t>(n));
-        a.push_back(static_cast<uint8_t>(n >> 8));
+        appendLE16(a, n);
     };
     entry('P', 0);
     entry('L', 1);
@@ -784,7 +775,7 @@ void ReceiverSimulator::finishUpload(uint16_t command) {
             p.time = frameU32(f, 8);
             bool start;
             if (profile_ == SimProfile::New) {
-                const float a = f32At(f, 12);
+                const float a = frameF32(f, 12);
                 p.altitude = std::fabs(a) < 1.0e24f ? a : 0.0f;
                 start = frameByte(f, 20) != 0;
             } else {
