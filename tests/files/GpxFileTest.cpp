@@ -9,6 +9,7 @@
 #include "data/WaypointList.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/RequireTool.h"
 #include "support/XmlNumber.h"
 
 using namespace korvance;
@@ -292,21 +293,10 @@ TEST(GpxRead, RefusesWhatIsNotGpx) {
     EXPECT_EQ(readGpxFile(dir.file("none.gpx"), c, wgs).status, GpxReadResult::Status::CannotOpen);
 }
 
-namespace {
-
-// gpsbabel is a test-only reference: missing, it skips a test, except in CI.
-#define REQUIRE_GPSBABEL()                                                                                    \
-    if (std::system("gpsbabel -V > /dev/null 2>&1") != 0) {                                                \
-        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "gpsbabel is missing"; \
-        GTEST_SKIP() << "gpsbabel is not installed";                                                         \
-    }
-
-}  // namespace
-
 // gpsbabel, a second GPX program, must read what we write, and what it writes
 // from it must read back as the same data.
 TEST(GpxGpsbabel, RoundTrip) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     TempDir dir;
     Data d = sampleData();
     // gpsbabel fills an empty comment with the name: give every waypoint one.
@@ -328,7 +318,7 @@ TEST(GpxGpsbabel, RoundTrip) {
 // refuse the whole file. Names and comments holding every byte below 0x20
 // are written with blanks in their place.
 TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     Data d;
     for (int b = 0; b < 0x20; ++b) {
         const std::string t = std::string("A") + char(b) + "B";

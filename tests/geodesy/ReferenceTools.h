@@ -1,7 +1,6 @@
 #pragma once
 // Runs the independent geodesy references (GeographicLib's GeoConvert,
-// TransverseMercatorProj and CartConvert) on a batch of input lines. They are
-// test-only tools; in CI a missing tool fails the test instead of skipping it.
+// TransverseMercatorProj and CartConvert) on a batch of input lines.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,18 +14,9 @@
 #include <vector>
 
 #include "data/TextUtil.h"
+#include "support/RequireTool.h"
 
 namespace korvance::testing {
-
-inline bool toolAvailable(const std::string& tool) {
-    std::string cmd = "command -v " + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-inline bool inCi() {
-    const char* ci = std::getenv("CI");
-    return ci && std::string(ci) == "true";
-}
 
 // Feeds `input` to `command` on standard input; returns its output lines.
 inline std::vector<std::string> runTool(const std::string& command, const std::string& input) {
@@ -77,11 +67,3 @@ inline std::string fixed(double v, int decimals) {
 }
 
 }  // namespace korvance::testing
-
-#define KORVANCE_REQUIRE_TOOL(tool)                                                      \
-    do {                                                                                 \
-        if (!::korvance::testing::toolAvailable(tool)) {                                 \
-            if (::korvance::testing::inCi()) FAIL() << tool << " is missing (geographiclib-tools)"; \
-            GTEST_SKIP() << tool << " is not installed";                                 \
-        }                                                                                \
-    } while (0)

@@ -19,22 +19,12 @@
 #include "nmea/NmeaReceiver.h"
 #include "platform/PseudoTerminal.h"
 #include "sim/nmea/NmeaSentences.h"
+#include "support/RequireTool.h"
 
 namespace korvance {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool haveGpsbabel() { return std::system("gpsbabel -V > /dev/null 2>&1") == 0; }
-
-#define REQUIRE_GPSBABEL()                                                                          \
-    do {                                                                                            \
-        if (!haveGpsbabel()) {                                                                      \
-            const char* ci = std::getenv("CI");                                                     \
-            if (ci && std::string(ci) == "true") FAIL() << "gpsbabel is missing";                   \
-            GTEST_SKIP() << "gpsbabel is not installed";                                            \
-        }                                                                                           \
-    } while (0)
 
 struct Point {
     double lat, lon, ele;
@@ -81,7 +71,7 @@ public:
 };
 
 TEST(GpsbabelNmea, ReaderDeliversTheTrackGpsbabelWrote) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     testing::TempDir dir;
     auto track = gpxTrack();
     {

@@ -4,95 +4,12 @@
 #include "settings/GpsModelList.h"
 #include "settings/RegistryKey.h"
 #include "settings/Settings.h"
+#include "support/ChangedSettings.h"
 
 using namespace korvance;
+using korvance::testing::changedSettings;
 
 namespace {
-
-// Every stored field set to a value unlike its default.
-AppSettings changedSettings() {
-    AppSettings s;
-    s.CommDebug = 1;
-    s.Comm_WriteFile_Wait = 7;
-    s.CommOpenWait = 8;
-    s.CommRetryWait = 9;
-    s.DatumName = "Tokyo";
-    s.DataPath = "/home/u/tracks";
-    s.MapPath = "/home/u/maps";
-    s.CenteringAlways = 1;
-    s.WaypointAlarm = 1;
-    s.WaypointAlarmDistance = 9999999;
-    s.CommPort = 3;
-    s.MaxWaypointCount = 1000;
-    s.MaxRouteCount = 5;
-    s.MaxRouteWaypointCount = 50;
-    s.GPSModel = "GPS12XL(2)";
-    s.GPSModelID = 96;
-    s.GPSCharSet = 2;
-    s.ReachDistance = 42;
-    s.PenWidth = 3;
-    s.MaxLogCount = 100;
-    s.NMEASentence = "RMC;GGA";
-    s.SaveOnlyValidNMEA = 0;
-    s.LogInterval = 5000;
-    s.CoordinateUTM = 1;
-    s.Unit = 2;
-    s.PenColor = 0x123456;
-    s.WaypointColor = 0x654321;
-    s.NMEAMonitorPath = "/usr/bin/monitor";
-    s.AutoMapChange = 0;
-    s.BlinkNavigationCursor = 0;
-    s.RouteColor = 0x010203;
-    s.NMEABaudrate = 9600;
-    s.CommLimitBaudrate = 38400;
-    s.AlarmFile = "/usr/share/sounds/bell.wav";
-    s.TrackPlotCount = 64;
-    s.CommDevice = "/dev/ttyUSB0";
-    s.CodePage = "CP932";
-    return s;
-}
-
-void expectSame(const AppSettings& a, const AppSettings& b) {
-    EXPECT_EQ(a.DebugControl, b.DebugControl);
-    EXPECT_EQ(a.CommDebug, b.CommDebug);
-    EXPECT_EQ(a.Comm_WriteFile_Wait, b.Comm_WriteFile_Wait);
-    EXPECT_EQ(a.CommOpenWait, b.CommOpenWait);
-    EXPECT_EQ(a.CommRetryWait, b.CommRetryWait);
-    EXPECT_EQ(a.DatumName, b.DatumName);
-    EXPECT_EQ(a.DataPath, b.DataPath);
-    EXPECT_EQ(a.MapPath, b.MapPath);
-    EXPECT_EQ(a.CenteringAlways, b.CenteringAlways);
-    EXPECT_EQ(a.WaypointAlarm, b.WaypointAlarm);
-    EXPECT_EQ(a.WaypointAlarmDistance, b.WaypointAlarmDistance);
-    EXPECT_EQ(a.CommPort, b.CommPort);
-    EXPECT_EQ(a.MaxWaypointCount, b.MaxWaypointCount);
-    EXPECT_EQ(a.MaxRouteCount, b.MaxRouteCount);
-    EXPECT_EQ(a.MaxRouteWaypointCount, b.MaxRouteWaypointCount);
-    EXPECT_EQ(a.GPSModel, b.GPSModel);
-    EXPECT_EQ(a.GPSModelID, b.GPSModelID);
-    EXPECT_EQ(a.GPSCharSet, b.GPSCharSet);
-    EXPECT_EQ(a.ModelCount, b.ModelCount);
-    EXPECT_EQ(a.ReachDistance, b.ReachDistance);
-    EXPECT_EQ(a.PenWidth, b.PenWidth);
-    EXPECT_EQ(a.MaxLogCount, b.MaxLogCount);
-    EXPECT_EQ(a.NMEASentence, b.NMEASentence);
-    EXPECT_EQ(a.SaveOnlyValidNMEA, b.SaveOnlyValidNMEA);
-    EXPECT_EQ(a.LogInterval, b.LogInterval);
-    EXPECT_EQ(a.CoordinateUTM, b.CoordinateUTM);
-    EXPECT_EQ(a.Unit, b.Unit);
-    EXPECT_EQ(a.PenColor, b.PenColor);
-    EXPECT_EQ(a.WaypointColor, b.WaypointColor);
-    EXPECT_EQ(a.NMEAMonitorPath, b.NMEAMonitorPath);
-    EXPECT_EQ(a.AutoMapChange, b.AutoMapChange);
-    EXPECT_EQ(a.BlinkNavigationCursor, b.BlinkNavigationCursor);
-    EXPECT_EQ(a.RouteColor, b.RouteColor);
-    EXPECT_EQ(a.NMEABaudrate, b.NMEABaudrate);
-    EXPECT_EQ(a.CommLimitBaudrate, b.CommLimitBaudrate);
-    EXPECT_EQ(a.AlarmFile, b.AlarmFile);
-    EXPECT_EQ(a.TrackPlotCount, b.TrackPlotCount);
-    EXPECT_EQ(a.CommDevice, b.CommDevice);
-    EXPECT_EQ(a.CodePage, b.CodePage);
-}
 
 // A store whose key cannot be created: every read and write fails.
 class BrokenStore : public MemorySettingsStore {
@@ -105,7 +22,7 @@ public:
 TEST(Settings, EmptyStoreGivesDefaultsThenOtherGarmin) {
     MemorySettingsStore store;
     AppSettings s = loadAppSettings(store);
-    expectSame(s, AppSettings{});
+    EXPECT_EQ(s, AppSettings{});
     EXPECT_TRUE(store.hasKey(kSettingsKey));  // opening creates the key
     validateModel(s);
     EXPECT_EQ(s.GPSModelID, -1);
@@ -121,7 +38,7 @@ TEST(Settings, RoundTripKeepsEveryFieldAndDebugControlIsZero) {
     AppSettings in = loadAppSettings(store);
     EXPECT_EQ(in.DebugControl, 0u);
     out.DebugControl = 0;
-    expectSame(in, out);
+    EXPECT_EQ(in, out);
 
     // A stored 1 is read as 0 and written back as 0.
     store.writeDword(kSettingsKey, "DebugControl", 1);
@@ -171,7 +88,7 @@ TEST(Settings, BadValuesKeepTheirDefaults) {
         MemorySettingsStore store;
         store.createKey(kSettingsKey);
         c.plant(store);
-        expectSame(loadAppSettings(store), AppSettings{});
+        EXPECT_EQ(loadAppSettings(store), AppSettings{});
     }
 
     // 2047 characters still fit.
@@ -183,7 +100,7 @@ TEST(Settings, BadValuesKeepTheirDefaults) {
 
 TEST(Settings, UnopenableStoreLeavesDefaults) {
     BrokenStore store;
-    expectSame(loadAppSettings(store), AppSettings{});
+    EXPECT_EQ(loadAppSettings(store), AppSettings{});
     EXPECT_FALSE(saveAppSettings(store, changedSettings()));
 }
 

@@ -18,23 +18,13 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/AppSettings.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "support/RequireTool.h"
 #include "support/XmlNumber.h"
 
 using namespace korvance;
 using korvance::testing::xmlNumber;
 
 namespace {
-
-bool haveGpsbabel() { return std::system("gpsbabel -V > /dev/null 2>&1") == 0; }
-
-#define REQUIRE_GPSBABEL()                                                           \
-    do {                                                                             \
-        if (!haveGpsbabel()) {                                                       \
-            const char* ci = std::getenv("CI");                                      \
-            if (ci && std::string(ci) == "true") FAIL() << "gpsbabel is not installed"; \
-            GTEST_SKIP() << "gpsbabel is not installed";                             \
-        }                                                                            \
-    } while (0)
 
 std::filesystem::path scratch(const std::string& name) {
     auto p = std::filesystem::temp_directory_path() / ("korvance-babel-" + std::to_string(::getpid()));
@@ -73,7 +63,7 @@ class GpsbabelHost : public ::testing::TestWithParam<SimProfile> {};
 }  // namespace
 
 TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     ReceiverSimulator sim(GetParam());
     ASSERT_TRUE(sim.start());
     const ReceiverData want = sim.data();
@@ -122,7 +112,7 @@ TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
 }
 
 TEST_P(GpsbabelHost, ItsUploadsAreAcceptedAndArriveIntact) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     const auto in = scratch(std::string("up-") + SimProfileName(GetParam()) + ".gpx");
     {
         std::ofstream f(in);
@@ -187,7 +177,7 @@ TEST_P(GpsbabelHost, ItsUploadsAreAcceptedAndArriveIntact) {
 }
 
 TEST_P(GpsbabelHost, OurHostAndGpsbabelSeeTheSameTrack) {
-    REQUIRE_GPSBABEL();
+    KORVANCE_REQUIRE_TOOL("gpsbabel");
     ReceiverSimulator sim(GetParam());
     ASSERT_TRUE(sim.start());
     const auto out = scratch(std::string("same-") + SimProfileName(GetParam()) + ".gpx");

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +15,7 @@
 
 #include "platform/PseudoTerminal.h"
 
+#include "sim/garmin/ReceiverData.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
 using namespace korvance;
@@ -20,6 +23,9 @@ using namespace korvance;
 namespace {
 
 const std::string kCli = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli";
+// A track whose GPX outgrows the file size limit while its receiver data fits.
+constexpr uint32_t kKeptTrackPoints = 1500;
+constexpr int kKeptFileLimitBlocks = 250;  // of 512 bytes
 
 struct CliRun {
     int status;
@@ -39,9 +45,10 @@ std::string slurp(const std::filesystem::path& p) {
     return s.str();
 }
 
-CliRun cli(const std::string& args) {
+// Runs the program with `args`; `shellSetup` runs first in the same shell.
+CliRun cli(const std::string& args, const std::string& shellSetup = "") {
     const auto dir = scratch();
-    const std::string cmd = "timeout 120 " + kCli + " " + args + " --write-wait 0 > " + (dir / "out").string() +
+    const std::string cmd = (shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " + args + " --write-wait 0 > " + (dir / "out").string() +
                             " 2> " + (dir / "err").string() + " < /dev/null";
     int rc = std::system(cmd.c_str());
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(dir / "out"), slurp(dir / "err")};
@@ -123,6 +130,50 @@ TEST(ReceiverCli, PositionAndFailures) {
 
     CliRun usage = cli("receiver download nothing --port x");
     EXPECT_EQ(usage.status, 2);
+}
+
+// A long download is not thrown away when its file cannot be written at the
+// end: under a file size limit the GPX fails with the system's reason (also
+// beside it and in the temporary folder), and the smaller receiver data
+// keeps the track, in a file the program names.
+TEST(ReceiverCli, DownloadIsKeptWhenItsFileCannotBeWritten) {
+    ReceiverData data = BuiltinReceiverData(SimProfile::New);
+    data.track.clear();
+    for (uint32_t i = 0; i < kKeptTrackPoints; ++i) {
+        TrackPoint p;
+        p.latitude = 47.123456789 + i * 1e-5;
+        p.longitude = 8.987654321 - i * 1e-5;
+        p.altitude = 412.5f + static_cast<float>(i % 100);
+        p.time = 900000000u + i;
+        p.segment = 1;
+        data.track.push_back(p);
+    }
+    ReceiverSimulator sim(SimProfile::New, data);
+    ASSERT_TRUE(sim.start());
+    const auto dir = scratch() / "kept";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    // The signal of an oversized write is ignored, so the write fails with EFBIG.
+    CliRun r = cli("receiver download track --port " + sim.devicePath() + " -o " + (dir / "t.gpx").string(),
+                   "trap '' XFSZ; ulimit -f " + std::to_string(kKeptFileLimitBlocks) + "; TMPDIR=" + dir.string());
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find((dir / "t.gpx").string() + ": " + std::strerror(EFBIG)), std::string::npos) << r.err;
+    const std::string kept = (dir / ("t-kept-")).string();
+    const std::string says = "korvance-cli receiver: the download was kept in ";
+    const size_t at = r.err.find(says);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    const std::string path = r.err.substr(at + says.size(), r.err.find('\n', at) - at - says.size());
+    EXPECT_EQ(path.rfind(kept, 0), 0u) << path;
+    EXPECT_EQ(std::filesystem::path(path).extension(), ".rcv");
+    ReceiverData back;
+    std::string problem;
+    ASSERT_TRUE(ReadReceiverData(path, back, problem)) << problem;
+    ASSERT_EQ(back.track.size(), data.track.size());
+    EXPECT_NEAR(back.track.back().latitude, data.track.back().latitude, 1e-6);  // the link carries semicircles
+    EXPECT_EQ(back.track.back().time, data.track.back().time);
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        EXPECT_TRUE(e.path().string() == path) << "left behind: " << e.path();
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ReceiverCli, SimulateReceiverServesUntilItsInputCloses) {
