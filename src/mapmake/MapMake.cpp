@@ -24,6 +24,7 @@
 #include <mutex>
 
 #include "geodesy/Datum.h"
+#include "mapmake/TileWriters.h"
 #include "maps/MapImage.h"
 
 namespace korvance {

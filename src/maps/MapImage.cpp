@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "files/AtomicFile.h"
+
 namespace korvance {
 
 void RasterImage::reset(int w, int h, uint32_t fill) {
@@ -137,18 +139,6 @@ uint32_t channel(uint32_t v, uint32_t mask) {
     return static_cast<uint32_t>((static_cast<uint64_t>((v & mask) >> s) * 255 + m / 2) / m);
 }
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t limit) {
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) return false;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
-        if (bytes.size() + n > limit) return false;
-        bytes.insert(bytes.end(), buf, buf + n);
-    }
-    return !std::ferror(f.get());
-}
-
 // Opens `path` and decodes its PNG data into `job`; 0 when it cannot.
 int decodePngFile(const std::string& path, PngJob& job) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
@@ -225,7 +215,7 @@ int DecodeBmp(const std::string& path, RasterImage& out, int* bitsPerPixel) {
     out = RasterImage{};
     std::vector<uint8_t> bytes;
     // A tile of the largest accepted size in 32 bits, plus headers.
-    if (!readWholeFile(path, bytes, static_cast<size_t>(kMaxImagePixels) * 4 + 4096)) return 0;
+    if (!files::readWholeFile(path, bytes, nullptr, static_cast<size_t>(kMaxImagePixels) * 4 + 4096)) return 0;
     return DecodeBmpBytes(bytes.data(), bytes.size(), out, bitsPerPixel);
 }
 
@@ -365,142 +355,6 @@ int DecodeBmpBytes(const uint8_t* data, size_t size, RasterImage& out, int* bits
     }
     if (bitsPerPixel) *bitsPerPixel = static_cast<int>(bits);
     return 1;
-}
-
-namespace {
-
-void put16(std::vector<uint8_t>& b, uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void put32(std::vector<uint8_t>& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-
-// Encodes one row of palette indices as RLE8 or RLE4 runs (runs only: every
-// run is a repeat of one index, or for RLE4 of an alternating pair).
-void encodeRleRow(std::vector<uint8_t>& b, const std::vector<uint8_t>& idx, bool four) {
-    size_t x = 0;
-    while (x < idx.size()) {
-        size_t n = 1;
-        while (x + n < idx.size() && idx[x + n] == idx[x] && n < 255) ++n;
-        b.push_back(static_cast<uint8_t>(n));
-        b.push_back(four ? static_cast<uint8_t>(idx[x] << 4 | idx[x]) : idx[x]);
-        x += n;
-    }
-    b.push_back(0);
-    b.push_back(0);
-}
-
-}  // namespace
-
-bool WriteBmp(const std::string& path, const RasterImage& image, int bits, const std::vector<uint32_t>& palette,
-              bool rle) {
-    if (image.width <= 0 || image.height <= 0) return false;
-    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 24) return false;
-    if (rle && bits != 4 && bits != 8) return false;
-    const int w = image.width, h = image.height;
-    const size_t entries = bits <= 8 ? (size_t{1} << bits) : 0;
-    std::vector<uint8_t> body;
-    const size_t stride = ((static_cast<size_t>(w) * bits + 31) / 32) * 4;
-    auto indexOf = [&](uint32_t c) -> uint8_t {
-        for (size_t i = 0; i < palette.size() && i < entries; ++i)
-            if (palette[i] == c) return static_cast<uint8_t>(i);
-        return 0;
-    };
-    for (int r = h - 1; r >= 0; --r) {
-        const uint32_t* src = image.row(r);
-        if (rle) {
-            std::vector<uint8_t> idx(w);
-            for (int x = 0; x < w; ++x) idx[x] = indexOf(src[x]);
-            encodeRleRow(body, idx, bits == 4);
-            continue;
-        }
-        std::vector<uint8_t> line(stride, 0);
-        for (int x = 0; x < w; ++x) {
-            if (bits == 24) {
-                line[3 * x] = src[x] & 0xFF;
-                line[3 * x + 1] = (src[x] >> 8) & 0xFF;
-                line[3 * x + 2] = (src[x] >> 16) & 0xFF;
-            } else {
-                const uint8_t i = indexOf(src[x]);
-                const int perByte = 8 / bits;
-                const int shift = 8 - bits * (x % perByte + 1);
-                line[x / perByte] |= static_cast<uint8_t>(i << shift);
-            }
-        }
-        body.insert(body.end(), line.begin(), line.end());
-    }
-    if (rle) {
-        body.push_back(0);
-        body.push_back(1);
-    }
-    std::vector<uint8_t> file;
-    const uint32_t offset = 14 + 40 + static_cast<uint32_t>(entries * 4);
-    file.push_back('B');
-    file.push_back('M');
-    put32(file, offset + static_cast<uint32_t>(body.size()));
-    put32(file, 0);
-    put32(file, offset);
-    put32(file, 40);
-    put32(file, static_cast<uint32_t>(w));
-    put32(file, static_cast<uint32_t>(h));
-    put16(file, 1);
-    put16(file, static_cast<uint32_t>(bits));
-    put32(file, rle ? (bits == 8 ? 1u : 2u) : 0u);
-    put32(file, static_cast<uint32_t>(body.size()));
-    put32(file, 2835);
-    put32(file, 2835);
-    put32(file, static_cast<uint32_t>(entries));
-    put32(file, 0);
-    for (size_t i = 0; i < entries; ++i) put32(file, i < palette.size() ? palette[i] & 0xFFFFFF : 0);
-    file.insert(file.end(), body.begin(), body.end());
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    const bool ok = std::fwrite(file.data(), 1, file.size(), f.get()) == file.size();
-    return std::fclose(f.release()) == 0 && ok;
-}
-
-namespace {
-int writePngJob(FILE* f, const RasterImage& image, std::vector<uint8_t>& line) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
-    if (!png) return 0;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return 0;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return 0;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y) {
-        const uint32_t* src = image.row(y);
-        for (int x = 0; x < image.width; ++x) {
-            line[3 * x] = (src[x] >> 16) & 0xFF;
-            line[3 * x + 1] = (src[x] >> 8) & 0xFF;
-            line[3 * x + 2] = src[x] & 0xFF;
-        }
-        png_write_row(png, line.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return 1;
-}
-}  // namespace
-
-bool WritePngRgb(const std::string& path, const RasterImage& image) {
-    if (image.width <= 0 || image.height <= 0) return false;
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    std::vector<uint8_t> line(static_cast<size_t>(image.width) * 3);
-    const int ok = writePngJob(f.get(), image, line);
-    return std::fclose(f.release()) == 0 && ok;
 }
 
 }  // namespace korvance

@@ -1,6 +1,7 @@
 #pragma once
 // Tile images as plain pixel buffers: PNG through libpng, the BMP family
 // (1, 2, 4, 8, 16, 24, 32 bits, RLE4, RLE8, bit fields) through our own reader.
+// Writing tiles is the map maker's (mapmake/TileWriters.h).
 // The 2-bit "2bp" tiles are BMP files with 2 bits per pixel.
 
 #include <cstdint>
@@ -56,12 +57,5 @@ int DecodePngInto(const std::string& path, PixelBlock block);
 // Decodes a BMP-family file (also the 2-bit "2bp" form). Returns 1 on success, 0 otherwise.
 int DecodeBmp(const std::string& path, RasterImage& out, int* bitsPerPixel = nullptr);
 int DecodeBmpBytes(const uint8_t* data, size_t size, RasterImage& out, int* bitsPerPixel = nullptr);
-
-// Writers for the demo map set and for tests. Paletted writes need every pixel's colour
-// in the palette (else index 0). bits: 1, 2, 4, 8 with a palette; 24 without.
-// rle: RLE8 (bits 8) or RLE4 (bits 4) compression. Return true on success.
-bool WriteBmp(const std::string& path, const RasterImage& image, int bits,
-              const std::vector<uint32_t>& palette = {}, bool rle = false);
-bool WritePngRgb(const std::string& path, const RasterImage& image);
 
 }  // namespace korvance

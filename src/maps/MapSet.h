@@ -10,20 +10,11 @@
 #include <vector>
 
 #include "maps/MapImage.h"
+#include "maps/MapInfo.h"
+#include "maps/MapList.h"
 #include "platform/UserPrompt.h"
 
 namespace korvance {
-
-class CodePage;
-
-// What a file holds by its signature: a mapinfo.dat ("Korvan CE"), a map list
-// ("Map List for Korvan CE"), or neither (also when it cannot be read).
-enum class MapFileKind { Neither, MapInfo, List };
-MapFileKind DetectMapFile(const std::string& path);
-
-// Folder part of a path up to (not including) its last separator, either '/' or '\\';
-// "" when there is none.
-std::string FolderOf(const std::string& path);
 
 struct ClientRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -37,66 +28,6 @@ struct MapPoint {
     int x = 0, y = 0;
     bool operator==(const MapPoint&) const = default;
 };
-
-// One calibration point: map pixel and its position.
-struct CalibrationPoint {
-    int x = 0, y = 0;
-    double longitude = 0, latitude = 0;
-};
-
-class MapList {
-public:
-    size_t capacity() const { return capacity_; }
-    size_t count() const { return paths_.size(); }
-    size_t current() const { return current_; }
-    void setCurrent(size_t i) { current_ = i; }
-    // Path of entry i, none when i is not below count.
-    std::optional<std::string> path(size_t i) const;
-    // Priority value of entry i, 32767 when i is not below count.
-    int16_t priority(size_t i) const;
-    std::optional<std::string> previous();
-    std::optional<std::string> next();
-    void release();
-
-    // Replaces the entries with those of a list file. Returns false (the list kept as it
-    // was) when the file cannot be read, is not a map list or ends before its version line.
-    bool load(const std::string& path, const CodePage& codePage);
-
-private:
-    size_t capacity_ = 0;
-    size_t current_ = 0;
-    std::vector<std::string> paths_;
-    std::vector<int16_t> priorities_;
-};
-
-// The parsed content of a mapinfo.dat.
-struct MapInfo {
-    std::string signature;
-    int version = 0;
-    std::string extension;
-    int columns = 0, rows = 0;
-    double top = 0, left = 0, bottom = 0, right = 0;
-    int tileWidth = 0, tileHeight = 0;
-    int bitsPerPixel = 4;
-};
-
-enum class MapInfoResult { Ok, NotMapInfo, BadVersion, Incomplete, BadGeometry, Unreadable };
-// Reads and checks a mapinfo.dat without touching any MapSet.
-MapInfoResult ParseMapInfo(const std::string& path, MapInfo& info);
-
-// The bounds of a map of info's columns x rows tiles from two calibration points
-// (map pixels and their positions): the mapping is linear and separable. False,
-// info unchanged, when the points share a pixel row or column.
-bool BoundsFromPoints(const CalibrationPoint& p1, const CalibrationPoint& p2, MapInfo& info);
-
-// Writes info as a mapinfo.dat (version 101, CR LF) through a temporary file and a
-// rename. 0 on success, EDOM when a bound is not a finite number, else the errno.
-int WriteMapInfoFile(const std::string& path, const MapInfo& info);
-
-// The limits of a map description we accept: the tile grid and the tile size are
-// allocations taken from the file.
-constexpr int kMaxTileSide = 2048;  // a window of 3 x 3 such tiles is 151 MB
-constexpr int64_t kMaxTiles = 1000000;
 
 class MapSet {
 public:

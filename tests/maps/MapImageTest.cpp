@@ -10,6 +10,7 @@
 #include <random>
 
 #include "files/TempDir.h"
+#include "mapmake/TileWriters.h"
 #include "maps/MapImage.h"
 
 using namespace korvance;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/TextUtil.h"
+#include "mapmake/TileWriters.h"
 #include "maps/MapImage.h"
 
 namespace korvance::testing {

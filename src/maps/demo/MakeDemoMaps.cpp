@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "geodesy/Coordinates.h"
+#include "mapmake/TileWriters.h"
 #include "maps/MapImage.h"
 
 using namespace korvance;

@@ -1,0 +1,140 @@
+// The linear mapping between positions and window pixels, the scroll
+// origin, following a position with look-ahead, and the automatic map choice.
+#include "maps/MapSet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace korvance {
+
+namespace {
+
+// Truncation toward zero into 32 bits, saturating (and 0 for NaN) so that a
+// degenerate window never makes an undefined conversion.
+int truncInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return std::numeric_limits<int>::max();
+    if (v <= -2147483648.0) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+int clampInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+MapPoint MapSet::GeoToView(double latitude, double longitude) const {
+    const double fx = (longitude - windowLeft_) / (windowRight_ - windowLeft_) * windowWidth_;
+    const double fy = (1 - (latitude - windowBottom_) / (windowTop_ - windowBottom_)) * windowHeight_;
+    return {clampInt(static_cast<int64_t>(truncInt(fx)) - originX_), clampInt(static_cast<int64_t>(truncInt(fy)) - originY_)};
+}
+
+void MapSet::ViewToGeo(int x, int y, double& latitude, double& longitude) const {
+    latitude = windowTop_ - ((static_cast<double>(originY_) + y) / windowHeight_) * (windowTop_ - windowBottom_);
+    longitude = ((static_cast<double>(originX_) + x) / windowWidth_) * (windowRight_ - windowLeft_) + windowLeft_;
+}
+
+void MapSet::SetWindowGeometry(int width, int height, double top, double bottom, double left, double right) {
+    windowWidth_ = std::max(1, width);
+    windowHeight_ = std::max(1, height);
+    windowTop_ = top;
+    windowBottom_ = bottom;
+    windowLeft_ = left;
+    windowRight_ = right;
+}
+
+int MapSet::GetWindowBounds(double& top, double& bottom, double& left, double& right) const {
+    top = windowTop_;
+    bottom = windowBottom_;
+    left = windowLeft_;
+    right = windowRight_;
+    return top > bottom && right >= left ? 1 : 0;
+}
+
+void MapSet::SetScrollOrigin(int x, int y, const ClientRect& c) {
+    originX_ = x;
+    originY_ = y;
+    if (!hasMap()) return;
+    if (originX_ < 0) originX_ = 0;
+    if (originX_ > windowWidth_ - c.right + c.left) originX_ = windowWidth_ - c.right;
+    if (originY_ < 0) originY_ = 0;
+    if (originY_ > windowHeight_ - c.bottom + c.top) originY_ = windowHeight_ - c.bottom;
+}
+
+MapPoint MapSet::ViewToMapPixel(int x, int y) const {
+    if (!hasMap() || centreTile_ < 0) return {-1, -1};
+    const int s = SlotTile(centreTile_, 0);
+    if (s < 0) return {-1, -1};
+    return {x + originX_ + (s % info_.columns) * info_.tileWidth, y + originY_ + (s / info_.columns) * info_.tileHeight};
+}
+
+int MapSet::TileAt(double latitude, double longitude) const {
+    int found = -1;
+    for (size_t t = 0; t < tileBounds_.size(); ++t) {
+        const TileBounds& b = tileBounds_[t];
+        if (b.bottom < latitude && latitude <= b.top && b.left <= longitude && longitude < b.right)
+            found = static_cast<int>(t);
+    }
+    return found;
+}
+
+int MapSet::CentreOn(const ClientRect& c, double latitude, double longitude, int heading, UserPrompt& prompt) {
+    if (hasMap()) {
+        const int t = TileAt(latitude, longitude);
+        if (t == -1) return 0;
+        LoadWindow(t, prompt);
+    }
+    const int w3 = (c.right - c.left) / 3, h3 = (c.bottom - c.top) / 3;
+    const int d = std::abs(lookAheadHeading_ - heading);
+    if (d >= 11 && d < 350) {
+        const double h = heading;
+        MapPoint o{0, 0};
+        if (h >= 22.5 && h < 67.5) o = {-w3, h3};
+        else if (h >= 67.5 && h < 112.5) o = {-w3, 0};
+        else if (h >= 112.5 && h < 157.5) o = {-w3, -h3};
+        else if (h >= 157.5 && h < 202.5) o = {0, -h3};
+        else if (h >= 202.5 && h < 247.5) o = {w3, -h3};
+        else if (h >= 247.5 && h < 292.5) o = {w3, 0};
+        else if (h >= 292.5 && h < 337.5) o = {w3, h3};
+        else if ((h >= 337.5 && h < 361) || (h >= 0 && h < 22.5)) o = {0, h3};
+        lookAhead_ = o;
+        lookAheadHeading_ = heading;
+    } else if (heading == -999) {
+        lookAhead_ = {0, 0};
+    }
+    const MapPoint v = GeoToView(latitude, longitude);
+    const MapPoint p{v.x + originX_, v.y + originY_};
+    lastCentre_ = {p.x - lookAhead_.x, p.y - lookAhead_.y};
+    originX_ = lastCentre_.x - c.right / 2;
+    originY_ = lastCentre_.y - c.bottom / 2;
+    if (hasMap()) {
+        if (originX_ < 0) originX_ = 0;
+        if (originX_ > windowWidth_ - c.right) originX_ = windowWidth_ - c.right;
+        if (originY_ < 0) originY_ = 0;
+        if (originY_ > windowHeight_ - c.bottom) originY_ = windowHeight_ - c.bottom;
+    }
+    return 1;
+}
+
+std::optional<std::string> MapSet::ChooseMapAt(double latitude, double longitude, UserPrompt& prompt) {
+    if (list_.count() == 0) return std::nullopt;
+    const size_t before = list_.current();
+    int best = 32767;
+    std::optional<std::string> chosen;
+    for (size_t i = 0; i < list_.count(); ++i) {
+        double l, t, r, b;
+        if (!ReadMapBounds(*list_.path(i), l, t, r, b, prompt)) continue;
+        if (l < longitude && longitude < r && b < latitude && latitude < t && list_.priority(i) < best) {
+            best = list_.priority(i);
+            chosen = list_.path(i);
+            list_.setCurrent(i);
+        }
+    }
+    if (list_.current() == before) return std::nullopt;
+    return chosen;
+}
+
+}  // namespace korvance
