@@ -208,7 +208,7 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
             err << "korvance-cli render: no waypoint '" << *gotoId << "'\n";
             return kFailed;
         }
-        view.gotoIndex = static_cast<int32_t>(*index);
+        view.navigation.gotoIndex = static_cast<int32_t>(*index);
     }
     if (routeIndex) {
         if (static_cast<uint32_t>(*routeIndex) >= doc.routes().routeCount()) {
@@ -216,8 +216,8 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
             return kFailed;
         }
         const uint32_t route = static_cast<uint32_t>(*routeIndex);
-        view.routeNavigator = std::make_unique<RouteNavigator>(doc.settings().ReachDistance);
-        view.routeNavigator->begin(route, static_cast<int>(doc.routes().routeWaypointCount(route)));
+        view.navigation.routeNavigator = std::make_unique<RouteNavigator>(doc.settings().ReachDistance);
+        view.navigation.routeNavigator->begin(route, static_cast<int>(doc.routes().routeWaypointCount(route)));
     }
 
     const TrackField* track = doc.trackLog().track.get();

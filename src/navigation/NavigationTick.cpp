@@ -4,7 +4,7 @@
 
 namespace korvance {
 
-TickResult NavigationState::tick(PositionSource& source, NavigationDisplay* display) {
+TickResult NavigationState::tick(PositionSource& source, NavigationDisplay* display, Sound& sound) {
     TickResult result;
     if (busy_) return result;
     busy_ = true;
@@ -12,6 +12,7 @@ TickResult NavigationState::tick(PositionSource& source, NavigationDisplay* disp
     const std::optional<PositionFix> fix = source.fix();
     if (fix) {
         result.hadFix = true;
+        result.fix = *fix;
         const auto receiverTime = static_cast<uint32_t>(fix->unixTime - kReceiverEpochUnix);
         result.appended =
             doc_.trackLog().append(fix->latitude, fix->longitude, fix->height, receiverTime, doc_.clock()) == 1;
@@ -23,7 +24,7 @@ TickResult NavigationState::tick(PositionSource& source, NavigationDisplay* disp
         const double alarmMetres = static_cast<double>(s.WaypointAlarmDistance);
         result.alarm = AlarmDistanceAt(doc_.datum(), doc_.waypoints(), doc_.routes(), gotoIndex, routeNavigator.get(),
                                        {fix->latitude, fix->longitude}, alarmMetres);
-        result.sounded = alarm.update(doc_.waypointAlarm(), result.alarm.km, alarmMetres, sound_, s.AlarmFile);
+        result.sounded = alarm.update(doc_.waypointAlarm(), result.alarm.km, alarmMetres, sound, s.AlarmFile);
     }
     busy_ = false;
     return result;

@@ -26,6 +26,7 @@ public:
 struct TickResult {
     bool ran = false;       // false: a tick was already running
     bool hadFix = false;    // false: the source gave no position (Garmin polling asks whether to go on)
+    PositionFix fix;        // the position of this tick, when there was one
     bool appended = false;  // false: no track or a full one (the point is dropped silently)
     AlarmDistance alarm;
     bool sounded = false;
@@ -34,17 +35,18 @@ struct TickResult {
 // The targets and the alarm of the view, which outlive the navigation modes.
 class NavigationState {
 public:
-    NavigationState(CKorvanceDoc& doc, Sound& sound) : doc_(doc), sound_(sound) {}
+    explicit NavigationState(CKorvanceDoc& doc) : doc_(doc) {}
 
     int gotoIndex = -1;
     std::unique_ptr<RouteNavigator> routeNavigator;
     WaypointAlarmState alarm;
 
-    TickResult tick(PositionSource& source, NavigationDisplay* display);
+    // One tick; the alarm plays through `sound`.
+    TickResult tick(PositionSource& source, NavigationDisplay* display, Sound& sound);
+    bool busy() const { return busy_; }
 
 private:
     CKorvanceDoc& doc_;
-    Sound& sound_;
     bool busy_ = false;
 };
 

@@ -24,6 +24,9 @@ private:
     SourceStatus status_ = SourceStatus::Running;
 };
 
+// A position as the navigation tick takes it from the NMEA receiver.
+PositionFix FixOf(const NmeaPosition& position);
+
 // NMEA: the position the receiver thread delivered last and the user
 // interface took (NmeaReceiver::takePosition), with its speed and course.
 class NmeaPositionSource : public PositionSource {
@@ -38,8 +41,9 @@ private:
     const NmeaReceiver& receiver_;
 };
 
-// The external monitor: the position it committed last.
-class MonitorPositionSource : public PositionSource {
+// A position handed to the view: what the external monitor committed last,
+// or the NMEA position the user-interface thread took from the reader.
+class DeliveredPositionSource : public PositionSource {
 public:
     void commit(const PositionFix& fix) { last_ = fix; }
     SourceStatus status() const override { return SourceStatus::Running; }

@@ -5,10 +5,13 @@
 
 #include "app/CommandIds.h"
 #include "data/TextUtil.h"
+#include "garmin/Identification.h"
 #include "geodesy/TrackMotionOf.h"
 #include "maps/MapCommands.h"
+#include "navigation/NavigationFigures.h"
 #include "platform/Process.h"
 #include "settings/GpsModelList.h"
+#include "settings/Settings.h"
 
 namespace korvance {
 
@@ -35,9 +38,9 @@ std::string distanceText(double km, uint32_t unit) {
 
 CKorvanceView::CKorvanceView(CKorvanceDoc& doc, ViewHost& host, DialogHost& dialogs, ViewDialogs& viewDialogs,
                              Process* process)
-    : doc_(doc), host_(host), dialogs_(dialogs), viewDialogs_(viewDialogs), process_(process) {}
+    : navigation(doc), doc_(doc), host_(host), dialogs_(dialogs), viewDialogs_(viewDialogs), process_(process) {}
 
-CKorvanceView::~CKorvanceView() = default;
+CKorvanceView::~CKorvanceView() { closeNavigation(); }
 
 void CKorvanceView::takeOrientation() {
     const ClientRect c = host_.clientRect();
@@ -63,6 +66,11 @@ ClientRect CKorvanceView::viewRect() const {
 bool CKorvanceView::handles(uint16_t id) const {
     switch (id) {
         case cmd::RunNmeaMonitor:
+        case cmd::Navigation:
+        case cmd::NmeaNavigation:
+        case cmd::RouteNavigation:
+        case cmd::NextRoutePoint:
+        case cmd::PreviousRoutePoint:
         case cmd::Goto:
         case cmd::Jump:
         case cmd::CurrentPosition:
@@ -84,7 +92,10 @@ bool CKorvanceView::handles(uint16_t id) const {
 void CKorvanceView::onUpdate(uint16_t id, CommandState& state) {
     switch (id) {
         case cmd::RunNmeaMonitor: state.checked = monitorActive; break;
-        case cmd::Goto: state.checked = gotoIndex >= 0; break;
+        case cmd::Navigation: state.checked = navigationActive; break;
+        case cmd::NmeaNavigation: state.checked = nmeaNavigation; break;
+        case cmd::RouteNavigation: state.checked = navigation.routeNavigator != nullptr; break;
+        case cmd::Goto: state.checked = navigation.gotoIndex >= 0; break;
         case cmd::CurrentPosition: state.enabled = followPosition == 0; break;
         case cmd::MarkWaypoint: state.enabled = navigationModeOn(); break;
         case cmd::CreateRoute: state.checked = createRouteMode; break;
@@ -106,6 +117,15 @@ void CKorvanceView::onCommand(uint16_t id) {
     };
     switch (id) {
         case cmd::RunNmeaMonitor: onRunNmeaMonitor(); break;
+        case cmd::Navigation: onNavigation(); break;
+        case cmd::NmeaNavigation: onNmeaNavigation(); break;
+        case cmd::RouteNavigation: onRouteNavigation(); break;
+        case cmd::NextRoutePoint:
+            if (navigation.routeNavigator) navigation.routeNavigator->next();
+            break;
+        case cmd::PreviousRoutePoint:
+            if (navigation.routeNavigator) navigation.routeNavigator->previous();
+            break;
         case cmd::Goto: onGoto(); break;
         case cmd::Jump: onJump(); break;
         case cmd::CurrentPosition:
@@ -128,7 +148,7 @@ void CKorvanceView::onCommand(uint16_t id) {
 void CKorvanceView::onGoto() {
     if (doc_.waypoints().count() == 0) return;
     const auto chosen = dialogs_.pickWaypoint(doc_.waypoints());
-    gotoIndex = chosen ? static_cast<int32_t>(*chosen) : -1;
+    navigation.gotoIndex = chosen ? static_cast<int32_t>(*chosen) : -1;
 }
 
 void CKorvanceView::onJump() {
@@ -185,15 +205,12 @@ void CKorvanceView::onRunNmeaMonitor() {
     if (monitorActive) {
         if (host_.monitorRunning()) return;
         monitorActive = 0;
-        const bool grew = log.stop();
-        alarmState = 0;
-        if (grew || (log.track && log.track->pointCount() > trackStartCount)) doc_.setModified(true);
+        if (log.stop()) doc_.setModified(true);
+        navigation.alarm.reset();
+        markModifiedWhenGrown();
         return;
     }
-    if (!log.start(doc_.settings().MaxLogCount, doc_.prompt(), doc_.clock())) {
-        doc_.prompt().message("AllocTrackField : can't allocate", "", Icon::Stop);
-        return;
-    }
+    if (!startTrackLog()) return;
     const std::string path = doc_.settings().NMEAMonitorPath;
     if (path.empty() || !process_) return;
     char line[64];
@@ -201,6 +218,193 @@ void CKorvanceView::onRunNmeaMonitor() {
     if (!process_->start(path, std::string(line) + std::string(20, ' '))) return;
     trackStartCount = log.track ? log.track->pointCount() : 0;
     monitorActive = 1;
+}
+
+// ---------------------------------------------------------------- navigation
+
+Sound& CKorvanceView::sound() {
+    static class : public Sound {
+    public:
+        bool play(const std::string&) override { return false; }
+    } silence;
+    NavigationHost* nav = host_.navigationHost();
+    return nav ? nav->sound() : silence;
+}
+
+bool CKorvanceView::startTrackLog() {
+    if (doc_.trackLog().start(doc_.settings().MaxLogCount, doc_.prompt(), doc_.clock())) return true;
+    doc_.prompt().message(kMsgAllocTrack, "", Icon::Stop);
+    return false;
+}
+
+void CKorvanceView::markModifiedWhenGrown() {
+    const TrackField* track = doc_.trackLog().track.get();
+    if (track && track->pointCount() > trackStartCount) doc_.setModified(true);
+}
+
+void CKorvanceView::runTick(PositionSource& source) {
+    tickBusy = 1;
+    const TickResult result = navigation.tick(source, this, sound());
+    tickBusy = 0;
+    if (ticked) ticked(result);
+}
+
+void CKorvanceView::onNavigation() {
+    NavigationHost* nav = host_.navigationHost();
+    if (createRouteMode || nmeaNavigation || monitorActive || (!navigationActive && !nav)) {
+        doc_.prompt().beep(BeepKind::Asterisk);
+        return;
+    }
+    if (navigationActive) {
+        stopGarminNavigation();
+        return;
+    }
+    if (!startTrackLog()) return;
+    const AppSettings& s = doc_.settings();
+    auto link = std::make_unique<GarminLink>(LinkOptions::fromSettings(s), &doc_.clock());
+    const std::string device = resolveSerialDevice(s.CommDevice, static_cast<int>(s.CommPort));
+    if (!link->OpenPort(device, 9600)) {
+        // A port that is not there is said at once, naming it; nothing runs.
+        const std::string why = device.empty() ? "no serial port " + std::to_string(s.CommPort) + " found"
+                                               : link->lastError();
+        doc_.prompt().message("Cannot open the receiver port:\n" + why, kAppCaption, Icon::Stop);
+        doc_.trackLog().stop();
+        return;
+    }
+    ProductInfo info;
+    RequestProduct(*link, info);
+    RequestProduct(*link, info);
+    garminLink_ = std::move(link);
+    garminSource_ = std::make_unique<GarminPollSource>(*garminLink_, doc_.datum());
+    tickBusy = 0;
+    nav->navigationTimer().start(doc_.effectiveLogInterval() * 1000, [this] { navigationTimerTick(); });
+    trackStartCount = doc_.trackLog().track ? doc_.trackLog().track->pointCount() : 0;
+    navigationActive = 1;
+}
+
+void CKorvanceView::navigationTimerTick() {
+    if (!navigationActive || !garminLink_ || tickBusy) return;
+    tickBusy = 1;
+    const TickResult result = navigation.tick(*garminSource_, this, sound());
+    if (!result.hadFix) {
+        // No tick runs while the question is open.
+        NavigationTimer& timer = host_.navigationHost()->navigationTimer();
+        const uint32_t period = timer.periodMs();
+        timer.stop();
+        if (doc_.prompt().ask(kMsgReadPositionError, kAppCaption, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            timer.start(period, [this] { navigationTimerTick(); });
+        } else {
+            stopGarminNavigation();
+        }
+        markModifiedWhenGrown();
+    }
+    tickBusy = 0;
+    if (ticked) ticked(result);
+}
+
+void CKorvanceView::stopGarminNavigation() {
+    navigationActive = 0;
+    if (garminLink_) {
+        if (NavigationHost* nav = host_.navigationHost()) nav->navigationTimer().stop();
+        garminSource_.reset();
+        garminLink_.reset();
+    }
+    doc_.trackLog().stop();
+    navigation.alarm.reset();
+    markModifiedWhenGrown();
+}
+
+void CKorvanceView::onNmeaNavigation() {
+    NavigationHost* nav = host_.navigationHost();
+    if (createRouteMode || navigationActive || monitorActive || (!nmeaNavigation && !nav)) {
+        doc_.prompt().beep(BeepKind::Asterisk);
+        return;
+    }
+    if (nmeaNavigation) {
+        stopNmeaNavigation();
+        host_.redraw(true);
+        return;
+    }
+    if (!startTrackLog()) return;
+    AppSettings& s = doc_.settings();
+    // A speed the receiver cannot have is mended in the stored settings too.
+    const uint32_t before = s.NMEABaudrate;
+    if (CorrectNmeaBaudrate(s) != before) saveAppSettings(doc_.store(), s);
+    trackStartCount = doc_.trackLog().track ? doc_.trackLog().track->pointCount() : 0;
+    if (!nav->startNmea(s, doc_.prompt())) {
+        doc_.trackLog().stop();
+        return;
+    }
+    nmeaReceiving_ = true;
+    nmeaNavigation = 1;
+    host_.redraw(true);
+}
+
+void CKorvanceView::stopNmeaNavigation() {
+    nmeaNavigation = 0;
+    if (nmeaReceiving_) {
+        nmeaReceiving_ = false;
+        if (NavigationHost* nav = host_.navigationHost()) nav->stopNmea();
+    }
+    doc_.trackLog().stop();
+    navigation.alarm.reset();
+    markModifiedWhenGrown();
+}
+
+bool CKorvanceView::nmeaPosition(const NmeaPosition& position) {
+    if (!nmeaNavigation || !nmeaReceiving_ || tickBusy) return false;
+    delivered_.commit(FixOf(position));
+    runTick(delivered_);
+    return true;
+}
+
+void CKorvanceView::closeNavigation() {
+    if (navigationActive) stopGarminNavigation();
+    if (nmeaNavigation) stopNmeaNavigation();
+}
+
+void CKorvanceView::onRouteNavigation() {
+    if (navigation.routeNavigator) {
+        navigation.routeNavigator.reset();
+        showDataField = 0;
+        host_.redraw(true);
+        return;
+    }
+    showDataField = 1;
+    const auto choice = dialogs_.selectRouteByName(doc_.routes());
+    if (!choice) return;
+    navigation.routeNavigator =
+        BeginRouteNavigation(doc_.routes(), doc_.currentRoute, doc_.prompt(), doc_.settings().ReachDistance,
+                             choice->index, choice->invert);
+    host_.redraw(true);
+}
+
+void CKorvanceView::follow(const PositionFix& fix) {
+    MapSet& maps = doc_.maps();
+    if (!maps.hasMap() || followPosition == 0) return;
+    const AppSettings& s = doc_.settings();
+    UserPrompt& prompt = doc_.prompt();
+    const ClientRect r = viewRect();
+    bool centred = false;
+    int shown = 1;
+    if (s.CenteringAlways) {
+        shown = maps.CentreOn(r, fix.latitude, fix.longitude, -999, prompt);
+        centred = true;
+    } else if (doc_.datum().DistanceKm(fix.latitude, fix.longitude, centredLatitude_, centredLongitude_) > 0.02 ||
+               followPosition == 2) {
+        followPosition = 1;
+        shown = maps.CentreOn(r, fix.latitude, fix.longitude, trackHeading(), prompt);
+        centredLatitude_ = fix.latitude;
+        centredLongitude_ = fix.longitude;
+        centred = true;
+    }
+    if ((centred && shown == 0) || s.AutoMapChange) {
+        if (const auto path = maps.ChooseMapAt(fix.latitude, fix.longitude, prompt)) {
+            WaitCursor wait(prompt);
+            loadMapKeepCentre(*path);
+            maps.CentreOn(viewRect(), fix.latitude, fix.longitude, trackHeading(), prompt);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- keys
@@ -262,7 +466,7 @@ void CKorvanceView::penDown(int x, int y, bool ctrl, bool shift) {
     ctrl = ctrl || ctrlMode;
     shift = shift || shiftMode;
     if (navigationModeOn()) {
-        if (alarmState == 1) alarmState = 2;
+        navigation.alarm.tap();
         followPosition = 0;
     }
     MapSet& maps = doc_.maps();
@@ -478,11 +682,9 @@ bool CKorvanceView::monitorMessage(int32_t item, int32_t value) {
         case kMonitorHeight: monitorHeight_ = value; break;
         case kMonitorTime: monitorTime_ = value; break;
         case kMonitorCommit:
-            if (tick) {
-                tickBusy = 1;
-                tick(monitorLatitude_, monitorLongitude_, monitorHeight_, monitorTime_);
-                tickBusy = 0;
-            }
+            delivered_.commit({monitorLatitude_, monitorLongitude_, monitorHeight_, monitorTime_, std::nullopt,
+                               std::nullopt});
+            runTick(delivered_);
             break;
         default: break;
     }
@@ -550,7 +752,7 @@ void CKorvanceView::paint(Canvas& canvas) {
         std::vector<CanvasPoint> points;
         for (uint32_t route = 0; route < routes.routeCount(); ++route) {
             const uint32_t n = routes.routeWaypointCount(route);
-            if (n == 0 || (routeNavigator && routeNavigator->route() != route)) continue;
+            if (n == 0 || (navigation.routeNavigator && navigation.routeNavigator->route() != route)) continue;
             points.clear();
             for (uint32_t i = 0; i < n; ++i) {
                 const MapPoint p = maps.GeoToView(routes.waypointLatitude(route, i), routes.waypointLongitude(route, i));
@@ -562,8 +764,51 @@ void CKorvanceView::paint(Canvas& canvas) {
 
     if (showDataField && navigationModeOn()) {
         drawStatusLine(canvas);
-        if (drawDataField) drawDataField(canvas);
+        drawDataField(canvas);
     }
+}
+
+void CKorvanceView::drawDataField(Canvas& canvas) {
+    const ClientRect c = host_.clientRect();
+    const int width = c.right - c.left, height = c.bottom - c.top;
+    const bool landscape = orientation == 1;
+    const DataFieldLayout l = DataFieldLayoutFor(landscape, width, height);
+    const TrackLog& log = doc_.trackLog();
+    const NavigationFigures f =
+        ComputeFigures(log, doc_.datum(), bearing_,
+                       TargetOf(doc_.waypoints(), doc_.routes(), navigation.gotoIndex, navigation.routeNavigator.get()));
+    const DataFieldTexts t = DataFieldTextsOf(f, doc_.settings().Unit);
+
+    MonoStrip strip;
+    strip.width = l.panelWidth;
+    strip.height = l.panelHeight;
+    auto label = [&](const DataFieldLayout::Place& p, const std::string& text) {
+        strip.texts.push_back({p.labelX, p.labelY, text, kDataFieldLabelFont});
+    };
+    auto value = [&](const DataFieldLayout::Place& p, const std::string& text) {
+        if (!text.empty()) strip.texts.push_back({p.valueX, p.valueY, text, kDataFieldValueFont});
+    };
+    label(l.speed, t.speedLabel);
+    label(l.track, kTrackFieldLabel);
+    label(l.target, kTargetFieldLabel);
+    label(l.distance, t.distanceLabel);
+    label(l.bearing, l.bearingLabel);
+    label(l.ete, kEteFieldLabel);
+    value(l.speed, t.speed);
+    value(l.track, t.track);
+    value(l.target, t.target);
+    value(l.distance, t.distance);
+    value(l.bearing, t.bearing);
+    value(l.ete, t.ete);
+    if (f.hasDistance) {
+        MonoStrip::Line pointer;
+        pointer.width = 3;
+        for (const auto& p : PointerPolyline(l.pointerX, l.pointerY, f.relative)) pointer.points.push_back({p[0], p[1]});
+        strip.lines.push_back(std::move(pointer));
+    }
+    const int x = landscape ? c.right - kDataFieldWidth : c.left;
+    const int y = landscape ? c.top : c.bottom - kDataFieldHeight;
+    if (!canvas.blitStrip(strip, x, y)) doc_.prompt().message("BitBlt return 0.", "", Icon::Stop);
 }
 
 void CKorvanceView::drawDistanceLabels(Canvas& canvas, const ClientRect& r, const CanvasFont& font) {

@@ -18,8 +18,11 @@
 #include "geodesy/Coordinates.h"
 #include "maps/MapCommands.h"
 #include "maps/MapSet.h"
+#include "navigation/NavigationTick.h"
+#include "navigation/PositionSources.h"
 #include "navigation/RouteNavigator.h"
 #include "view/Canvas.h"
+#include "view/NavigationHost.h"
 #include "view/ViewDialogs.h"
 
 namespace korvance {
@@ -36,6 +39,8 @@ public:
     // monitor program started last is still running.
     virtual uint32_t monitorToken() const { return 0; }
     virtual bool monitorRunning() const { return false; }
+    // The services of navigation; without them the navigation starts are refused.
+    virtual NavigationHost* navigationHost() { return nullptr; }
 };
 
 enum class ViewKey { Up, Down, Left, Right, Enter };
@@ -50,7 +55,16 @@ inline constexpr int32_t kMonitorLatitude = 101, kMonitorLongitude = 102, kMonit
                          kMonitorTime = 104, kMonitorCommit = 1;
 inline constexpr double kMonitorDegreesPerUnit = 1.0850694444444444e-6;
 
-class CKorvanceView : public CommandTarget {
+// The data field's fonts. "Tahoma" is not on Linux: DejaVu Sans Condensed
+// (Debian's fonts-dejavu-extra) has the narrow humanist shapes and near
+// metrics, so the field's fixed places hold.
+inline const CanvasFont kDataFieldLabelFont{"DejaVu Sans Condensed", 72};
+inline const CanvasFont kDataFieldValueFont{"DejaVu Sans Condensed", 140};
+
+inline constexpr const char* kMsgReadPositionError = "ReadPosition Error\nContinue Navigation?";
+inline constexpr const char* kMsgAllocTrack = "AllocTrackField : can't allocate";
+
+class CKorvanceView : public CommandTarget, public NavigationDisplay {
 public:
     CKorvanceView(CKorvanceDoc& doc, ViewHost& host, DialogHost& dialogs, ViewDialogs& viewDialogs,
                   Process* process = nullptr);
@@ -60,9 +74,7 @@ public:
     int ctrlMode = 0;
     int shiftMode = 0;
     int16_t followPosition = 1;
-    std::unique_ptr<RouteNavigator> routeNavigator;
     uint32_t trackStartCount = 0;
-    int32_t gotoIndex = -1;
     int showDataField = 0;
     int dragging = 0;
     int nmeaNavigation = 0;
@@ -74,10 +86,12 @@ public:
     int tickBusy = 0;
     int navigationActive = 0;
     int lastPenX = -9999, lastPenY = -9999;
-    int alarmState = 0;
     CalibrationPoint calibration1, calibration2;
     int calibrateSetsPoint1 = 1;
     int monitorActive = 0;
+    // The Goto target, the route navigator and the waypoint alarm: they
+    // outlive the navigation modes.
+    NavigationState navigation;
 
     // 1 landscape (wider than high, or square), 2 portrait; taken from the
     // client rectangle when the window is created.
@@ -87,11 +101,21 @@ public:
     bool navigationModeOn() const { return navigationActive || nmeaNavigation || monitorActive; }
     ClientRect viewRect() const;
 
-    // The navigation tick, run with a position by the monitor source (the
-    // other sources pass latitude -200). The navigation loop installs it.
-    std::function<void(double latitude, double longitude, double height, int32_t time)> tick;
-    // Drawn after the status line while the data field shows.
-    std::function<void(Canvas&)> drawDataField;
+    // A Garmin link or an NMEA reception runs.
+    bool positionLink() const { return garminLink_ != nullptr || nmeaReceiving_; }
+    // Told after every navigation tick what it did (the CLI prints it).
+    std::function<void(const TickResult&)> ticked;
+    // An NMEA position taken on the user-interface thread: runs the tick when
+    // NMEA navigation runs and no tick does; true then.
+    bool nmeaPosition(const NmeaPosition& position);
+    // Ends whatever navigation mode runs, as closing the window does: the
+    // timer stops, the link and the NMEA reception end, the log stops. A host
+    // calls it before its navigation services go away.
+    void closeNavigation();
+
+    // ---- NavigationDisplay: keep the position in sight and redraw
+    void follow(const PositionFix& fix) override;
+    void redraw() override { host_.redraw(false); }
 
     // ---- commands (view link of the command chain)
     bool handles(uint16_t id) const override;
@@ -120,6 +144,7 @@ public:
     void paint(Canvas& canvas);
     void drawCursor(Canvas& canvas, int x, int y, int heading, bool blink);
     void drawStatusLine(Canvas& canvas);
+    void drawDataField(Canvas& canvas);
 
     // The "Select Map" text of a map path: its last two components.
     static std::string lastTwoComponents(const std::string& path);
@@ -131,6 +156,16 @@ private:
     void onCreateRoute();
     void onMarkWaypoint();
     void onRunNmeaMonitor();
+    void onNavigation();
+    void onNmeaNavigation();
+    void onRouteNavigation();
+    void navigationTimerTick();
+    void stopGarminNavigation();
+    void stopNmeaNavigation();
+    bool startTrackLog();
+    void markModifiedWhenGrown();
+    void runTick(PositionSource& source);
+    Sound& sound();
     void changeToListEntry(std::optional<std::string> path);
     void drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plotCount);
     void drawDistanceLabels(Canvas& canvas, const ClientRect& r, const CanvasFont& font);
@@ -144,6 +179,12 @@ private:
     BearingMemory bearing_;
     double monitorLatitude_ = 0, monitorLongitude_ = 0, monitorHeight_ = 0;
     int32_t monitorTime_ = 0;
+    std::unique_ptr<GarminLink> garminLink_;
+    std::unique_ptr<GarminPollSource> garminSource_;
+    bool nmeaReceiving_ = false;
+    DeliveredPositionSource delivered_;
+    // Where the map was last centred; the pole, so that the first tick centres.
+    double centredLatitude_ = 90.0, centredLongitude_ = 0.0;
 };
 
 // The points of a track kept for a thick pen over a map: those near the view

@@ -425,7 +425,7 @@ TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
     s.doc.settings().NMEAMonitorPath = KORVANCE_BINARY_DIR "/src/view/korvance-replay-monitor";
     CKorvanceView& view = s.frame.view()->view();
     std::vector<std::pair<double, double>> got;
-    view.tick = [&](double lat, double lon, double, int32_t) { got.emplace_back(lat, lon); };
+    view.ticked = [&](const TickResult& t) { got.emplace_back(t.fix.latitude, t.fix.longitude); };
     ASSERT_TRUE(s.frame.view()->monitorLink().isOpen());
 
     // Records that arrive while no monitor run is on change nothing.

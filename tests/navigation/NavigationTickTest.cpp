@@ -41,13 +41,13 @@ TEST(NavigationTick, DrivesARouteToItsEndWithTheAlarm) {
     ASSERT_TRUE(doc.trackLog().start(5, prompt, clock));
 
     RecordingSound sound;
-    NavigationState nav(doc, sound);
+    NavigationState nav(doc);
     nav.routeNavigator = BeginRouteNavigation(doc.routes(), doc.currentRoute, prompt, 100, r, false);
     ASSERT_TRUE(nav.routeNavigator);
-    MonitorPositionSource source;
+    DeliveredPositionSource source;
     CountingDisplay display;
 
-    EXPECT_FALSE(nav.tick(source, &display).hadFix);  // nothing committed yet
+    EXPECT_FALSE(nav.tick(source, &display, sound).hadFix);  // nothing committed yet
     EXPECT_EQ(doc.trackLog().track->pointCount(), 0u);
 
     struct Row {
@@ -76,7 +76,7 @@ TEST(NavigationTick, DrivesARouteToItsEndWithTheAlarm) {
         } else {
             clock.advanceMs(1000);
             source.commit({north(row.km), 139.0, 12.0, 1700000000 + ticks, std::nullopt, std::nullopt});
-            const TickResult t = nav.tick(source, &display);
+            const TickResult t = nav.tick(source, &display, sound);
             ++ticks;
             EXPECT_TRUE(t.ran && t.hadFix);
             EXPECT_EQ(t.alarm.advanced, row.advanced);

@@ -137,8 +137,8 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
         e.doc.routes().appendWaypoint(e.prompt, r, "A", 35.1 * r, 139.1, "", 18, 0, 0, 0);
         e.doc.routes().appendWaypoint(e.prompt, r, "B", 35.2 * r, 139.2, "", 18, 0, 0, 0);
     }
-    e.view.routeNavigator = std::make_unique<RouteNavigator>(100);
-    e.view.routeNavigator->begin(2, 2);
+    e.view.navigation.routeNavigator = std::make_unique<RouteNavigator>(100);
+    e.view.navigation.routeNavigator->begin(2, 2);
     int fills[2] = {};
     for (int paint = 0; paint < 2; ++paint) {
         RecordingCanvas canvas;
@@ -154,7 +154,7 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
         EXPECT_EQ(canvas.of(Op::Save)[0]->points[0], (CanvasPoint{newest.x - 15, newest.y - 15}));
         EXPECT_EQ(lines[1]->points.size(), 2u);  // only the navigated route
         const auto strips = canvas.of(Op::Strip);
-        ASSERT_EQ(strips.size(), 1u);
+        ASSERT_EQ(strips.size(), 2u);  // the status line, then the data field
         const ClientRect r = e.view.viewRect();
         EXPECT_EQ(strips[0]->points[0], (CanvasPoint{0, r.bottom}));
         EXPECT_EQ(strips[0]->strip.width, r.right);
@@ -164,11 +164,12 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
     }
     EXPECT_NE(fills[0], fills[1]);
     EXPECT_TRUE(fills[0] == int(kRedValue) || fills[0] == int(kWhiteValue));
-    // An empty track draws no status line.
+    // An empty track draws no status line; the data field stays.
     e.doc.trackLog().track = TrackField::create(10);
     RecordingCanvas canvas;
     e.view.paint(canvas);
-    EXPECT_TRUE(canvas.of(Op::Strip).empty());
+    ASSERT_EQ(canvas.of(Op::Strip).size(), 1u);
+    EXPECT_EQ(canvas.of(Op::Strip)[0]->strip.width, kDataFieldWidth);
 }
 
 TEST(ViewPaint, NewestPointsWhileNavigatingAndThinningOverAMap) {

@@ -12,6 +12,7 @@
 #include "files/TempDir.h"
 #include "maps/MapTestUtil.h"
 #include "platform/Process.h"
+#include "platform/testing/RecordingSound.h"
 #include "view/ViewFixture.h"
 
 using namespace korvance;
@@ -78,7 +79,6 @@ TEST(ViewCommands, TogglesAndMenuStates) {
     EXPECT_TRUE(stateOf(e.view, cmd::CurrentPosition).enabled);
     e.view.onCommand(cmd::CurrentPosition);
     EXPECT_EQ(e.view.followPosition, 2);
-    EXPECT_FALSE(e.view.handles(cmd::Navigation));  // the navigation loop's own link
 }
 
 TEST(ViewCommands, ViewRectangleShrinksForTheDataFieldOnlyWhileNavigating) {
@@ -110,9 +110,10 @@ TEST(ViewPen, TapsWhileNavigatingDragsAndZoom) {
     {  // a tap silences the alarm and stops following until Current Position
         ViewEnv e;
         e.view.monitorActive = 1;
-        e.view.alarmState = 1;
+        RecordingSound sound;
+        e.view.navigation.alarm.update(true, 0.1, 200, sound, "a.wav");
         e.view.penDown(10, 10, false, false);
-        EXPECT_EQ(e.view.alarmState, 2);
+        EXPECT_EQ(e.view.navigation.alarm.state(), WaypointAlarmState::Silenced);
         EXPECT_EQ(e.view.followPosition, 0);
         e.view.penUp(10, 10, false, false);
         e.view.onCommand(cmd::CurrentPosition);
@@ -293,12 +294,12 @@ TEST(ViewCommands, CreateRouteGotoAndJump) {
 
     e.dialogs.waypointPicks = {0u, std::nullopt, 0u};
     e.view.onCommand(cmd::Goto);
-    EXPECT_EQ(e.view.gotoIndex, 0);
+    EXPECT_EQ(e.view.navigation.gotoIndex, 0);
     CommandState s;
     e.view.onUpdate(cmd::Goto, s);
     EXPECT_TRUE(s.checked);
     e.view.onCommand(cmd::Goto);
-    EXPECT_EQ(e.view.gotoIndex, -1);
+    EXPECT_EQ(e.view.navigation.gotoIndex, -1);
     e.doc.maps().SetScrollOrigin(40, 40, e.view.viewRect());
     e.view.onCommand(cmd::Jump);
     EXPECT_EQ(e.doc.maps().GeoToView(35.5, 139.5), (MapPoint{150, 150}));
@@ -370,7 +371,9 @@ TEST(ViewCalibration, TheDialogueOfTwoTaps) {
 TEST(ViewMonitor, RecordsAndTheMonitorRun) {
     ViewEnv e;
     std::vector<std::array<double, 4>> ticks;
-    e.view.tick = [&](double lat, double lon, double h, int32_t t) { ticks.push_back({lat, lon, h, double(t)}); };
+    e.view.ticked = [&](const TickResult& t) {
+        ticks.push_back({t.fix.latitude, t.fix.longitude, t.fix.height, double(t.fix.unixTime)});
+    };
     EXPECT_FALSE(e.view.monitorMessage(kMonitorLatitude, 921600));  // not running: refused
     e.view.monitorActive = 1;
     EXPECT_TRUE(e.view.monitorMessage(kMonitorLatitude, 921600));
