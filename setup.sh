@@ -15,6 +15,7 @@ PACKAGES=(
   geographiclib-tools proj-bin gpsbabel
   python3
   xvfb xauth
+  fonts-dejavu-core fonts-dejavu-extra
 )
 
 SUDO=""

@@ -63,5 +63,6 @@ int runMapInfo(Args& args, std::ostream& out, std::ostream& err);
 int runMapChoose(Args& args, std::ostream& out, std::ostream& err);
 int runMapCalibrate(Args& args, std::ostream& out, std::ostream& err);
 int runRender(Args& args, std::ostream& out, std::ostream& err);
+int runNavigate(Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korvance::cli

@@ -52,28 +52,6 @@ const char kSimulateHelp[] =
     "  --faults  checksum=N (every n-th sentence), cut=N (every n-th sentence cut off),\n"
     "            long=N, burst=N (line noise), invalid=N (no fix), each every n-th epoch\n";
 
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void onSignal(int) { gInterrupted = true; }
-
-// Ctrl-C and kill end the run in order: the reader stops, the log is closed.
-class SignalScope {
-public:
-    SignalScope() {
-        gInterrupted = false;
-        oldInt_ = std::signal(SIGINT, onSignal);
-        oldTerm_ = std::signal(SIGTERM, onSignal);
-    }
-    ~SignalScope() {
-        std::signal(SIGINT, oldInt_);
-        std::signal(SIGTERM, oldTerm_);
-    }
-
-private:
-    void (*oldInt_)(int);
-    void (*oldTerm_)(int);
-};
-
 std::string fixLine(const NmeaPosition& p) {
     return std::to_string(p.utcTime) + " " + FormatFixed(p.latitude, 7) + " " + FormatFixed(p.longitude, 7) + " " +
            FormatFixed(p.altitude, 1) + " " + FormatFixed(p.speedKmh, 2) + " " + std::to_string(p.course) + "\n";
@@ -210,13 +188,13 @@ int runNmea(Args& args, std::ostream& out, std::ostream& err) {
     }
     receiver.setFilter(filter);
     receiver.setSaveOnlyValid(!saveInvalid);
-    SignalScope signals;
+    InterruptScope signals;
     if (!receiver.start(printer)) {
         err << "korvance-cli nmea: cannot start the reader\n";
         return kFailed;
     }
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!gInterrupted && !printer.done() && (seconds <= 0 || std::chrono::steady_clock::now() < end))
+    while (!InterruptScope::interrupted() && !printer.done() && (seconds <= 0 || std::chrono::steady_clock::now() < end))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     StopNmea(receiver);
     return kOk;
@@ -265,14 +243,14 @@ int runSimulateNmea(Args& args, std::ostream& out, std::ostream& err) {
     }
     if (!ok) return kUsage;
     NmeaSource source(BuiltinNmeaTrack(static_cast<int>(points), lat, lon, speed), rate, faults, !once);
-    SignalScope signals;
+    InterruptScope signals;
     if (!source.start()) {
         err << "korvance-cli simulate-nmea: cannot open a pseudo-terminal\n";
         return kFailed;
     }
     out << source.devicePath() << std::endl;
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!gInterrupted && (seconds <= 0 || std::chrono::steady_clock::now() < end))
+    while (!InterruptScope::interrupted() && (seconds <= 0 || std::chrono::steady_clock::now() < end))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     source.stop();
     return kOk;

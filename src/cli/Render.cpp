@@ -9,6 +9,7 @@
 #include "app/CKorvanceDoc.h"
 #include "cli/Cli.h"
 #include "cli/FileIo.h"
+#include "cli/ViewDocument.h"
 #include "data/TextUtil.h"
 #include "files/FileFormats.h"
 #include "geodesy/Coordinates.h"
@@ -37,24 +38,6 @@ const char kRenderHelp[] =
     "  --settings  the program's settings file: pens, colours, units, coordinate form\n"
     "  --datum     the display datum (a name of `korvance-cli datums`)\n";
 
-// The view asks nothing of the person while rendering: every dialog is cancelled.
-class NoDialogs : public ViewDialogs, public DialogHost {
-public:
-    std::optional<size_t> selectMap(const std::vector<std::string>&) override { return std::nullopt; }
-    bool calibrateMap(CalibrateMapForm&) override { return false; }
-    bool inputWaypoint(WaypointForm&) override { return false; }
-    std::optional<uint32_t> pickWaypoint(const WaypointList&) override { return std::nullopt; }
-    std::optional<RouteChoice> selectRouteByName(const CRouteField&) override { return std::nullopt; }
-    std::optional<int32_t> selectRouteNumber() override { return std::nullopt; }
-    int editWaypoints(WaypointEditor&) override { return kDialogCancel; }
-    int editRoutes(RouteEditor&) override { return kDialogCancel; }
-    std::optional<int32_t> confirmUploadRoute(int32_t) override { return std::nullopt; }
-    bool preference(PreferenceForm&) override { return false; }
-    bool gpsSetting(GpsSettingForm&) override { return false; }
-    bool pen(PenForm&) override { return false; }
-    bool alarm(AlarmForm&) override { return false; }
-};
-
 class PictureHost : public ViewHost {
 public:
     PictureHost(int w, int h) : rect_{0, 0, w, h} {}
@@ -69,27 +52,6 @@ std::optional<double> degreesOf(const std::string& word) {
     if (auto v = parseNumber(word)) return v;
     if (word.find_first_of("0123456789") == std::string::npos) return std::nullopt;
     return DegreeValue::FromText(word).Degrees();
-}
-
-// Adds what one file holds to the document, as an import does.
-bool addContents(CKorvanceDoc& doc, const files::DocumentContents& c, std::vector<Route>& routes,
-                 UserPrompt& prompt) {
-    if (c.track && !c.track->points.empty()) {
-        TrackLog& log = doc.trackLog();
-        const uint32_t had = log.track ? log.track->pointCount() : 0;
-        auto track = TrackField::create(had + static_cast<uint32_t>(c.track->points.size()));
-        if (!track) return false;
-        if (log.track)
-            for (const TrackPoint& p : log.track->points()) track->append(p);
-        for (const TrackPoint& p : c.track->points) track->append(p);
-        track->setSegmentCount((log.track ? log.track->segmentCount() : 0) + c.track->segmentCount);
-        log.track = std::move(track);
-    }
-    if (c.waypoints)
-        for (const WaypointRecord& w : *c.waypoints)
-            if (!doc.waypoints().add(prompt, w)) break;
-    if (c.routes) routes.insert(routes.end(), c.routes->begin(), c.routes->end());
-    return true;
 }
 
 }  // namespace
@@ -168,21 +130,7 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
     CKorvanceDoc doc(store, clock, prompt);
     if (datumName) doc.setDatum(*datumName);
 
-    std::vector<Route> routes;
-    for (const std::string& path : dataFiles) {
-        files::FileOptions o;
-        o.datum = &doc.datum();
-        o.tm = &doc.transverseMercator();
-        o.utm = doc.settings().CoordinateUTM == 1;
-        o.codePage = &doc.codePage();
-        files::DocumentContents c;
-        const files::FileResult r = files::readAnyFile(path, c, o, prompt);
-        if (!r.ok || !addContents(doc, c, routes, prompt)) {
-            err << "korvance-cli render: " << path << ": " << (r.ok ? "out of memory" : r.problem) << "\n";
-            return kFailed;
-        }
-    }
-    if (!routes.empty()) doc.routes().assign(std::move(routes));
+    if (!LoadDataFiles(doc, dataFiles, "render", err)) return kFailed;
 
     MapSet& maps = doc.maps();
     if (mapFile) {

@@ -2,6 +2,8 @@
 // How the command line says what went wrong: on one line of stderr, naming
 // the file or device and giving the system's reason in words.
 
+#include <atomic>
+#include <csignal>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -23,5 +25,32 @@ inline std::string oneLine(std::string s) {
     }
     return s;
 }
+
+// Ctrl-C and kill end a run in order (the loop finishes what it is doing,
+// then closes its port and files) instead of ending the program at once.
+class InterruptScope {
+public:
+    InterruptScope() {
+        flag() = false;
+        oldInt_ = std::signal(SIGINT, onSignal);
+        oldTerm_ = std::signal(SIGTERM, onSignal);
+    }
+    ~InterruptScope() {
+        std::signal(SIGINT, oldInt_);
+        std::signal(SIGTERM, oldTerm_);
+    }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+    static bool interrupted() { return flag().load(); }
+
+private:
+    static std::atomic<bool>& flag() {
+        static std::atomic<bool> f{false};
+        return f;
+    }
+    static void onSignal(int) { flag() = true; }
+    void (*oldInt_)(int);
+    void (*oldTerm_)(int);
+};
 
 }  // namespace korvance::cli

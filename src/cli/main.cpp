@@ -21,6 +21,7 @@ const Subcommand kSubcommands[] = {
     {"nmea", "positions from an NMEA receiver or an .nme file", runNmea},
     {"simulate-nmea", "an NMEA receiver on a pseudo-terminal", runSimulateNmea},
     {"render", "draw the map view with track, waypoints and routes into a PNG", runRender},
+    {"navigate", "the navigation loop without a window, one JSON line a tick", runNavigate},
     {"map", "raster maps: make, info, choose, calibrate", runMap},
 };
 

@@ -8,7 +8,6 @@
 #include "garmin/Identification.h"
 #include "geodesy/TrackMotionOf.h"
 #include "maps/MapCommands.h"
-#include "navigation/NavigationFigures.h"
 #include "platform/Process.h"
 #include "settings/GpsModelList.h"
 #include "settings/Settings.h"
@@ -768,15 +767,18 @@ void CKorvanceView::paint(Canvas& canvas) {
     }
 }
 
+NavigationFigures CKorvanceView::navigationFigures() {
+    return ComputeFigures(doc_.trackLog(), doc_.datum(), bearing_,
+                          TargetOf(doc_.waypoints(), doc_.routes(), navigation.gotoIndex,
+                                   navigation.routeNavigator.get()));
+}
+
 void CKorvanceView::drawDataField(Canvas& canvas) {
     const ClientRect c = host_.clientRect();
     const int width = c.right - c.left, height = c.bottom - c.top;
     const bool landscape = orientation == 1;
     const DataFieldLayout l = DataFieldLayoutFor(landscape, width, height);
-    const TrackLog& log = doc_.trackLog();
-    const NavigationFigures f =
-        ComputeFigures(log, doc_.datum(), bearing_,
-                       TargetOf(doc_.waypoints(), doc_.routes(), navigation.gotoIndex, navigation.routeNavigator.get()));
+    const NavigationFigures f = navigationFigures();
     const DataFieldTexts t = DataFieldTextsOf(f, doc_.settings().Unit);
 
     MonoStrip strip;

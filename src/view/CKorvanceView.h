@@ -18,6 +18,7 @@
 #include "geodesy/Coordinates.h"
 #include "maps/MapCommands.h"
 #include "maps/MapSet.h"
+#include "navigation/NavigationFigures.h"
 #include "navigation/NavigationTick.h"
 #include "navigation/PositionSources.h"
 #include "navigation/RouteNavigator.h"
@@ -145,6 +146,8 @@ public:
     void drawCursor(Canvas& canvas, int x, int y, int heading, bool blink);
     void drawStatusLine(Canvas& canvas);
     void drawDataField(Canvas& canvas);
+    // The data field's figures now: from the newest track points to the target.
+    NavigationFigures navigationFigures();
 
     // The "Select Map" text of a map path: its last two components.
     static std::string lastTwoComponents(const std::string& path);

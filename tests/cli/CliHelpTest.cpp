@@ -41,7 +41,7 @@ TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
         std::vector<std::string> options;
     };
     const Row rows[] = {
-        {"--help", {"datums", "coord", "convert", "info", "receiver", "simulate-receiver", "nmea", "simulate-nmea", "map"}},
+        {"--help", {"datums", "coord", "convert", "info", "receiver", "simulate-receiver", "nmea", "simulate-nmea", "map", "navigate"}},
         {"datums --help", {}},
         {"coord --help", {"--datum", "--from", "--to", "--parse"}},
         {"convert --help", {"--datum", "--utm", "--pot", "--code-page"}},
@@ -51,6 +51,10 @@ TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
         {"simulate-receiver --help", {"--profile", "--data", "--faults", "--moving"}},
         {"nmea --help", {"--port", "--baud", "--file", "--log", "--sentences", "--save-invalid", "--count", "--seconds"}},
         {"simulate-nmea --help", {"--rate", "--faults", "--lat", "--points", "--once", "--seconds"}},
+        {"navigate --help",
+         {"--nmea-file", "--nmea-port", "--baud", "--port", "--data", "--goto", "--route", "--invert", "--reach",
+          "--alarm", "--unit", "--map", "--centering-always", "--log-interval", "--max-log", "--track-out",
+          "--datum"}},
         {"map --help", {"make", "demo"}},
         {"map make --help", {"-o", "--tile", "--format", "--datum", "--list", "--priority", "--point"}},
         {"map demo --help", {}},

@@ -6,6 +6,8 @@
 #include "app/CKorvanceDoc.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
+#include "navigation/testing/ManualNavigationTimer.h"
+#include "platform/testing/RecordingSound.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "view/CKorvanceView.h"
 #include "view/testing/RecordingCanvas.h"
@@ -14,8 +16,27 @@
 
 namespace korvance::testing {
 
-class FixedHost : public ViewHost {
+// The host's navigation services: a timer fired by hand, a recording sound,
+// and NMEA reception that only records its starts and stops (tests hand
+// positions to CKorvanceView::nmeaPosition themselves).
+class FixedHost : public ViewHost, public NavigationHost {
 public:
+    ManualNavigationTimer timer;
+    RecordingSound sound_;
+    bool nmeaOpens = true;
+    int nmeaStarts = 0, nmeaStops = 0;
+    std::vector<std::string> statuses;
+    NavigationHost* navigationHost() override { return this; }
+    NavigationTimer& navigationTimer() override { return timer; }
+    Sound& sound() override { return sound_; }
+    bool startNmea(AppSettings&, UserPrompt& prompt) override {
+        ++nmeaStarts;
+        if (!nmeaOpens) prompt.message("/dev/ttyNONE: No such file or directory", "korvance", Icon::Stop);
+        return nmeaOpens;
+    }
+    void stopNmea() override { ++nmeaStops; }
+    void showStatus(const std::string& text) override { statuses.push_back(text); }
+
     ClientRect client{0, 0, 300, 300};
     int redraws = 0, erases = 0;
     bool running = false;
