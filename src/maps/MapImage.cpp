@@ -93,8 +93,10 @@ int decodePngJob(PngJob& job) {
     if (png_get_bKGD(png, info, &fileBackground)) {
         png_set_background(png, fileBackground, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     } else {
+        // 16-bit samples are composited before they are cut to 8 bits: over 65535
+        // libpng's gamma tables give 0xFE, over 65280 (0xFF00) a true white.
         png_color_16 white{};
-        const png_uint_16 full = bitDepth == 16 ? 65535 : 255;
+        const png_uint_16 full = bitDepth == 16 ? 65280 : 255;
         white.red = white.green = white.blue = white.gray = full;
         png_set_background(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     }

@@ -3,9 +3,10 @@
 #include "maps/MapSet.h"
 
 #include <cmath>
-#include <cstring>
+#include <cerrno>
 
 #include "data/TextUtil.h"
+#include "files/FileReport.h"
 #include "maps/MapText.h"
 
 namespace korvance {
@@ -166,7 +167,7 @@ int MapSet::WriteMapInfo(const CalibrationPoint& p1, const CalibrationPoint& p2,
         return 0;
     }
     if (error != 0) {
-        prompt.message("can't write\n" + target + "\n" + std::strerror(error), "Error", Icon::Stop);
+        files::reportFileError(prompt, target, target, error);
         return 0;
     }
     return 1;

@@ -103,7 +103,8 @@ public:
 
 private:
     void resetWindow();
-    void readTile(int slot, int tile, UserPrompt& prompt);
+    // False (the slot cleared) when the tile cannot be read.
+    bool readTile(int slot, int tile);
     void shiftWindow(int dx, int dy);
     void clearSlot(int slot);
 

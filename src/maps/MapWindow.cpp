@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <new>
+
+#include "files/FileReport.h"
 
 namespace korvance {
 
@@ -77,10 +81,10 @@ void MapSet::shiftWindow(int dx, int dy) {
     }
 }
 
-void MapSet::readTile(int slot, int tile, UserPrompt& prompt) {
+bool MapSet::readTile(int slot, int tile) {
     if (tile < 0) {
         clearSlot(slot);
-        return;
+        return true;
     }
     const std::string path = tilePath(tile);
     ++tileReads_;
@@ -95,11 +99,9 @@ void MapSet::readTile(int slot, int tile, UserPrompt& prompt) {
         ok = DecodeBmp(path, scratch_);
         if (ok) CopyInto(scratch_, block);
     }
-    if (!ok) {
-        // Old pixels here would show another place's ground at this position.
-        clearSlot(slot);
-        prompt.message(path, "ERROR: can't load", Icon::Stop);
-    }
+    // Old pixels here would show another place's ground at this position.
+    if (!ok) clearSlot(slot);
+    return ok != 0;
 }
 
 int MapSet::LoadWindow(int t, UserPrompt& prompt) {
@@ -128,14 +130,23 @@ int MapSet::LoadWindow(int t, UserPrompt& prompt) {
             dy = -dr;
         }
     }
-    centreTile_ = t;
-    previousCentre_ = t;
     if (!windowReady_) {
-        window_.reset(windowWidth_, windowHeight_, kWhite);
+        // The largest window a description may ask for is 151 MB; when even a smaller
+        // one cannot be had, the map stays without a window instead of ending the program.
+        try {
+            window_.reset(windowWidth_, windowHeight_, kWhite);
+        } catch (const std::bad_alloc&) {
+            window_ = RasterImage{};
+            prompt.message("can't create hBitmap", files::errorCaption(ENOMEM), Icon::Stop);
+            return 0;
+        }
         windowReady_ = true;
         full = true;
     }
+    centreTile_ = t;
+    previousCentre_ = t;
     if (!full) shiftWindow(dx, dy);
+    std::vector<std::string> failed;
     for (int k = 0; k <= 8; ++k) {
         const int s = SlotTile(t, k);
         if (k == 0) {
@@ -163,11 +174,17 @@ int MapSet::LoadWindow(int t, UserPrompt& prompt) {
             const int oldX = k % 3 - dx, oldY = k / 3 - dy;
             load = oldX < 0 || oldX > 2 || oldY < 0 || oldY > 2;
         }
-        if (load) readTile(k, s, prompt);
+        if (load && !readTile(k, s)) failed.push_back(tilePath(s));
     }
     originX_ += dx * info_.tileWidth;
     originY_ += dy * info_.tileHeight;
     ++windowChanges_;
+    // One box for the whole load, however many tiles failed.
+    if (!failed.empty()) {
+        std::string paths;
+        for (const std::string& path : failed) paths += (paths.empty() ? "" : "\n") + path;
+        prompt.message(paths, "ERROR: can't load", Icon::Stop);
+    }
     return 1;
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "files/TempDir.h"
@@ -363,6 +366,16 @@ TEST(Calibration, RoundTripAndRefusal) {
         std::ifstream again(dir.file("m/mapinfo.dat"), std::ios::binary);
         EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), written);
     }
+    // A write the system refuses (a folder where the file goes, refused even to root):
+    // the file writers' report, path and reason, with the error number in the caption.
+    std::filesystem::remove(dir.file("m/mapinfo.dat"));
+    std::filesystem::create_directories(dir.file("m/mapinfo.dat/x"));
+    ScriptedPrompt refused;
+    EXPECT_EQ(maps.WriteMapInfo(p1, p2, refused), 0);
+    ASSERT_EQ(refused.shown.size(), 1u);
+    EXPECT_EQ(refused.shown[0].text, dir.file("m/mapinfo.dat") + "\n" + systemErrorText(EISDIR));
+    EXPECT_EQ(refused.shown[0].caption, "GetLastError=" + std::to_string(EISDIR));
+    EXPECT_EQ(refused.shown[0].icon, Icon::Stop);
 }
 
 }  // namespace

@@ -52,7 +52,9 @@ void writePng(const std::string& path, const PngSpec& s, const std::function<voi
     }
     if (s.bkgd) {
         png_color_16 bg{};
-        bg.red = bg.gray = static_cast<png_uint_16>(s.bitDepth == 16 ? 0xFFFF : (1 << s.bitDepth) - 1);
+        // Red, or mid grey for grey images: neither is the default white.
+        bg.red = static_cast<png_uint_16>(s.bitDepth == 16 ? 0xFFFF : (1 << s.bitDepth) - 1);
+        bg.gray = static_cast<png_uint_16>(s.bitDepth == 16 ? 0x8080 : 1 << (s.bitDepth - 1));
         bg.green = bg.blue = 0;
         bg.index = 1;
         png_set_bKGD(png, info, &bg);
@@ -105,6 +107,16 @@ TEST(DecodePng, ColourTypesAndBitDepths) {
         std::function<uint32_t(int, int)> expect;
     };
     auto expectGray = [](int x, int) { return x % 2 ? grey(255) : grey(0); };
+    auto expectWhite = [](int, int) { return 0xFFFFFFu; };
+    // Odd columns opaque, even ones transparent: grey `first` with alpha, or red `first`,
+    // green `second`, blue 0.
+    auto clearEvenColumns = [](double first, double second = -1) {
+        return [=](int x, int, double* v) {
+            const bool grayAlpha = second < 0;
+            v[0] = first, v[1] = grayAlpha ? (x % 2 ? 1.0 : 0.0) : second, v[2] = 0;
+            v[3] = x % 2 ? 1.0 : 0.0;
+        };
+    };
     auto expectRgb = [](int x, int y) {
         return static_cast<uint32_t>((x % 2) * 0xFF0000 + (y % 2) * 0xFF00 + ((x + y) % 2) * 0xFF);
     };
@@ -123,11 +135,26 @@ TEST(DecodePng, ColourTypesAndBitDepths) {
         {"gray-alpha 8", {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
          [](int x, int, double* v) { v[0] = 0, v[1] = x % 2 ? 1.0 : 0.0; },
          [](int x, int) { return x % 2 ? 0u : 0xFFFFFFu; }},
-        {"gray tRNS key over white", {PNG_COLOR_TYPE_GRAY, 8, true}, grayRamp,
-         [](int, int) { return 0xFFFFFFu; }},
+        {"gray tRNS key over white", {PNG_COLOR_TYPE_GRAY, 8, true}, grayRamp, expectWhite},
         {"rgba with bKGD", {PNG_COLOR_TYPE_RGBA, 8, false, true},
          [](int x, int, double* v) { v[0] = 0, v[1] = 0, v[2] = 1, v[3] = x % 2 ? 1.0 : 0.0; },
          [](int x, int) { return x % 2 ? 0x0000FFu : 0xFF0000u; }},
+        // 16-bit samples: transparency shows full white, not 0xFEFEFE, or the file's background.
+        {"gray-alpha 16 over white", {PNG_COLOR_TYPE_GRAY_ALPHA, 16}, clearEvenColumns(0),
+         [](int x, int) { return x % 2 ? 0u : 0xFFFFFFu; }},
+        {"rgba 16 over white", {PNG_COLOR_TYPE_RGBA, 16}, clearEvenColumns(0.0, 1.0),
+         [](int x, int) { return x % 2 ? 0x00FF00u : 0xFFFFFFu; }},
+        {"gray 16 tRNS key over white", {PNG_COLOR_TYPE_GRAY, 16, true}, grayRamp, expectWhite},
+        {"rgb 16 tRNS key over white", {PNG_COLOR_TYPE_RGB, 16, true}, grayRamp,
+         [](int x, int) { return x % 2 ? 0xFF0000u : 0xFFFFFFu; }},
+        {"gray-alpha 16 with bKGD", {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, true}, clearEvenColumns(0),
+         [](int x, int) { return x % 2 ? 0u : grey(0x80); }},
+        {"rgba 16 with bKGD", {PNG_COLOR_TYPE_RGBA, 16, false, true}, clearEvenColumns(0.0, 1.0),
+         [](int x, int) { return x % 2 ? 0x00FF00u : 0xFF0000u; }},
+        {"gray 16 tRNS key with bKGD", {PNG_COLOR_TYPE_GRAY, 16, true, true}, grayRamp,
+         [](int x, int) { return x % 2 ? grey(255) : grey(0x80); }},
+        {"rgb 16 tRNS key with bKGD", {PNG_COLOR_TYPE_RGB, 16, true, true}, grayRamp,
+         [](int x, int) { return x % 2 ? 0xFF0000u : 0xFF0000u; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 
 #include "files/TempDir.h"
@@ -106,17 +112,17 @@ TEST_P(MapWindow, WindowBoundsAndMapping) {
     EXPECT_EQ(screen.at(10, 10), tileColour(18));
 }
 
-TEST_P(MapWindow, MissingOrDamagedTileIsClearedAndReported) {
+TEST_P(MapWindow, MissingOrDamagedTilesAreClearedAndReportedInOneBox) {
     ASSERT_EQ(maps.LoadWindow(6, prompt), 1);
     const std::string ext = GetParam();
     std::filesystem::remove(dir.file("m/8." + ext));
     korvance::testing::putFile(dir.file("m/13." + ext), ext == "png" ? "\x89PNG\r\n\x1a\nbroken" : "BMbroken");
     ASSERT_EQ(maps.LoadWindow(7, prompt), 1);
-    ASSERT_EQ(prompt.shown.size(), 2u);
-    EXPECT_EQ(prompt.shown[0].text, dir.file("m/8." + ext));
+    // One box for the load, listing every tile that failed.
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, dir.file("m/8." + ext) + "\n" + dir.file("m/13." + ext));
     EXPECT_EQ(prompt.shown[0].caption, "ERROR: can't load");
     EXPECT_EQ(prompt.shown[0].icon, Icon::Stop);
-    EXPECT_EQ(prompt.shown[1].text, dir.file("m/13." + ext));
     // The failed slots are white, not the ground shifted in from the old window.
     EXPECT_EQ(slotColour(maps, 5), kWhite);
     EXPECT_EQ(slotColour(maps, 8), kWhite);
@@ -195,6 +201,45 @@ TEST(MapWindowRules, SmallMapsAndDiscard) {
     EXPECT_EQ(maps.ViewToMapPixel(0, 0), (MapPoint{-1, -1}));
     double t, b, l, r;
     EXPECT_EQ(maps.GetWindowBounds(t, b, l, r), 0);
+}
+
+// A window the memory cannot hold fails the load with the system's box; the
+// program goes on. A child process runs the load under a small address-space
+// limit (which the sanitizers' shadow memory does not allow).
+TEST(MapWindowRules, WindowThatCannotBeAllocatedFailsTheLoad) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "an address-space limit cannot be set under a sanitizer";
+#else
+    TempDir dir;
+    // 3 x 3 tiles of 2048 x 2048: a window of 151 MB.
+    korvance::testing::putFile(dir.file("m/mapinfo.dat"),
+                               korvance::testing::infoText(3, 3, 36, 139, 35, 140, 2048, 2048));
+    MapSet maps;
+    ScriptedPrompt prompt;
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        const rlim_t limit = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (64u << 20);
+        const rlimit rl{limit, limit};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &rl) != 0) _exit(2);
+        const int loaded = maps.LoadWindow(4, prompt);
+        const bool ok = loaded == 0 && maps.blank() && maps.centreTile() == -1 && maps.tileReads() == 0 &&
+                        prompt.shown.size() == 1 && prompt.shown[0].text == "can't create hBitmap" &&
+                        prompt.shown[0].caption == "GetLastError=" + std::to_string(ENOMEM) &&
+                        prompt.shown[0].icon == Icon::Stop;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
 
 }  // namespace
