@@ -7,9 +7,11 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace korvance {
 
@@ -64,6 +66,23 @@ void execOverWait(QDialog& dialog, bool waiting) {
     if (waiting) QApplication::restoreOverrideCursor();
 }
 
+// Calls `shown` once, from the event loop, after the watched window has been shown.
+class ShowWatch : public QObject {
+public:
+    ShowWatch(QObject* parent, std::function<void()> shown) : QObject(parent), shown_(std::move(shown)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !fired_) {
+            fired_ = true;
+            QTimer::singleShot(0, this, shown_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> shown_;
+    bool fired_ = false;
+};
+
 }  // namespace
 
 QtUserPrompt::QtUserPrompt(QWidget* parent) : parent_(parent) {}
@@ -71,12 +90,29 @@ QtUserPrompt::QtUserPrompt(QWidget* parent) : parent_(parent) {}
 QtUserPrompt::~QtUserPrompt() {
     // A wait cursor left on would outlive the prompt that set it.
     while (waitDepth_ > 0) endWait();
+    delete showWatch_.data();
 }
 
 void QtUserPrompt::setParentWidget(QWidget* parent) { parent_ = parent; }
 
 void QtUserPrompt::message(const std::string& text, const std::string& caption, Icon icon) {
+    if (parent_ && !parent_->isVisible()) {
+        pending_.push_back({text, caption, icon});
+        if (!showWatch_) {
+            auto* watch = new ShowWatch(parent_.data(), [this] { showPending(); });
+            parent_->installEventFilter(watch);
+            showWatch_ = watch;
+        }
+        return;
+    }
     ask(text, caption, Buttons::Ok, icon);
+}
+
+void QtUserPrompt::showPending() {
+    if (showWatch_) showWatch_->deleteLater();
+    std::vector<Pending> waiting;
+    waiting.swap(pending_);
+    for (const Pending& p : waiting) ask(p.text, p.caption, Buttons::Ok, p.icon);
 }
 
 Answer QtUserPrompt::ask(const std::string& text, const std::string& caption, Buttons buttons, Icon icon) {

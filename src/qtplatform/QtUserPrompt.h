@@ -7,6 +7,8 @@
 #include <QProgressDialog>
 #include <QWidget>
 
+#include <vector>
+
 #include "platform/UserPrompt.h"
 
 
@@ -20,6 +22,8 @@ public:
     // The window the boxes are centred on and modal to (the main window once it exists).
     void setParentWidget(QWidget* parent);
 
+    // While the parent window exists but has not been shown yet (a map opened from
+    // the command line at start), messages wait and open once it is on the screen.
     void message(const std::string& text, const std::string& caption, Icon icon) override;
     // Escape or closing the box answers Cancel where there is one, else No, else Ok.
     Answer ask(const std::string& text, const std::string& caption, Buttons buttons, Icon icon) override;
@@ -32,8 +36,16 @@ public:
     int waitDepth() const { return waitDepth_; }
 
 private:
+    struct Pending {
+        std::string text, caption;
+        Icon icon;
+    };
+    void showPending();
+
     QPointer<QWidget> parent_;
     int waitDepth_ = 0;
+    std::vector<Pending> pending_;
+    QPointer<QObject> showWatch_;
 };
 
 // The progress window of a transfer. The transfer runs on the user-interface

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include <unistd.h>
@@ -21,12 +22,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/CommandIds.h"
+#include "maps/MapCommands.h"
+#include "maps/MapTestUtil.h"
+#include "qtplatform/QtUserPrompt.h"
 #include "gui/MainFrame.h"
 #include "gui/SingleInstance.h"
 #include "platform/Clock.h"
@@ -455,4 +460,42 @@ TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
     EXPECT_EQ(view.monitorActive, 0);
     EXPECT_FALSE(s.doc.trackLogging());
     qunsetenv("KORVANCE_REPLAY_NME");
+}
+
+// A map opened before the main window is on the screen (from the command line)
+// whose window meets three missing tiles: nothing opens while the window is
+// hidden, then one box lists all three.
+TEST(MainFrame, MissingTilesAtStartShowOneBoxOnceTheWindowIsVisible) {
+    Fixture f;
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/m";
+    korvance::testing::makeFlatMap(folder, 3, 3, 16, 16, "png");
+    for (int t : {0, 4, 8}) std::filesystem::remove(folder + "/" + std::to_string(t) + ".png");
+    QtUserPrompt prompt;
+    QtProgress progress;
+    CKorvanceDoc doc(f.store, f.clock, prompt);
+    MainFrame frame(doc, prompt, f.chooser, progress);
+    prompt.setParentWidget(&frame);
+
+    std::vector<std::pair<QString, QString>> boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes.emplace_back(box->windowTitle(), box->text());
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    doc.apply(OpenMapOrList(doc.maps(), folder + "/mapinfo.dat", doc.codePage(), doc.settings().MapPath, prompt));
+    ASSERT_TRUE(doc.maps().hasMap());
+    QTest::qWait(100);
+    EXPECT_TRUE(boxes.empty());
+
+    frame.show();
+    ASSERT_TRUE(waitUntil([&] { return !boxes.empty(); }, 5000));
+    QTest::qWait(200);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].first, "ERROR: can't load");
+    const QString expected = QString::fromStdString(folder + "/0.png\n" + folder + "/4.png\n" + folder + "/8.png");
+    EXPECT_EQ(boxes[0].second, expected);
 }
