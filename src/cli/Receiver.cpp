@@ -82,7 +82,7 @@ class QuietProgress : public ProgressSink {
 public:
     explicit QuietProgress(std::ostream& err) : err_(err) {}
     void start(const std::string& caption, int maximum) override {
-        err_ << "korvance-cli: line speed " << caption << ", " << maximum << " packets\n";
+        err_ << "korvance-cli: " << caption << (maximum > 0 ? ", " + std::to_string(maximum) + " packets" : std::string()) << "\n";
     }
     void setPosition(int) override {}
     void finish() override {}

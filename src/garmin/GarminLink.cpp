@@ -74,8 +74,28 @@ GarminLink::~GarminLink() {
     if (traceLog_) std::fclose(traceLog_);
 }
 
+namespace {
+constexpr int kKeepGoingSliceMs = 50;
+}
+
+bool GarminLink::stillGoing() {
+    if (!cancelled_ && keepGoing_ && !keepGoing_()) {
+        cancelled_ = true;
+        trace("cancelled");
+    }
+    return !cancelled_;
+}
+
 void GarminLink::sleep(uint32_t ms) {
-    if (ms) clock_->sleepMs(ms);
+    if (!keepGoing_) {
+        if (ms) clock_->sleepMs(ms);
+        return;
+    }
+    while (ms > 0 && stillGoing()) {
+        const uint32_t slice = std::min<uint32_t>(ms, kKeepGoingSliceMs);
+        clock_->sleepMs(slice);
+        ms -= slice;
+    }
 }
 
 bool GarminLink::OpenPort(const std::string& device, uint32_t baud) {
@@ -128,7 +148,18 @@ int GarminLink::ReadByte() {
     if (!isOpen()) return -1;
     if (inPos_ >= in_.size()) {
         in_.resize(kReadChunk);
-        size_t n = port_->read(in_.data(), in_.size(), options_.byteTimeoutMs);
+        size_t n = 0;
+        if (!keepGoing_) {
+            n = port_->read(in_.data(), in_.size(), options_.byteTimeoutMs);
+        } else if (!cancelled_) {
+            // The byte timeout in slices, asking between them whether to go on.
+            for (int waited = 0;;) {
+                const int slice = std::min(kKeepGoingSliceMs, options_.byteTimeoutMs - waited);
+                n = port_->read(in_.data(), in_.size(), slice);
+                waited += slice;
+                if (n > 0 || waited >= options_.byteTimeoutMs || !stillGoing()) break;
+            }
+        }
         in_.resize(n);
         inPos_ = 0;
         if (n == 0) return -1;

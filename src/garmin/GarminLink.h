@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,14 @@ public:
     uint32_t RaiseBaudRate();
     bool RestoreBaudRate();
 
+    // Asked at least every 50 ms while the link waits on the line or pauses,
+    // so the window can repaint; once it answers false the link gives up: every
+    // further wait ends at once and every read fails, so a transfer ends
+    // quickly down its ordinary failure path.
+    void setKeepGoing(std::function<bool()> keepGoing) { keepGoing_ = std::move(keepGoing); }
+    // True once the person asked to stop.
+    bool cancelled() const { return cancelled_; }
+
     // Pause of Comm_WriteFile_Wait before a request.
     void WaitBeforeWrite() { sleep(options_.writeWaitMs); }
     void sleep(uint32_t ms);
@@ -109,6 +118,8 @@ public:
     static void setLastAckedId(uint8_t id);
 
 private:
+    // False once cancelled; asks keepGoing_ otherwise.
+    bool stillGoing();
     void logRaw(const uint8_t* data, size_t n);
     void trace(const std::string& line);
     void noteNoise(uint8_t byte);
@@ -119,6 +130,8 @@ private:
     std::unique_ptr<SerialPort> port_;
     std::string error_;
     std::string device_;
+    std::function<bool()> keepGoing_;
+    bool cancelled_ = false;
     std::string logPath_;
     std::FILE* rawLog_ = nullptr;
     std::FILE* traceLog_ = nullptr;

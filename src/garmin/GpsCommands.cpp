@@ -12,10 +12,18 @@ namespace korvance {
 
 namespace {
 
-void stop(UserPrompt& prompt, const char* text) { prompt.message(text, kMessageCaption, Icon::Stop); }
+// The failure message of a transfer, unless the person stopped it.
+void stop(UserPrompt& prompt, const GarminLink& link, const char* text) {
+    if (!link.cancelled()) prompt.message(text, kMessageCaption, Icon::Stop);
+}
 
-std::unique_ptr<GarminLink> identified(GpsCommandDoc& doc, UserPrompt& prompt) {
-    return OpenIdentifiedLink(doc.settings, prompt, &doc.clock, nullptr, doc.linkTrouble, doc.byteTimeoutMs);
+std::unique_ptr<GarminLink> identified(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
+    return OpenIdentifiedLink(doc.settings, prompt, &doc.clock, nullptr, doc.linkTrouble, doc.byteTimeoutMs,
+                              &progress);
+}
+
+std::string counted(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 bool ready(const GpsCommandDoc& doc) { return !doc.data.trackLog.logging; }
@@ -26,10 +34,10 @@ GpsResult onDownloadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& 
     if (!ready(doc)) return std::nullopt;
     std::vector<TrackSlot> slots;
     {
-        auto link = identified(doc, prompt);
+        auto link = identified(doc, prompt, progress);
         if (!link) return std::nullopt;
         if (DownloadTrack(*link, slots, progress) < 0) {
-            stop(prompt, kMsgDownloadTrackError);
+            stop(prompt, *link, kMsgDownloadTrackError);
             return std::nullopt;
         }
     }
@@ -51,10 +59,10 @@ GpsResult onDownloadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSin
     if (!ready(doc)) return std::nullopt;
     std::vector<WaypointPacket> packets;
     {
-        auto link = identified(doc, prompt);
+        auto link = identified(doc, prompt, progress);
         if (!link) return std::nullopt;
         if (DownloadWaypoints(*link, packets, progress) < 0) {
-            stop(prompt, kMsgDownloadWaypointError);
+            stop(prompt, *link, kMsgDownloadWaypointError);
             return std::nullopt;
         }
     }
@@ -74,10 +82,10 @@ GpsResult onDownloadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& 
     if (!ready(doc)) return std::nullopt;
     std::vector<RouteSlot> slots;
     {
-        auto link = identified(doc, prompt);
+        auto link = identified(doc, prompt, progress);
         if (!link) return std::nullopt;
         if (DownloadRoutes(*link, slots, progress) <= 0) {
-            stop(prompt, kMsgNoRouteData);
+            stop(prompt, *link, kMsgNoRouteData);
             return std::nullopt;
         }
     }
@@ -101,26 +109,28 @@ GpsResult onDownloadRoute(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& 
 GpsResult onUploadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
     const TrackField* track = doc.data.trackLog.track.get();
     if (!ready(doc) || !track || track->pointCount() == 0) return std::nullopt;
-    auto link = identified(doc, prompt);
+    auto link = identified(doc, prompt, progress);
     if (!link) return std::nullopt;
     if (!UploadTrack(*link, SlotsFromTrackPoints(track->points(), doc.datum), progress)) {
-        stop(prompt, kMsgUploadTrackError);
+        stop(prompt, *link, kMsgUploadTrackError);
         return std::nullopt;
     }
+    progress.done("Uploaded " + counted(track->pointCount(), "track point.", "track points."));
     return Changes{};
 }
 
 GpsResult onUploadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
     if (!ready(doc) || doc.data.waypoints.count() == 0) return std::nullopt;
-    auto link = identified(doc, prompt);
+    auto link = identified(doc, prompt, progress);
     if (!link) return std::nullopt;
     std::vector<WaypointPacket> packets;
     for (const auto& w : doc.data.waypoints.records())
         packets.push_back(PacketFromWaypoint(w, link->waypointType, pid::Waypoint, doc.datum));
     if (!UploadWaypoints(*link, packets, progress)) {
-        stop(prompt, kMsgUploadWaypointError);
+        stop(prompt, *link, kMsgUploadWaypointError);
         return std::nullopt;
     }
+    progress.done("Uploaded " + counted(packets.size(), "waypoint.", "waypoints."));
     return Changes{};
 }
 
@@ -129,16 +139,17 @@ namespace {
 // One exchange per route, each on a link of its own seeded by the identification.
 GpsResult uploadRoutes(GpsCommandDoc& doc, const std::vector<std::pair<uint8_t, const Route*>>& chosen,
                   UserPrompt& prompt, ProgressSink& progress) {
-    auto link = identified(doc, prompt);
+    auto link = identified(doc, prompt, progress);
     if (!link) return std::nullopt;
     link->ClosePort();
     for (const auto& [number, route] : chosen) {
-        auto one = ReopenLike(*link, doc.settings, &doc.clock);
+        auto one = ReopenLike(*link, doc.settings, &doc.clock, &progress);
         if (!UploadRoutes(*one, {RouteSlotFromRoute(*route, number, link->waypointType, doc.datum)}, progress)) {
-            stop(prompt, kMsgUploadRouteError);
+            stop(prompt, *one, kMsgUploadRouteError);
             return std::nullopt;
         }
     }
+    progress.done("Uploaded " + counted(chosen.size(), "route.", "routes."));
     return Changes{};
 }
 

@@ -101,7 +101,7 @@ bool CheckIdentification(int result, uint16_t productId, const GarminLink& link,
 }
 
 bool IdentifyReceiver(GarminLink& link, AppSettings& settings, int32_t modelWaypointType, UserPrompt& prompt,
-                      ProductInfo* out) {
+                      ProductInfo* out, ProgressSink* progress) {
     if (settings.CommLimitBaudrate < 9600 || settings.CommLimitBaudrate > 115200) settings.CommLimitBaudrate = 115200;
     link.limitBaud = settings.CommLimitBaudrate;
     SeedLink(link, settings.GPSModelID, modelWaypointType, 0, settings.GPSCharSet == 2);
@@ -109,10 +109,13 @@ bool IdentifyReceiver(GarminLink& link, AppSettings& settings, int32_t modelWayp
     int result;
     {
         WaitCursor wait(prompt);
+        if (progress) progress->start("Connecting to the receiver on " + link.deviceName(), 0);
         result = RequestProduct(link, info);
         if (result == 0) result = RequestProduct(link, info);
+        if (progress) progress->finish();
     }
     if (out) *out = info;
+    if (link.cancelled()) return false;
     return CheckIdentification(result, info.productId, link, settings.GPSModelID, prompt);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "garmin/GarminLink.h"
+#include "platform/UserPrompt.h"
 
 namespace korvance {
 
@@ -56,7 +57,9 @@ bool CheckIdentification(int result, uint16_t productId, const GarminLink& link,
 // seed the link with the chosen model, ask twice under the wait cursor and
 // check. `modelWaypointType` is the waypoint type of the chosen model from the
 // model table (-1 for "Other Garmin").
+// With `progress`, a progress window ("Connecting to the receiver on ...")
+// shows while the receiver is asked; a person's Cancel ends it without a message.
 bool IdentifyReceiver(GarminLink& link, AppSettings& settings, int32_t modelWaypointType, UserPrompt& prompt,
-                      ProductInfo* info = nullptr);
+                      ProductInfo* info = nullptr, ProgressSink* progress = nullptr);
 
 }  // namespace korvance

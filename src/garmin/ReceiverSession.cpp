@@ -37,22 +37,30 @@ const ReceiverModel* FindReceiverModel(const std::string& name) {
 
 int32_t ModelWaypointType(int32_t productId) { return GpsModelList::protocolCode(productId); }
 
+void AskWhileWaiting(GarminLink& link, ProgressSink* progress) {
+    if (progress) link.setKeepGoing([progress] { return progress->keepGoing(); });
+}
+
 std::unique_ptr<GarminLink> OpenIdentifiedLink(AppSettings& settings, UserPrompt& prompt, Clock* clock,
-                                               ProductInfo* info, std::string* error, int byteTimeoutMs) {
+                                               ProductInfo* info, std::string* error, int byteTimeoutMs,
+                                               ProgressSink* progress) {
     LinkOptions options = LinkOptions::fromSettings(settings);
     options.byteTimeoutMs = byteTimeoutMs;
     auto link = std::make_unique<GarminLink>(options, clock);
+    AskWhileWaiting(*link, progress);
     // A port that does not open is seen by the identification as a silent receiver.
     if (!link->OpenPort(deviceOf(settings), 9600) && error) *error = link->lastError();
-    if (!IdentifyReceiver(*link, settings, ModelWaypointType(settings.GPSModelID), prompt, info)) {
+    if (!IdentifyReceiver(*link, settings, ModelWaypointType(settings.GPSModelID), prompt, info, progress)) {
         if (error && error->empty()) *error = link->diagnosis();
         return nullptr;
     }
     return link;
 }
 
-std::unique_ptr<GarminLink> ReopenLike(const GarminLink& identified, const AppSettings& settings, Clock* clock) {
+std::unique_ptr<GarminLink> ReopenLike(const GarminLink& identified, const AppSettings& settings, Clock* clock,
+                                       ProgressSink* progress) {
     auto link = std::make_unique<GarminLink>(identified.options(), clock);
+    AskWhileWaiting(*link, progress);
     link->OpenPort(identified.deviceName().empty() ? deviceOf(settings) : identified.deviceName(), 9600);
     link->protocolMark = identified.protocolMark;
     link->waypointType = identified.waypointType;

@@ -32,13 +32,17 @@ int32_t ModelWaypointType(int32_t productId);
 // receiver. Null after the identification's message (or the user's refusal);
 // `error` then tells what the port said, when it said anything.
 // `byteTimeoutMs` is the wait for one byte (a real line wants 200 ms).
+// With `progress`, a progress window with its Cancel shows while the
+// receiver is asked who it is, and the link asks it to go on while it waits.
 std::unique_ptr<GarminLink> OpenIdentifiedLink(AppSettings& settings, UserPrompt& prompt, Clock* clock = nullptr,
                                                ProductInfo* info = nullptr, std::string* error = nullptr,
-                                               int byteTimeoutMs = 200);
+                                               int byteTimeoutMs = 200, ProgressSink* progress = nullptr);
 // A fresh link on the same port carrying the protocol found by `identified`
 // (route uploads run one exchange per route, each on its own link). Close
 // the identifying link first.
 std::unique_ptr<GarminLink> ReopenLike(const GarminLink& identified, const AppSettings& settings,
-                                       Clock* clock = nullptr);
+                                       Clock* clock = nullptr, ProgressSink* progress = nullptr);
+// Lets `link` ask `progress` whether to go on while it waits.
+void AskWhileWaiting(GarminLink& link, ProgressSink* progress);
 
 }  // namespace korvance

@@ -10,11 +10,13 @@ namespace {
 
 bool newerWaypointType(int32_t t) { return t == 4108 || t == 4109 || t == 4110; }
 
-// Raises the speed, opens the progress display with the speed as caption,
-// and restores the speed and closes the display when the transfer ends.
+// Raises the speed, opens the progress display with what is transferred and
+// the speed as caption, and restores the speed and closes the display when
+// the transfer ends.
 class TransferScope {
 public:
-    TransferScope(GarminLink& link, ProgressSink& progress) : link_(link), progress_(progress) {
+    TransferScope(GarminLink& link, ProgressSink& progress, const char* what)
+        : link_(link), progress_(progress), what_(what) {
         link_.WaitBeforeWrite();
         speed_ = link_.RaiseBaudRate();
     }
@@ -23,7 +25,7 @@ public:
         if (started_) progress_.finish();
     }
     void start(int maximum) {
-        progress_.start(std::to_string(speed_), maximum);
+        progress_.start(std::string(what_) + " (" + std::to_string(speed_) + " baud)", maximum);
         started_ = true;
     }
     void position(int p) { progress_.setPosition(p); }
@@ -31,6 +33,7 @@ public:
 private:
     GarminLink& link_;
     ProgressSink& progress_;
+    const char* what_;
     uint32_t speed_ = 9600;
     bool started_ = false;
 };
@@ -65,7 +68,7 @@ int RouteUploadPacketCount(const GarminLink& link, const std::vector<RouteSlot>&
 
 int DownloadTrack(GarminLink& link, std::vector<TrackSlot>& out, ProgressSink& progress) {
     out.clear();
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Downloading the track");
     if (!link.isOpen()) return -1;
     const int n = requestRecords(link, cmd::Track);
     if (n < 0) return -1;
@@ -86,7 +89,7 @@ int DownloadTrack(GarminLink& link, std::vector<TrackSlot>& out, ProgressSink& p
 }
 
 bool UploadTrack(GarminLink& link, const std::vector<TrackSlot>& slots, ProgressSink& progress) {
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Uploading the track");
     if (!link.isOpen()) return false;
     const int count = TrackUploadPacketCount(link, slots.size());
     if (count > 0xFFFF) return false;
@@ -107,7 +110,7 @@ bool UploadTrack(GarminLink& link, const std::vector<TrackSlot>& slots, Progress
 
 int DownloadWaypoints(GarminLink& link, std::vector<WaypointPacket>& out, ProgressSink& progress) {
     out.clear();
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Downloading waypoints");
     if (!link.isOpen() || !WaypointPacket::knownType(link.waypointType)) return -1;
     const int n = requestRecords(link, cmd::Waypoints);
     if (n < 0) return -1;
@@ -129,7 +132,7 @@ int DownloadWaypoints(GarminLink& link, std::vector<WaypointPacket>& out, Progre
 }
 
 bool UploadWaypoints(GarminLink& link, const std::vector<WaypointPacket>& packets, ProgressSink& progress) {
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Uploading waypoints");
     if (!link.isOpen() || packets.size() > 0xFFFF) return false;
     scope.start(static_cast<int>(packets.size()));
     if (!link.SendPacket(u16Frame(pid::Records, static_cast<uint16_t>(packets.size())))) return false;
@@ -146,7 +149,7 @@ bool UploadWaypoints(GarminLink& link, const std::vector<WaypointPacket>& packet
 
 int DownloadRoutes(GarminLink& link, std::vector<RouteSlot>& out, ProgressSink& progress) {
     out.clear();
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Downloading routes");
     if (!link.isOpen() || !WaypointPacket::knownType(link.waypointType)) return -1;
     const int n = requestRecords(link, cmd::Routes);
     if (n < 0) return -1;
@@ -178,7 +181,7 @@ int DownloadRoutes(GarminLink& link, std::vector<RouteSlot>& out, ProgressSink& 
 }
 
 bool UploadRoutes(GarminLink& link, const std::vector<RouteSlot>& routes, ProgressSink& progress) {
-    TransferScope scope(link, progress);
+    TransferScope scope(link, progress, "Uploading routes");
     if (!link.isOpen()) return false;
     const int count = RouteUploadPacketCount(link, routes);
     if (count > 0xFFFF) return false;

@@ -24,6 +24,11 @@ public:
     virtual void start(const std::string& caption, int maximum) = 0;
     virtual void setPosition(int position) = 0;
     virtual void finish() = 0;
+    // Asked while a transfer waits on the line: lets the window repaint;
+    // false once the person asked to stop.
+    virtual bool keepGoing() { return true; }
+    // A transfer ended well; `text` says what was done ("Uploaded 12 waypoints.").
+    virtual void done(const std::string& text) { (void)text; }
 };
 
 class NullProgress : public ProgressSink {

@@ -5,7 +5,9 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QMainWindow>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -165,13 +167,14 @@ void QtProgress::setParentWidget(QWidget* parent) { parent_ = parent; }
 
 void QtProgress::start(const std::string& caption, int maximum) {
     finish();
+    cancelled_ = false;
     const QString text = QString::fromStdString(caption);
-    auto* dlg = new QProgressDialog(text, QString(), 0, std::max(0, maximum), parent_.data());
+    // Cancel ends the transfer down its failure path: nothing of it is kept.
+    auto* dlg = new QProgressDialog(text, "Cancel", 0, std::max(0, maximum), parent_.data());
     dlg->setObjectName("korvanceProgress");
     dlg->setWindowTitle(text);
     dlg->setWindowModality(Qt::WindowModal);
-    // No cancel: a transfer cannot be stopped halfway from here.
-    dlg->setCancelButton(nullptr);
+    QObject::connect(dlg, &QProgressDialog::canceled, [this] { cancelled_ = true; });
     dlg->setMinimumDuration(0);
     // Reaching the maximum must not hide or reset the bar before finish().
     dlg->setAutoClose(false);
@@ -194,6 +197,21 @@ void QtProgress::finish() {
     dialog_ = nullptr;
     dlg->close();
     delete dlg;
+}
+
+bool QtProgress::keepGoing() {
+    // Without the modal window open, input could start a second command in
+    // the middle of this one: only paint then.
+    QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    return !cancelled_;
+}
+
+void QtProgress::done(const std::string& text) {
+    for (QWidget* w = parent_.data(); w; w = w->parentWidget())
+        if (auto* main = qobject_cast<QMainWindow*>(w)) {
+            main->statusBar()->showMessage(QString::fromStdString(text), 10000);
+            return;
+        }
 }
 
 QProgressDialog* QtProgress::dialog() const { return dialog_.data(); }

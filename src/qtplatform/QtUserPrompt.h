@@ -59,6 +59,10 @@ public:
     void start(const std::string& caption, int maximum) override;
     void setPosition(int position) override;
     void finish() override;
+    // Lets the window repaint; false once Cancel was pressed.
+    bool keepGoing() override;
+    // In the main window's status bar for a while.
+    void done(const std::string& text) override;
 
     // The open window, or null.
     QProgressDialog* dialog() const;
@@ -66,6 +70,7 @@ public:
 private:
     QPointer<QWidget> parent_;
     QPointer<QProgressDialog> dialog_;
+    bool cancelled_ = false;
 };
 
 }  // namespace korvance

@@ -79,6 +79,52 @@ TEST(GpsCommands, UnpluggedCableChangesNothing) {
     EXPECT_EQ(d.routes.routeCount(), 1u);
 }
 
+// Cancel in the progress window ends a command down its failure path without
+// a message and without touching the document; a finished upload says what it did.
+TEST(GpsCommands, CancelIsSilentAndAFinishedUploadSaysSo) {
+    struct Row {
+        const char* what;
+        GpsResult (*command)(GpsCommandDoc&, UserPrompt&, ProgressSink&);
+        const char* done;  // after an upload that went well
+    };
+    const Row rows[] = {
+        {"download track", onDownloadTrack, nullptr},
+        {"download waypoints", onDownloadWaypoint, nullptr},
+        {"upload track", onUploadTrack, "Uploaded 1 track point."},
+        {"upload waypoints", onUploadWaypoint, "Uploaded 1 waypoint."},
+        {"upload routes", onUploadRoute, "Uploaded 1 route."},
+    };
+    enum class Line { Answers, CancelWhileIdentifying, CancelWhileSilent };
+    for (const Row& r : rows) {
+        for (Line line : {Line::Answers, Line::CancelWhileIdentifying, Line::CancelWhileSilent}) {
+            SCOPED_TRACE(std::string(r.what) + " " + std::to_string(int(line)));
+            Doc d(SimProfile::Old);
+            ScriptedPrompt quiet;
+            d.routes.appendWaypoint(quiet, 0, "R1", 10, 20, "", 0, 0, 0, 0);
+            if (line != Line::Answers) {
+                d.sim.setFaults({0, 0, line == Line::CancelWhileSilent ? 4 : 0});
+                d.prompt.stopAfterAsks = 1;  // the first wait on the line is cut short
+            }
+            const GpsResult result = r.command(d.a, d.prompt, d.prompt);
+            EXPECT_EQ(d.prompt.progressCaptions.at(0), "Connecting to the receiver on " + d.sim.devicePath());
+            EXPECT_FALSE(d.prompt.progressOpen);
+            EXPECT_TRUE(d.prompt.texts().empty());
+            if (line == Line::Answers) {
+                EXPECT_TRUE(result);
+                if (r.done) EXPECT_EQ(d.prompt.doneTexts, std::vector<std::string>{r.done});
+                continue;
+            }
+            EXPECT_EQ(result, std::nullopt);
+            EXPECT_TRUE(d.prompt.doneTexts.empty());
+            for (const auto& u : d.sim.uploads()) EXPECT_FALSE(u.accepted);
+            ASSERT_TRUE(d.track);
+            EXPECT_EQ(d.track->pointCount(), 1u);
+            EXPECT_EQ(d.waypoints.count(), 1u);
+            EXPECT_EQ(d.routes.routeWaypointCount(0), 1u);
+        }
+    }
+}
+
 TEST(GpsCommands, TwoRoutesTravelInTwoExchanges) {
     Doc d(SimProfile::New);
     ScriptedPrompt quiet;

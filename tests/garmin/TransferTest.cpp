@@ -129,7 +129,7 @@ TEST(Transfers, ProgressShowsTheSpeedAndCounts) {
     std::vector<TrackSlot> track;
     ASSERT_EQ(DownloadTrack(s.link, track, s.prompt), 24);
     ASSERT_EQ(s.prompt.progressCaptions.size(), 1u);
-    EXPECT_EQ(s.prompt.progressCaptions[0], "115200");
+    EXPECT_EQ(s.prompt.progressCaptions[0], "Downloading the track (115200 baud)");
     EXPECT_EQ(s.prompt.progressMaxima[0], 26);  // 24 points and 2 track headers
     EXPECT_EQ(s.prompt.progressPositions.back(), 26);
     EXPECT_FALSE(s.prompt.progressOpen);

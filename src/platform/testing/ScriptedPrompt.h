@@ -38,6 +38,11 @@ public:
     void start(const std::string& caption, int maximum) override;
     void setPosition(int position) override { progressPositions.push_back(position); }
     void finish() override { progressOpen = false; }
+    bool keepGoing() override {
+        ++keepGoingAsked;
+        return !stopAfterAsks || keepGoingAsked < *stopAfterAsks;
+    }
+    void done(const std::string& text) override { doneTexts.push_back(text); }
 
     void addAnswer(Answer a) { answers_.push_back(a); }
     // Texts of everything shown, in order.
@@ -53,6 +58,10 @@ public:
     std::vector<int> progressMaxima;
     std::vector<int> progressPositions;
     bool progressOpen = false;
+    // keepGoing() answers false from its stopAfterAsks-th call on (the person's Cancel).
+    std::optional<int> stopAfterAsks;
+    int keepGoingAsked = 0;
+    std::vector<std::string> doneTexts;
 
 private:
     std::deque<Answer> answers_;
