@@ -111,7 +111,9 @@ TEST(GpsCommands, CancelIsSilentAndAFinishedUploadSaysSo) {
             EXPECT_TRUE(d.prompt.texts().empty());
             if (line == Line::Answers) {
                 EXPECT_TRUE(result);
-                if (r.done) EXPECT_EQ(d.prompt.doneTexts, std::vector<std::string>{r.done});
+                if (r.done) {
+                    EXPECT_EQ(d.prompt.doneTexts, std::vector<std::string>{r.done});
+                }
                 continue;
             }
             EXPECT_EQ(result, std::nullopt);
