@@ -42,7 +42,8 @@ bool LoadDataFiles(CKorvanceDoc& doc, const std::vector<std::string>& paths, con
         files::DocumentContents c;
         const files::FileResult r = files::readAnyFile(path, c, o, prompt);
         if (!r.ok || !addContents(doc, c, routes, prompt)) {
-            err << "korvance-cli " << command << ": " << path << ": " << (r.ok ? "out of memory" : r.problem) << "\n";
+            // The reader's problem names the file already.
+            err << "korvance-cli " << command << ": " << (r.ok ? path + ": out of memory" : r.problem) << "\n";
             return false;
         }
     }
