@@ -4,12 +4,12 @@
 // is the difference.
 
 #include <benchmark/benchmark.h>
-#include <png.h>
 
 #include <string>
 #include <vector>
 
 #include "maps/MapImage.h"
+#include "support/LibpngRead.h"
 #include "maps/MapSet.h"
 
 using namespace korvance;
@@ -54,16 +54,10 @@ void BM_LibpngThreeTiles(benchmark::State& state) {
     bool right = true;
     for (auto _ : state) {
         for (int t : sets[right ? 0 : 1]) {
-            png_image image{};
-            image.version = PNG_IMAGE_VERSION;
-            const std::string path = kFolder + "/" + std::to_string(t) + ".png";
-            if (!png_image_begin_read_from_file(&image, path.c_str())) {
+            if (!bench::ReadPngWithLibpng(kFolder + "/" + std::to_string(t) + ".png", buffer)) {
                 state.SkipWithError("demo map set missing");
                 return;
             }
-            image.format = PNG_FORMAT_RGB;
-            buffer.resize(PNG_IMAGE_SIZE(image));
-            png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr);
             benchmark::DoNotOptimize(buffer.data());
         }
         right = !right;

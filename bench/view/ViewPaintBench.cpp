@@ -8,7 +8,6 @@
 //   three tiles.
 
 #include <benchmark/benchmark.h>
-#include <png.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -24,6 +23,7 @@
 #include "mapmake/TileWriters.h"
 #include "maps/MapTestUtil.h"
 #include "qtplatform/QtCanvas.h"
+#include "support/LibpngRead.h"
 #include "view/ViewFixture.h"
 
 using namespace korvance;
@@ -198,16 +198,11 @@ void BM_LibpngThreeTiles(benchmark::State& state) {
     int next = 0;
     for (auto _ : state) {
         for (int k = 0; k < 3; ++k) {
-            png_image image{};
-            image.version = PNG_IMAGE_VERSION;
             const std::string path = folder + "/" + std::to_string(next++ % (kColumns * kRows)) + ".png";
-            if (!png_image_begin_read_from_file(&image, path.c_str())) {
+            if (!bench::ReadPngWithLibpng(path, buffer)) {
                 state.SkipWithError("tile missing");
                 return;
             }
-            image.format = PNG_FORMAT_RGB;
-            buffer.resize(PNG_IMAGE_SIZE(image));
-            png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr);
             benchmark::DoNotOptimize(buffer.data());
         }
     }
