@@ -21,6 +21,7 @@ REFERENCES = {
     ("dialogs_bench", "BM_WaypointEditorModel"): "BM_CopyListInCore",
     ("dialogs_bench", "BM_WaypointEditorDialog"): "BM_CopyListInCore",
     ("mapmake_bench", "BM_MakeMap"): "BM_GdalWarpTranslate",
+    ("navigation_bench", "BM_NavigationTickWithRepaint"): "BM_BareMapWindow",
 }
 REFERENCE_NAMES = {(prog, ref) for (prog, _), ref in REFERENCES.items()}
 

@@ -18,8 +18,11 @@ QPen penOf(ColourValue colour, int width) {
     return QPen(QtCanvas::colourOf(colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void drawTextAt(QPainter& painter, int x, int y, const std::string& text, const CanvasFont& font) {
-    painter.setFont(QtCanvas::fontOf(font));
+void drawTextAt(QPainter& painter, int x, int y, const std::string& text, const CanvasFont& font,
+                bool oneBit = false) {
+    QFont f = QtCanvas::fontOf(font);
+    if (oneBit) f.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(f);
     painter.setPen(Qt::black);
     painter.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -95,15 +98,16 @@ bool QtCanvas::blitStrip(const MonoStrip& strip, int x, int y) {
     {
         QPainter p(&work);
         p.setRenderHint(QPainter::TextAntialiasing, false);
-        for (const MonoStrip::Text& t : strip.texts) drawTextAt(p, t.x, t.y, t.text, t.font);
+        for (const MonoStrip::Text& t : strip.texts) drawTextAt(p, t.x, t.y, t.text, t.font, true);
         for (const MonoStrip::Line& l : strip.lines) {
             p.setPen(penOf(kBlackValue, l.width));
             p.drawPolyline(polygonOf(l.points));
         }
     }
-    // One bit a pixel, as the strip is kept off-screen, then copied at once.
-    const QImage mono = work.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
-    painter_.drawImage(QPoint(x, y), mono);
+    // Black on white without antialiasing: the strip holds one bit a pixel
+    // already, so it is copied as it is (a conversion to a mono image cost
+    // more than the rest of the paint and cut thin strokes of small text).
+    painter_.drawImage(QPoint(x, y), work);
     return true;
 }
 

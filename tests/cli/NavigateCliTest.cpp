@@ -133,7 +133,7 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
         f << "</trkseg></trk>\n</gpx>\n";
     }
     writeRoute(dir.file("route.gpx"));
-    const std::string sim = "(sleep 4) | '" + kCli + "' simulate-receiver --moving --data " + dir.file("drive.gpx") +
+    const std::string sim = "(sleep 6) | '" + kCli + "' simulate-receiver --moving --data " + dir.file("drive.gpx") +
                             " > " + dir.file("sim.txt") + " 2>/dev/null &";
     ASSERT_EQ(std::system(sim.c_str()), 0);
     std::string device;
