@@ -104,6 +104,13 @@ public:
 
     CKorvanceView* view = nullptr;
     LoopTimer timer;
+    // The UTC time of the NMEA fix being ticked: the track keeps the
+    // receiver's time as the program does, the output says the fix's own.
+    std::optional<int64_t> fixUtc;
+    void deliver(const NmeaPosition& p) {
+        fixUtc = p.utcTime;
+        view->nmeaPosition(p);
+    }
 
     ClientRect clientRect() const override { return {0, 0, 800, 600}; }
     void redraw(bool) override {}
@@ -112,7 +119,7 @@ public:
     Sound& sound() override { return sound_; }
     bool startNmea(AppSettings& settings, UserPrompt& prompt) override {
         if (fromFile_) return true;  // the loop reads the file itself
-        return feed_.start(settings, prompt, files_, [this](const NmeaPosition& p) { view->nmeaPosition(p); });
+        return feed_.start(settings, prompt, files_, [this](const NmeaPosition& p) { deliver(p); });
     }
     void stopNmea() override {
         if (!fromFile_) feed_.stop();
@@ -147,30 +154,30 @@ private:
 // Gives each fix of the file to the view, with the run's clock at the fix's time.
 class FileTicks : public NmeaSessionSink {
 public:
-    FileTicks(CKorvanceView& view, FixedClock& clock) : view_(view), clock_(clock) {}
+    FileTicks(LoopHost& host, FixedClock& clock) : host_(host), clock_(clock) {}
     bool deliver(const NmeaPosition& p) override {
         if (last_ && p.time > *last_) clock_.advanceMs(static_cast<uint32_t>((p.time - *last_) * 1000));
         last_ = p.time;
         clock_.setUnixTime(p.time);
-        view_.nmeaPosition(p);
+        host_.deliver(p);
         return !InterruptScope::interrupted();
     }
     void logWriteFailed(int) override {}
 
 private:
-    CKorvanceView& view_;
+    LoopHost& host_;
     FixedClock& clock_;
     std::optional<int64_t> last_;
 };
 
-nlohmann::ordered_json LineOf(int tick, const TickResult& t, CKorvanceView& view, CKorvanceDoc& doc) {
+nlohmann::ordered_json LineOf(int tick, const TickResult& t, int64_t time, CKorvanceView& view, CKorvanceDoc& doc) {
     const NavigationFigures f = view.navigationFigures();
     const DataFieldTexts x = DataFieldTextsOf(f, doc.settings().Unit);
     const TrackField* track = doc.trackLog().track.get();
     auto textOrNull = [](const std::string& s) { return s.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(s); };
     nlohmann::ordered_json j;
     j["tick"] = tick;
-    j["time"] = t.fix.unixTime;
+    j["time"] = time;
     j["lat"] = t.fix.latitude;
     j["lon"] = t.fix.longitude;
     j["height"] = t.fix.height;
@@ -320,7 +327,7 @@ int runNavigate(Args& args, std::ostream& out, std::ostream& err) {
     int ticks = 0;
     view.ticked = [&](const TickResult& t) {
         if (!t.hadFix) return;
-        out << LineOf(++ticks, t, view, doc).dump() << "\n" << std::flush;
+        out << LineOf(++ticks, t, host.fixUtc.value_or(t.fix.unixTime), view, doc).dump() << "\n" << std::flush;
     };
 
     InterruptScope signals;
@@ -344,7 +351,7 @@ int runNavigate(Args& args, std::ostream& out, std::ostream& err) {
         if (!view.nmeaNavigation) return kFailed;
         if (nmeaFile) {
             NmeaSession session;
-            FileTicks sink(view, fileClock);
+            FileTicks sink(host, fileClock);
             std::vector<char> chunk(NmeaLineBuffer::kCapacity);
             while (nme && !InterruptScope::interrupted()) {
                 nme.read(chunk.data(), static_cast<std::streamsize>(session.room()));
