@@ -14,7 +14,6 @@
 #include "cli/Coord.h"
 #include "cli/FileIo.h"
 #include "data/DocumentData.h"
-#include "files/AtomicFile.h"
 #include "files/DocumentCommands.h"
 #include "files/FileFormats.h"
 #include "garmin/GarminConvert.h"
@@ -23,6 +22,7 @@
 #include "garmin/Transfers.h"
 #include "geodesy/Datum.h"
 #include "geodesy/TransverseMercator.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "settings/AppSettings.h"
 #include "sim/garmin/ReceiverData.h"
@@ -242,7 +242,7 @@ std::optional<std::string> keepDownload(const std::string& out, const files::Doc
 std::optional<std::string> outputProblem(const std::string& out) {
     std::error_code ec;
     if (std::filesystem::is_directory(out, ec)) return out + ": is a folder";
-    files::AtomicFile probe(out);
+    AtomicFile probe(out);
     if (!probe.open()) return out + ": cannot be created: " + std::strerror(probe.error());
     probe.discard();
     return std::nullopt;

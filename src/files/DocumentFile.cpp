@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "data/Bytes.h"
-#include "files/AtomicFile.h"
 #include "files/FileReport.h"
+#include "platform/AtomicFile.h"
 #include "platform/SystemError.h"
 
 namespace korvance::files {

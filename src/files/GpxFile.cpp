@@ -12,9 +12,9 @@
 
 #include "data/TextUtil.h"
 #include "data/WaypointList.h"
-#include "files/AtomicFile.h"
 #include "files/FileReport.h"
 #include "files/GarminSymbols.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance::files {
 

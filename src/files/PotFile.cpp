@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "data/TextUtil.h"
-#include "files/AtomicFile.h"
 #include "files/FileReport.h"
 #include "geodesy/Coordinates.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance::files {
 

@@ -5,10 +5,10 @@
 
 #include "data/FieldSplitter.h"
 #include "data/TextUtil.h"
-#include "files/AtomicFile.h"
 #include "files/FileReport.h"
 #include "files/IFTxtFile.h"
 #include "geodesy/Coordinates.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance::files {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "files/AtomicFile.h"
 #include "mapmake/MapMake.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 
 namespace korvance {
@@ -48,7 +48,7 @@ std::string AddToMapList(const std::string& listPath, const std::string& mapInfo
     std::vector<uint8_t> bytes;
     int error = 0;
     const bool exists = fs::exists(list, ec);
-    if (exists && !files::readWholeFile(listPath, bytes, &error, 16u << 20))
+    if (exists && !readWholeFile(listPath, bytes, &error, 16u << 20))
         return listPath + ": cannot be read (" + std::strerror(error) + ")";
     const std::string old(bytes.begin(), bytes.end());
     if (exists && old.compare(0, std::strlen(kListHeader), kListHeader) != 0)
@@ -98,7 +98,7 @@ std::string AddToMapList(const std::string& listPath, const std::string& mapInfo
 
     std::string text;
     for (const auto& l : lines) text += l + (crlf ? "\r\n" : "\n");
-    files::AtomicFile out(listPath);
+    AtomicFile out(listPath);
     if (!out.open() || !out.write(text) || !out.commit())
         return listPath + ": cannot be written (" + std::strerror(out.error() ? out.error() : EIO) + ")";
     return {};

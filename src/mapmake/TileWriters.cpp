@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "data/Bytes.h"
+
 namespace korvance {
 
 namespace {
@@ -17,15 +19,6 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void pngWarning(png_structp, png_const_charp) {}
-
-void put16(std::vector<uint8_t>& b, uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void put32(std::vector<uint8_t>& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
 
 // Encodes one row of palette indices as RLE8 or RLE4 runs (runs only: every
 // run is a repeat of one index, or for RLE4 of an alternating pair).
@@ -89,21 +82,21 @@ bool WriteBmp(const std::string& path, const RasterImage& image, int bits, const
     const uint32_t offset = 14 + 40 + static_cast<uint32_t>(entries * 4);
     file.push_back('B');
     file.push_back('M');
-    put32(file, offset + static_cast<uint32_t>(body.size()));
-    put32(file, 0);
-    put32(file, offset);
-    put32(file, 40);
-    put32(file, static_cast<uint32_t>(w));
-    put32(file, static_cast<uint32_t>(h));
-    put16(file, 1);
-    put16(file, static_cast<uint32_t>(bits));
-    put32(file, rle ? (bits == 8 ? 1u : 2u) : 0u);
-    put32(file, static_cast<uint32_t>(body.size()));
-    put32(file, 2835);
-    put32(file, 2835);
-    put32(file, static_cast<uint32_t>(entries));
-    put32(file, 0);
-    for (size_t i = 0; i < entries; ++i) put32(file, i < palette.size() ? palette[i] & 0xFFFFFF : 0);
+    appendLE32(file, offset + static_cast<uint32_t>(body.size()));
+    appendLE32(file, 0);
+    appendLE32(file, offset);
+    appendLE32(file, 40);
+    appendLE32(file, static_cast<uint32_t>(w));
+    appendLE32(file, static_cast<uint32_t>(h));
+    appendLE16(file, 1);
+    appendLE16(file, static_cast<uint16_t>(bits));
+    appendLE32(file, rle ? (bits == 8 ? 1u : 2u) : 0u);
+    appendLE32(file, static_cast<uint32_t>(body.size()));
+    appendLE32(file, 2835);
+    appendLE32(file, 2835);
+    appendLE32(file, static_cast<uint32_t>(entries));
+    appendLE32(file, 0);
+    for (size_t i = 0; i < entries; ++i) appendLE32(file, i < palette.size() ? palette[i] & 0xFFFFFF : 0);
     file.insert(file.end(), body.begin(), body.end());
     FilePtr f(std::fopen(path.c_str(), "wb"));
     if (!f) return false;

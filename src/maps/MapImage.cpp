@@ -9,7 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "files/AtomicFile.h"
+#include "data/Bytes.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance {
 
@@ -122,9 +123,6 @@ int decodePngJob(PngJob& job) {
 
 // ---------------------------------------------------------------- BMP
 
-uint32_t le16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8; }
-uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
-
 int shiftOf(uint32_t mask) {
     int s = 0;
     while (mask && !(mask & 1)) {
@@ -217,37 +215,37 @@ int DecodeBmp(const std::string& path, RasterImage& out, int* bitsPerPixel) {
     out = RasterImage{};
     std::vector<uint8_t> bytes;
     // A tile of the largest accepted size in 32 bits, plus headers.
-    if (!files::readWholeFile(path, bytes, nullptr, static_cast<size_t>(kMaxImagePixels) * 4 + 4096)) return 0;
+    if (!readWholeFile(path, bytes, nullptr, static_cast<size_t>(kMaxImagePixels) * 4 + 4096)) return 0;
     return DecodeBmpBytes(bytes.data(), bytes.size(), out, bitsPerPixel);
 }
 
 int DecodeBmpBytes(const uint8_t* data, size_t size, RasterImage& out, int* bitsPerPixel) {
     out = RasterImage{};
     if (size < 26 || data[0] != 'B' || data[1] != 'M') return 0;
-    const uint32_t pixelOffset = le32(data + 10);
-    const uint32_t headerSize = le32(data + 14);
+    const uint32_t pixelOffset = loadLE32(data + 10);
+    const uint32_t headerSize = loadLE32(data + 14);
     int64_t width = 0, height = 0;
     uint32_t bits = 0, compression = 0, coloursUsed = 0;
     size_t paletteAt = 14 + static_cast<size_t>(headerSize);
     int paletteEntryBytes = 4;
     uint32_t masks[3] = {0, 0, 0};
     if (headerSize == 12) {
-        width = static_cast<int16_t>(le16(data + 18));
-        height = static_cast<int16_t>(le16(data + 20));
-        bits = le16(data + 24);
+        width = static_cast<int16_t>(loadLE16(data + 18));
+        height = static_cast<int16_t>(loadLE16(data + 20));
+        bits = loadLE16(data + 24);
         paletteEntryBytes = 3;
     } else if (headerSize >= 40 && headerSize <= 255 && size >= 14 + static_cast<size_t>(headerSize)) {
-        width = static_cast<int32_t>(le32(data + 18));
-        height = static_cast<int32_t>(le32(data + 22));
-        bits = le16(data + 28);
-        compression = le32(data + 30);
-        coloursUsed = le32(data + 46);
+        width = static_cast<int32_t>(loadLE32(data + 18));
+        height = static_cast<int32_t>(loadLE32(data + 22));
+        bits = loadLE16(data + 28);
+        compression = loadLE32(data + 30);
+        coloursUsed = loadLE32(data + 46);
         if (compression == 3 || compression == 6) {
             if (headerSize >= 52) {
-                for (int i = 0; i < 3; ++i) masks[i] = le32(data + 54 + 4 * i);
+                for (int i = 0; i < 3; ++i) masks[i] = loadLE32(data + 54 + 4 * i);
             } else {
                 if (size < 66) return 0;
-                for (int i = 0; i < 3; ++i) masks[i] = le32(data + 54 + 4 * i);
+                for (int i = 0; i < 3; ++i) masks[i] = loadLE32(data + 54 + 4 * i);
                 paletteAt += 12;
             }
         }
@@ -348,7 +346,7 @@ int DecodeBmpBytes(const uint8_t* data, size_t size, RasterImage& out, int* bits
                                  static_cast<uint32_t>(src[3 * x + 1]) << 8 | src[3 * x];
                         break;
                     default: {
-                        const uint32_t v = bits == 16 ? le16(src + 2 * x) : le32(src + 4 * x);
+                        const uint32_t v = bits == 16 ? loadLE16(src + 2 * x) : loadLE32(src + 4 * x);
                         dst[x] = channel(v, masks[0]) << 16 | channel(v, masks[1]) << 8 | channel(v, masks[2]);
                     }
                 }

@@ -8,6 +8,7 @@
 #include "data/TextUtil.h"
 #include "files/FileReport.h"
 #include "maps/MapText.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance {
 
@@ -145,7 +146,7 @@ int WriteMapInfoFile(const std::string& path, const MapInfo& info) {
     line(std::to_string(info.tileWidth));
     line(std::to_string(info.tileHeight));
     line(std::to_string(info.bitsPerPixel));
-    files::AtomicFile out(path);
+    AtomicFile out(path);
     if (!out.open() || !out.write(text) || !out.commit()) return out.error() ? out.error() : EIO;
     return 0;
 }

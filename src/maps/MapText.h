@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance::maptext {
 
@@ -16,7 +16,7 @@ inline constexpr size_t kMaxTextFile = 16u << 20;
 
 inline bool readText(const std::string& path, std::string& text) {
     std::vector<uint8_t> bytes;
-    if (!files::readWholeFile(path, bytes, nullptr, kMaxTextFile)) return false;
+    if (!readWholeFile(path, bytes, nullptr, kMaxTextFile)) return false;
     text.assign(bytes.begin(), bytes.end());
     return true;
 }

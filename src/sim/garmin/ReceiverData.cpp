@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "data/TextUtil.h"
-#include "files/AtomicFile.h"
 #include "geodesy/Datum.h"
+#include "platform/AtomicFile.h"
 
 namespace korvance {
 
@@ -96,7 +96,7 @@ bool WriteReceiverData(const std::string& path, const ReceiverData& data, std::s
         text += "T\t" + std::to_string(p.time) + '\t' + num(p.latitude, 17) + '\t' + num(p.longitude, 17) + '\t' +
                 num(p.altitude, 9) + '\t' + std::to_string(p.segment) + '\t' + std::to_string(p.depth) + '\n';
     }
-    files::AtomicFile file(path);
+    AtomicFile file(path);
     if (!file.open() || !file.write(text) || !file.commit()) {
         error = path + ": " + std::strerror(file.error() ? file.error() : EIO);
         return false;

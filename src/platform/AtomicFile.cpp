@@ -1,4 +1,4 @@
-#include "files/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvance::files {
+namespace korvance {
 
 namespace {
 constexpr size_t kBufferSize = 256 * 1024;
@@ -181,4 +181,4 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, int* erro
     return true;
 }
 
-}  // namespace korvance::files
+}  // namespace korvance

@@ -1,4 +1,4 @@
-#include "files/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "files/FileSizeLimit.h"
 #include "files/TempDir.h"
 
-using namespace korvance::files;
+using namespace korvance;
 using namespace korvance::testing;
 
 TEST(AtomicFile, ReplacesTargetOnlyAfterCommit) {

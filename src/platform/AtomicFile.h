@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korvance::files {
+namespace korvance {
 
 class AtomicFile {
 public:
@@ -53,4 +53,4 @@ private:
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, int* error = nullptr,
                    size_t maxBytes = size_t(1) << 31);
 
-}  // namespace korvance::files
+}  // namespace korvance
