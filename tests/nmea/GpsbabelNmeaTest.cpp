@@ -20,6 +20,7 @@
 #include "platform/PseudoTerminal.h"
 #include "sim/nmea/NmeaSentences.h"
 #include "support/RequireTool.h"
+#include "TakingConsumer.h"
 
 namespace korvance {
 namespace {
@@ -50,25 +51,6 @@ std::string isoTime(int64_t t) {
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return buf;
 }
-
-class Collector : public NmeaConsumer {
-public:
-    void positionReady(NmeaReceiver& receiver) override {
-        NmeaPosition p;
-        if (!receiver.takePosition(&p)) return;
-        std::lock_guard lock(mutex);
-        positions.push_back(p);
-        changed.notify_all();
-    }
-    void logWriteFailed(const std::string&, const std::string&) override {}
-    bool waitFor(std::function<bool()> done, std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, timeout, done);
-    }
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<NmeaPosition> positions;
-};
 
 TEST(GpsbabelNmea, ReaderDeliversTheTrackGpsbabelWrote) {
     KORVANCE_REQUIRE_TOOL("gpsbabel");
@@ -103,7 +85,7 @@ TEST(GpsbabelNmea, ReaderDeliversTheTrackGpsbabelWrote) {
         PseudoTerminal pty;
         NmeaReceiver receiver;
         ASSERT_TRUE(receiver.openPort(pty.slavePath(), 4800));
-        Collector consumer;
+        TakingConsumer consumer;
         ASSERT_TRUE(receiver.start(consumer));
         // A fix of another day first, until it comes through: then the reader is past its start.
         NmeaTrackPoint ping;
@@ -112,7 +94,7 @@ TEST(GpsbabelNmea, ReaderDeliversTheTrackGpsbabelWrote) {
         bool ready = false;
         for (int i = 0; i < 500 && !ready; ++i) {
             pty.writeAll(reinterpret_cast<const uint8_t*>(pingText.data()), pingText.size());
-            ready = consumer.waitFor([&] { return !consumer.positions.empty(); }, 10ms);
+            ready = consumer.waitUntil([&] { return !consumer.positions.empty(); }, 10ms);
         }
         ASSERT_TRUE(ready);
         std::this_thread::sleep_for(50ms);
@@ -122,7 +104,7 @@ TEST(GpsbabelNmea, ReaderDeliversTheTrackGpsbabelWrote) {
             pty.writeAll(reinterpret_cast<const uint8_t*>(piece.data()), piece.size());
         }
         auto last = track.back().utc;
-        EXPECT_TRUE(consumer.waitFor([&] { return consumer.positions.back().utcTime == last; }, 5000ms));
+        EXPECT_TRUE(consumer.waitUntil([&] { return consumer.positions.back().utcTime == last; }, 5000ms));
         receiver.stop();
         EXPECT_EQ(receiver.counters().linesRejected, 0u);
         std::vector<NmeaPosition> got;

@@ -22,40 +22,12 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/AppSettings.h"
 #include "sim/nmea/NmeaSource.h"
+#include "TakingConsumer.h"
 
 namespace korvance {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Takes every position on the reader thread and keeps it.
-class TakingConsumer : public NmeaConsumer {
-public:
-    void positionReady(NmeaReceiver& receiver) override {
-        NmeaPosition p;
-        if (!receiver.takePosition(&p)) return;
-        std::lock_guard lock(mutex);
-        positions.push_back(p);
-        changed.notify_all();
-    }
-    void logWriteFailed(const std::string& text, const std::string& caption) override {
-        std::lock_guard lock(mutex);
-        failures.push_back(text + "|" + caption);
-    }
-    bool waitFor(size_t count, std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, timeout, [&] { return positions.size() >= count; });
-    }
-    std::vector<NmeaPosition> taken() {
-        std::lock_guard lock(mutex);
-        return positions;
-    }
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<NmeaPosition> positions;
-    std::vector<std::string> failures;
-};
 
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
