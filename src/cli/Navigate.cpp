@@ -87,11 +87,11 @@ public:
 
 class NoFiles : public FileChooser {
 public:
-    std::optional<std::string> chooseOpen(const std::vector<FileFilter>&, const std::string&,
+    std::optional<std::string> chooseOpen(const std::vector<FileFilter>&, const std::string&, const std::string&,
                                           const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> chooseSave(const std::vector<FileFilter>&, const std::string&,
+    std::optional<std::string> chooseSave(const std::vector<FileFilter>&, const std::string&, const std::string&,
                                           const std::string&) override {
         return std::nullopt;
     }

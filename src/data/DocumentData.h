@@ -31,6 +31,7 @@ struct DocumentData {
     WaypointList waypoints;
     CRouteField routes;
     TrackLog trackLog;  // no track at first; holds the time-zone bias and the point ticks
+    std::string path;   // the document file opened or saved last, for the window title; "" when none
 };
 
 }  // namespace korvance

@@ -101,6 +101,7 @@ Changes onOpen(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
                        Icon::Warning);
 
     doc.settings.DataPath = folderOfPath(*path);
+    doc.data.path = *path;
     return Changes::Track | Changes::Waypoints | Changes::Routes | Changes::Saved;
 }
 
@@ -117,12 +118,13 @@ Changes onSaveAs(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) 
         return {};
     }
     doc.settings.DataPath = folderOfPath(*path);
+    doc.data.path = *path;
     return Changes::Saved;
 }
 
 Changes onImportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
     if (doc.data.trackLog.logging) return {};
-    std::optional<std::string> path = chooser.chooseOpen(textFilters(), "", "");
+    std::optional<std::string> path = chooser.chooseOpen(textFilters(), "", "", "Import Waypoint Text");
     if (!path) return {};
     doc.data.trackLog.timeZoneBias = 0;
     const bool utm = doc.settings.CoordinateUTM != 0;
@@ -140,7 +142,7 @@ Changes onExportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserProm
         noDataForSave(prompt);
         return {};
     }
-    std::optional<std::string> path = chooser.chooseSave(textFilters(), "", "txt");
+    std::optional<std::string> path = chooser.chooseSave(textFilters(), "", "txt", "Export Waypoint Text");
     if (!path) return {};
     bool ok;
     {
@@ -153,7 +155,7 @@ Changes onExportWaypointText(FileCommandDoc& doc, FileChooser& chooser, UserProm
 }
 
 Changes onReadPot(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
-    std::optional<std::string> path = chooser.chooseOpen(potFilters(), "", "");
+    std::optional<std::string> path = chooser.chooseOpen(potFilters(), "", "", "Read POT File");
     if (!path) return {};
     TrackLog& log = doc.data.trackLog;
     log.timeZoneBias = 0;
@@ -183,13 +185,14 @@ Changes onReadPot(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt)
 namespace {
 
 template <typename Write>
-Changes writePotCommand(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt, bool hasData, Write&& write) {
+Changes writePotCommand(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt, const char* title, bool hasData,
+                        Write&& write) {
     if (doc.data.trackLog.logging) return {};
     if (!hasData) {
         noDataForSave(prompt);
         return {};
     }
-    std::optional<std::string> path = chooser.chooseSave(potFilters(), "", "pot");
+    std::optional<std::string> path = chooser.chooseSave(potFilters(), "", "pot", title);
     if (!path) return {};
     bool ok;
     {
@@ -204,19 +207,19 @@ Changes writePotCommand(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& p
 
 Changes onWritePotTrack(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
     const TrackField* t = doc.data.trackLog.track.get();
-    return writePotCommand(doc, chooser, prompt, t != nullptr, [&](const std::string& path) {
+    return writePotCommand(doc, chooser, prompt, "Write POT Track", t != nullptr, [&](const std::string& path) {
         return writePotTrack(path, doc.datum, t->points(), prompt, &doc.data.codePage);
     });
 }
 
 Changes onWritePotWaypoints(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
-    return writePotCommand(doc, chooser, prompt, doc.data.waypoints.count() > 0, [&](const std::string& path) {
+    return writePotCommand(doc, chooser, prompt, "Write POT Waypoint", doc.data.waypoints.count() > 0, [&](const std::string& path) {
         return writePotWaypoints(path, doc.datum, doc.data.waypoints.records(), prompt, &doc.data.codePage);
     });
 }
 
 Changes onWritePotRoutes(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
-    return writePotCommand(doc, chooser, prompt, true, [&](const std::string& path) {
+    return writePotCommand(doc, chooser, prompt, "Write POT Route", true, [&](const std::string& path) {
         return writePotRoutes(path, doc.datum, doc.data.routes.routes(), prompt, &doc.data.codePage);
     });
 }
@@ -224,7 +227,7 @@ Changes onWritePotRoutes(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& 
 Changes onImportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& prompt) {
     TrackLog& log = doc.data.trackLog;
     if (log.logging) return {};
-    std::optional<std::string> path = chooser.chooseOpen(gpxFilters(), startFolder(doc), "");
+    std::optional<std::string> path = chooser.chooseOpen(gpxFilters(), startFolder(doc), "", "Import GPX");
     if (!path) return {};
     WaitCursor wait(prompt);
     DocumentContents c;
@@ -288,7 +291,7 @@ Changes onExportGpx(FileCommandDoc& doc, FileChooser& chooser, UserPrompt& promp
         noDataForSave(prompt);
         return {};
     }
-    std::optional<std::string> path = chooser.chooseSave(gpxFilters(), startFolder(doc), "gpx");
+    std::optional<std::string> path = chooser.chooseSave(gpxFilters(), startFolder(doc), "gpx", "Export GPX");
     if (!path) return {};
     bool ok;
     {

@@ -67,7 +67,10 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     SingleInstance instance;
-    if (!instance.acquire()) return 0;
+    if (!instance.acquire()) {
+        std::fprintf(stderr, "korvance is already running; its window was brought to the front.\n");
+        return 0;
+    }
 
     QtUserPrompt prompt;
     QtProgress progress;

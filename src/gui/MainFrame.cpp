@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -148,6 +149,11 @@ void MainFrame::showDocumentStatus() {
     if (doc_.maps().hasMap()) text += "   Map loaded";
     if (doc_.isModified()) text += "   (modified)";
     statusBar()->showMessage(text);
+    // "walk.kvn* - korvance": the file last opened or saved, marked while modified.
+    const std::string& path = doc_.data().path;
+    const QString name = path.empty() ? QString("untitled") : QFileInfo(QString::fromStdString(path)).fileName();
+    setWindowTitle(name + "[*] - korvance");
+    setWindowModified(doc_.isModified());
 }
 
 void MainFrame::showAbout() {

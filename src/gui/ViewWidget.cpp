@@ -59,6 +59,12 @@ void ViewWidget::showEvent(QShowEvent*) {
     view_->takeOrientation();
 }
 
+const char* const ViewWidget::kStartHint =
+    "No map and no data yet.\n\n"
+    "Load a map: File > Load Map...\n"
+    "Connect a receiver: Option > GPS..., then GPS > Download Track\n"
+    "Or watch it at work: korvance --demo";
+
 void ViewWidget::paintEvent(QPaintEvent*) {
     if (!doc_.isOpen()) return;
     if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
@@ -67,7 +73,22 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         QtCanvas canvas(buffer_);
         view_->paint(canvas);
     }
-    QPainter(this).drawImage(0, 0, buffer_);
+    QPainter painter(this);
+    painter.drawImage(0, 0, buffer_);
+    if (isEmptyStart()) {
+        // What to do first, on a window that would otherwise stay white.
+        painter.setPen(QColor(0x60, 0x60, 0x60));
+        painter.drawText(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, kStartHint);
+    }
+}
+
+bool ViewWidget::isEmptyStart() const {
+    if (doc_.maps().hasMap() || doc_.waypoints().count() > 0) return false;
+    const TrackField* track = doc_.trackLog().track.get();
+    if (track && track->pointCount() > 0) return false;
+    for (const auto& route : doc_.routes().routes())
+        if (!route.waypoints.empty()) return false;
+    return true;
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

@@ -42,6 +42,10 @@ public:
     // Takes what monitors sent (at most one budget of records a call).
     void pollMonitor();
 
+    // Shown over the blank window while there is no map and no data.
+    static const char* const kStartHint;
+    bool isEmptyStart() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -16,13 +16,16 @@ struct FileFilter {
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
-    // `start` is both the folder to start in and the initial file text.
-    // Returns the chosen path, or nothing when the user cancelled.
+    // `start` is both the folder to start in and the initial file text;
+    // `title` names what the dialog is for ("Export GPX"), or "" for the
+    // plain Open / Save As. Returns the chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> chooseOpen(const std::vector<FileFilter>& filters, const std::string& start,
-                                                  const std::string& defaultExtension) = 0;
+                                                  const std::string& defaultExtension,
+                                                  const std::string& title = {}) = 0;
     // The save variant asks before overwriting an existing file.
     virtual std::optional<std::string> chooseSave(const std::vector<FileFilter>& filters, const std::string& start,
-                                                  const std::string& defaultExtension) = 0;
+                                                  const std::string& defaultExtension,
+                                                  const std::string& title = {}) = 0;
 };
 
 }  // namespace korvance

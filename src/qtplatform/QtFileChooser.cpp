@@ -27,18 +27,20 @@ QtFileChooser::QtFileChooser(QWidget* parent) : parent_(parent) {}
 void QtFileChooser::setParentWidget(QWidget* parent) { parent_ = parent; }
 
 std::optional<std::string> QtFileChooser::chooseOpen(const std::vector<FileFilter>& filters, const std::string& start,
-                                                     const std::string& defaultExtension) {
-    return choose(filters, start, defaultExtension, false);
+                                                     const std::string& defaultExtension, const std::string& title) {
+    return choose(filters, start, defaultExtension, false, title);
 }
 
 std::optional<std::string> QtFileChooser::chooseSave(const std::vector<FileFilter>& filters, const std::string& start,
-                                                     const std::string& defaultExtension) {
-    return choose(filters, start, defaultExtension, true);
+                                                     const std::string& defaultExtension, const std::string& title) {
+    return choose(filters, start, defaultExtension, true, title);
 }
 
 std::optional<std::string> QtFileChooser::choose(const std::vector<FileFilter>& filters, const std::string& start,
-                                                 const std::string& defaultExtension, bool save) {
+                                                 const std::string& defaultExtension, bool save,
+                                                 const std::string& title) {
     QFileDialog dlg(parent_.data());
+    if (!title.empty()) dlg.setWindowTitle(QString::fromStdString(title));
     dlg.setObjectName(save ? "korvanceSaveDialog" : "korvanceOpenDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog, !native_);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -22,13 +22,15 @@ public:
     void setNativeDialog(bool native) { native_ = native; }
 
     std::optional<std::string> chooseOpen(const std::vector<FileFilter>& filters, const std::string& start,
-                                          const std::string& defaultExtension) override;
+                                          const std::string& defaultExtension,
+                                          const std::string& title = {}) override;
     std::optional<std::string> chooseSave(const std::vector<FileFilter>& filters, const std::string& start,
-                                          const std::string& defaultExtension) override;
+                                          const std::string& defaultExtension,
+                                          const std::string& title = {}) override;
 
 private:
     std::optional<std::string> choose(const std::vector<FileFilter>& filters, const std::string& start,
-                                      const std::string& defaultExtension, bool save);
+                                      const std::string& defaultExtension, bool save, const std::string& title);
 
     QPointer<QWidget> parent_;
     bool native_ = false;

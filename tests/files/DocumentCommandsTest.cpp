@@ -248,11 +248,13 @@ TEST(DocumentCommands, GpxCommands) {
     onExportGpx(d.access, chooser, prompt);
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(chooser.calls[0].defaultExtension, "gpx");
+    EXPECT_EQ(chooser.calls[0].title, "Export GPX");
 
     Doc e;
     ScriptedFileChooser open({dir.file("x.gpx")});
     EXPECT_EQ(onImportGpx(e.access, open, prompt),
               Changes::Track | Changes::Waypoints | Changes::Routes | Changes::Modified | Changes::Redraw);
+    EXPECT_EQ(open.calls[0].title, "Import GPX");
     ASSERT_TRUE(e.track);
     EXPECT_EQ(e.track->pointCount(), 3u);
     EXPECT_EQ(e.waypoints.count(), 1u);

@@ -280,6 +280,9 @@ TEST(MainFrame, TrackFromTheReceiverSavedAndOpenedThroughTheMenu) {
     size_t points = 0;
     {
         Shell s;
+        // A first start says what to do first, until there is something to show.
+        EXPECT_TRUE(s.frame.view()->isEmptyStart());
+        EXPECT_EQ(s.frame.windowTitle(), "untitled[*] - korvance");
         AppSettings& settings = s.doc.settings();
         settings.CommDevice = sim->devicePath();
         settings.Comm_WriteFile_Wait = 0;
@@ -289,6 +292,8 @@ TEST(MainFrame, TrackFromTheReceiverSavedAndOpenedThroughTheMenu) {
         points = s.doc.trackLog().track->pointCount();
         EXPECT_EQ(points, sim->data().track.size());
         EXPECT_TRUE(s.doc.isModified());
+        EXPECT_TRUE(s.frame.isWindowModified());
+        EXPECT_FALSE(s.frame.view()->isEmptyStart());
         EXPECT_FALSE(s.prompt.progressCaptions.empty());
         EXPECT_FALSE(s.prompt.progressOpen);
         EXPECT_EQ(s.prompt.waitDepth, 0);
@@ -296,6 +301,8 @@ TEST(MainFrame, TrackFromTheReceiverSavedAndOpenedThroughTheMenu) {
         s.chooser.add(path);
         s.frame.actionFor(cmd::FileSaveAs)->trigger();
         EXPECT_FALSE(s.doc.isModified());
+        EXPECT_EQ(s.frame.windowTitle(), "walk.kvn[*] - korvance");
+        EXPECT_FALSE(s.frame.isWindowModified());
         ASSERT_TRUE(QFile::exists(QString::fromStdString(path)));
     }
     Shell s;
@@ -347,6 +354,7 @@ TEST(SingleInstance, TheProgramStartedTwiceEndsTheSecondWithoutAWindow) {
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("korvance is already running"));
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(10000);

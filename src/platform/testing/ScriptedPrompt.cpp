@@ -49,15 +49,17 @@ std::optional<std::string> ScriptedFileChooser::next() {
 
 std::optional<std::string> ScriptedFileChooser::chooseOpen(const std::vector<FileFilter>& filters,
                                                            const std::string& start,
-                                                           const std::string& defaultExtension) {
-    calls.push_back({false, filters, start, defaultExtension});
+                                                           const std::string& defaultExtension,
+                                                           const std::string& title) {
+    calls.push_back({false, filters, start, defaultExtension, title});
     return next();
 }
 
 std::optional<std::string> ScriptedFileChooser::chooseSave(const std::vector<FileFilter>& filters,
                                                            const std::string& start,
-                                                           const std::string& defaultExtension) {
-    calls.push_back({true, filters, start, defaultExtension});
+                                                           const std::string& defaultExtension,
+                                                           const std::string& title) {
+    calls.push_back({true, filters, start, defaultExtension, title});
     return next();
 }
 

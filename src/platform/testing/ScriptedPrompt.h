@@ -75,6 +75,7 @@ public:
         std::vector<FileFilter> filters;
         std::string start;
         std::string defaultExtension;
+        std::string title;
     };
     // Each call takes the next entry; an empty optional (or an exhausted list) is a cancel.
     explicit ScriptedFileChooser(std::vector<std::optional<std::string>> paths = {})
@@ -82,9 +83,11 @@ public:
     void add(std::optional<std::string> path) { paths_.push_back(std::move(path)); }
 
     std::optional<std::string> chooseOpen(const std::vector<FileFilter>& filters, const std::string& start,
-                                          const std::string& defaultExtension) override;
+                                          const std::string& defaultExtension,
+                                          const std::string& title = {}) override;
     std::optional<std::string> chooseSave(const std::vector<FileFilter>& filters, const std::string& start,
-                                          const std::string& defaultExtension) override;
+                                          const std::string& defaultExtension,
+                                          const std::string& title = {}) override;
 
     std::vector<Call> calls;
 
