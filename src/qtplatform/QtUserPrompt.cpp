@@ -195,6 +195,8 @@ void QtProgress::finish() {
     if (!dialog_) return;
     QProgressDialog* dlg = dialog_.data();
     dialog_ = nullptr;
+    // Closing the window emits canceled(); only the person's Cancel may stop a transfer.
+    QObject::disconnect(dlg, &QProgressDialog::canceled, nullptr, nullptr);
     dlg->close();
     delete dlg;
 }

@@ -231,6 +231,14 @@ TEST(QtProgress, ShowsCaptionRangeAndMoves) {
     progress.finish();
     EXPECT_EQ(progress.dialog(), nullptr);
     EXPECT_TRUE(parent.findChildren<QProgressDialog*>().isEmpty());
+    // Closing the window at the end of one step (the identification) is no
+    // Cancel of the next; the Cancel button is.
+    EXPECT_TRUE(progress.keepGoing());
+    progress.start("Downloading the track (9600 baud)", 10);
+    EXPECT_TRUE(progress.keepGoing());
+    QTest::mouseClick(progress.dialog()->findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_FALSE(progress.keepGoing());
+    progress.finish();
     progress.finish();
     progress.setPosition(5);  // after finish: nothing to move
 }
