@@ -1,5 +1,6 @@
 #include "nmea/NmeaReceiver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -17,6 +18,9 @@ constexpr const char* kCaption = "korvance";
 // How long the reader waits for bytes before it looks at the stop request
 // again; stop() wakes the wait at once, this only bounds a lost wake.
 constexpr int kWaitMs = 500;
+constexpr int kFirstReopenPauseMs = 250;
+constexpr int kLongestReopenPauseMs = 4000;
+
 
 }  // namespace
 
@@ -32,6 +36,12 @@ private:
     NmeaReceiver& receiver_;
     NmeaConsumer& consumer_;
 };
+
+int NmeaReopenPauseMs(int attempt) {
+    int pause = kFirstReopenPauseMs;
+    for (int i = 1; i < attempt && pause < kLongestReopenPauseMs; ++i) pause *= 2;
+    return std::min(pause, kLongestReopenPauseMs);
+}
 
 NmeaReceiver::NmeaReceiver(std::unique_ptr<SerialPort> port)
     : port_(port ? std::move(port) : std::make_unique<PosixSerialPort>()) {}
@@ -50,6 +60,8 @@ bool NmeaReceiver::openPort(const std::string& device, uint32_t baud) {
         return false;
     }
     portError_.clear();
+    device_ = device;
+    baud_ = baud;
     return true;
 }
 
@@ -69,7 +81,13 @@ bool NmeaReceiver::start(NmeaConsumer& consumer) {
         std::lock_guard lock(mutex_);
         stopRequested_ = false;
         pending_ = false;
+        problem_.clear();
     }
+    if (device_.empty()) {
+        device_ = port_->device();
+        baud_ = port_->baudRate();
+    }
+    lost_ = false;
     running_ = true;
     thread_ = std::thread([this, &consumer] { run(&consumer); });
     return true;
@@ -103,6 +121,10 @@ void NmeaReceiver::run(NmeaConsumer* consumer) {
             std::lock_guard lock(mutex_);
             if (stopRequested_) break;
         }
+        if (port_->lost() || !port_->isOpen()) {
+            if (!reopen(*consumer)) break;
+            continue;
+        }
         if (!port_->waitForData(kWaitMs)) continue;
         size_t queued = port_->bytesQueued();
         if (queued == 0) continue;
@@ -112,8 +134,50 @@ void NmeaReceiver::run(NmeaConsumer* consumer) {
         size_t got = port_->read(chunk.data(), want, 0);
         if (got > 0 && !session_.feed(chunk.data(), got, sink)) break;
     }
+    {
+        std::lock_guard lock(mutex_);
+        problem_.clear();
+    }
+    lost_ = false;
     reading_ = false;
     running_ = false;
+}
+
+bool NmeaReceiver::reopen(NmeaConsumer& consumer) {
+    port_->close();
+    setLost(consumer, true, device_ + ": disconnected");
+    for (int attempt = 1;; ++attempt) {
+        {
+            std::unique_lock lock(mutex_);
+            if (taken_.wait_for(lock, std::chrono::milliseconds(NmeaReopenPauseMs(attempt)),
+                                [this] { return stopRequested_; }))
+                return false;
+        }
+        if (port_->open(device_, baud_)) break;
+        setLost(consumer, true, port_->lastError());
+    }
+    // What was half received before the receiver went away must not join
+    // the first line after it came back.
+    port_->flushInput();
+    session_.restart();
+    setLost(consumer, false, {});
+    return true;
+}
+
+void NmeaReceiver::setLost(NmeaConsumer& consumer, bool lost, std::string reason) {
+    {
+        std::lock_guard lock(mutex_);
+        const std::string problem = lost ? "NMEA receiver lost (" + reason + "), trying again" : std::string();
+        if (lost_.load() == lost && problem_ == problem) return;
+        problem_ = problem;
+        lost_ = lost;
+    }
+    consumer.connectionChanged(*this);
+}
+
+std::string NmeaReceiver::problem() const {
+    std::lock_guard lock(mutex_);
+    return problem_;
 }
 
 bool NmeaReceiver::waitUntilReading(int timeoutMs) const {

@@ -39,7 +39,13 @@ public:
     // The log could not be written and has been closed; show `text` with
     // `caption` and the stop icon. Reception goes on.
     virtual void logWriteFailed(const std::string& text, const std::string& caption) = 0;
+    // The receiver went away or came back (receiver.lost(), receiver.problem()).
+    virtual void connectionChanged(NmeaReceiver& /*receiver*/) {}
 };
+
+// The pause before the n-th attempt (1, 2, ...) to reopen a receiver that
+// went away: a quarter of a second, doubling up to four seconds.
+int NmeaReopenPauseMs(int attempt);
 
 class NmeaReceiver {
 public:
@@ -77,6 +83,13 @@ public:
     // Waits at most timeoutMs for reading().
     bool waitUntilReading(int timeoutMs) const;
 
+    // True while the receiver is gone (hang-up or read error) and the reader
+    // tries to open the same device path again, with a growing pause, until
+    // it comes back or the reader is stopped.
+    bool lost() const { return lost_.load(); }
+    // While lost: what the status bar says ("" otherwise).
+    std::string problem() const;
+
     // Takes the pending position (any thread). False when none waits.
     bool takePosition(NmeaPosition* out = nullptr);
     bool positionPending() const;
@@ -95,18 +108,26 @@ private:
     class Sink;
     void run(NmeaConsumer* consumer);
     bool deliver(NmeaConsumer& consumer, const NmeaPosition& position);
+    // Reopens the lost port; false when told to stop meanwhile.
+    bool reopen(NmeaConsumer& consumer);
+    void setLost(NmeaConsumer& consumer, bool lost, std::string problem);
 
     std::unique_ptr<SerialPort> port_;
+    std::string device_;
+    uint32_t baud_ = 0;
     std::string portError_;
     std::string filter_ = "RMC";
     NmeaSession session_;
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<bool> reading_{false};
+    std::atomic<bool> lost_{false};
     std::atomic<std::thread::id> readerId_{};
 
     mutable std::mutex mutex_;
+    // Signalled when a position was taken and when a stop is asked.
     std::condition_variable taken_;
+    std::string problem_;
     bool stopRequested_ = false;
     bool pending_ = false;
     NmeaPosition pendingPosition_;

@@ -58,6 +58,12 @@ public:
     bool feed(std::string_view chunk, NmeaSessionSink& sink) {
         return feed(reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size(), sink);
     }
+    // Forgets half-received lines and a half-collected position (the
+    // receiver went away and came back).
+    void restart() {
+        buffer_.clear();
+        positionReady_ = altitudeReady_ = false;
+    }
     // The most bytes that fit the ring now (a reader should read no more).
     size_t room() const { return buffer_.freeSpace() - 1; }
 

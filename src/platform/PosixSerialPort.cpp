@@ -59,6 +59,7 @@ PosixSerialPort::~PosixSerialPort() {
 bool PosixSerialPort::open(const std::string& device, uint32_t baud) {
     close();
     error_.clear();
+    lost_ = false;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
@@ -137,7 +138,12 @@ size_t PosixSerialPort::read(uint8_t* buffer, size_t max, int timeoutMs) {
         ssize_t n = ::read(fd_, buffer, max);
         if (n > 0) return static_cast<size_t>(n);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return 0;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // EIO, ENXIO, ENODEV: the device is gone (a pseudo-terminal
+            // whose other side closed, an adapter pulled out).
+            lost_ = true;
+            return 0;
+        }
         // Nothing there (n == 0 is a pseudo-terminal without its other side).
         if (timeoutMs == 0) return 0;
         pollfd p{fd_, POLLIN, 0};
@@ -182,13 +188,14 @@ bool PosixSerialPort::waitForData(int timeoutMs) {
         [[maybe_unused]] ssize_t n = ::read(wakeFd_, &v, sizeof v);
         return false;
     }
-    if (p[0].revents & POLLIN) return true;
-    // POLLHUP without data (the other side of a pseudo-terminal closed): do not spin.
-    if (timeoutMs != 0) {
-        pollfd w{wakeFd_, POLLIN, 0};
-        ::poll(&w, wakeFd_ >= 0 ? 1 : 0, timeoutMs < 0 ? 100 : std::min(timeoutMs, 100));
+    if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        // A hung-up terminal also reports POLLIN; what it still holds may be
+        // read, after that it is gone until it is opened again.
+        if (bytesQueued() > 0) return true;
+        lost_ = true;
+        return false;
     }
-    return false;
+    return (p[0].revents & POLLIN) != 0;
 }
 
 void PosixSerialPort::wake() {

@@ -40,6 +40,10 @@ public:
     virtual bool waitForData(int timeoutMs) = 0;
     // Thread-safe: ends a waitForData() in progress (or the next one).
     virtual void wake() = 0;
+    // The device went away (hang-up, or a read error as when a USB adapter is
+    // pulled out): nothing more arrives on this handle; only opening the
+    // device again can bring it back.
+    virtual bool lost() const { return false; }
 };
 
 class PosixSerialPort : public SerialPort {
@@ -64,11 +68,13 @@ public:
     bool waitForData(int timeoutMs) override;
     void wake() override;
     const std::string& lastError() const override { return error_; }
+    bool lost() const override { return lost_; }
 
 private:
     int fd_ = -1;
     int wakeFd_ = -1;  // eventfd
     uint32_t baud_ = 0;
+    bool lost_ = false;
     std::string device_;
     std::string error_;
 };

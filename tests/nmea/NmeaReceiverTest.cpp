@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -207,6 +209,74 @@ TEST(NmeaReceiver, StopFromTheConsumersOwnCallback) {
     EXPECT_FALSE(receiver.running());
     receiver.stop();
     EXPECT_EQ(consumer.calls, 1);
+}
+
+TEST(NmeaReceiver, ReopenPauseGrowsFromAQuarterSecondToFourSeconds) {
+    const std::pair<int, int> rows[] = {{1, 250}, {2, 500}, {3, 1000}, {4, 2000}, {5, 4000}, {6, 4000}, {1000, 4000}};
+    for (auto [attempt, ms] : rows) EXPECT_EQ(NmeaReopenPauseMs(attempt), ms) << attempt;
+}
+
+// A USB receiver pulled out and plugged in again: its /dev/serial/by-id link
+// disappears with the device and comes back pointing at the new one. Here the
+// device is a pseudo-terminal whose master side closes.
+TEST(NmeaReceiver, AReceiverPulledOutIsReopenedUnderTheSameName) {
+    testing::TempDir dir;
+    const std::string link = dir.file("usb-gps-if00");
+    auto plug = [&](std::unique_ptr<PseudoTerminal>& pty) {
+        pty = std::make_unique<PseudoTerminal>();
+        ASSERT_TRUE(pty->ok());
+        ASSERT_EQ(::symlink(pty->slavePath().c_str(), link.c_str()), 0);
+    };
+    auto pull = [&](std::unique_ptr<PseudoTerminal>& pty) {
+        pty.reset();
+        ::unlink(link.c_str());
+    };
+    auto track = BuiltinNmeaTrack(4);
+    auto send = [&](PseudoTerminal& pty, size_t i) {
+        const std::string epoch = FormatRmc(track[i]) + FormatGga(track[i]);
+        pty.writeAll(reinterpret_cast<const uint8_t*>(epoch.data()), epoch.size());
+    };
+
+    std::unique_ptr<PseudoTerminal> pty;
+    plug(pty);
+    NmeaReceiver receiver;
+    ASSERT_TRUE(receiver.openPort(link, 4800)) << receiver.portError();
+    TakingConsumer consumer;
+    ASSERT_TRUE(receiver.start(consumer));
+    ASSERT_TRUE(receiver.waitUntilReading(5000));
+    send(*pty, 0);
+    ASSERT_TRUE(consumer.waitFor(1, 5000ms));
+
+    for (size_t round = 1; round <= 2; ++round) {
+        // Half a sentence, then the receiver goes: the half must not join the next line.
+        pty->writeAll(reinterpret_cast<const uint8_t*>("$GPRMC,12"), 9);
+        pull(pty);
+        ASSERT_TRUE(consumer.waitForLost(true, 5000ms)) << round;
+        EXPECT_TRUE(receiver.lost());
+        EXPECT_TRUE(receiver.running());
+        EXPECT_NE(receiver.problem().find(link), std::string::npos) << receiver.problem();
+        // An attempt fails (the link is missing) before it comes back.
+        {
+            std::unique_lock lock(consumer.mutex);
+            ASSERT_TRUE(consumer.changed.wait_for(lock, 5000ms, [&] {
+                return consumer.problems.back().find(std::strerror(ENOENT)) != std::string::npos;
+            }));
+        }
+        plug(pty);
+        ASSERT_TRUE(consumer.waitForLost(false, 10000ms)) << round;
+        EXPECT_EQ(receiver.problem(), "");
+        send(*pty, round);
+        ASSERT_TRUE(consumer.waitFor(round + 1, 5000ms)) << round;
+        EXPECT_EQ(consumer.taken().back().utcTime, track[round].utc);
+    }
+    // Pulled again and stopped while it waits to reopen: the stop does not wait out the pause.
+    pull(pty);
+    ASSERT_TRUE(consumer.waitForLost(true, 5000ms));
+    receiver.stop();
+    EXPECT_FALSE(receiver.running());
+    EXPECT_FALSE(receiver.lost());
+    EXPECT_EQ(consumer.taken().size(), 3u);
+    EXPECT_EQ(receiver.counters().linesRejected, 0u);
 }
 
 TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {

@@ -26,6 +26,16 @@ public:
         std::lock_guard lock(mutex);
         failures.push_back(text + "|" + caption);
     }
+    void connectionChanged(NmeaReceiver& receiver) override {
+        std::lock_guard lock(mutex);
+        lostStates.push_back(receiver.lost());
+        problems.push_back(receiver.problem());
+        changed.notify_all();
+    }
+    // Waits until the receiver says it is lost (or back).
+    bool waitForLost(bool lost, std::chrono::milliseconds timeout) {
+        return waitUntil([&] { return !lostStates.empty() && lostStates.back() == lost; }, timeout);
+    }
     bool waitFor(size_t count, std::chrono::milliseconds timeout) {
         return waitUntil([&] { return positions.size() >= count; }, timeout);
     }
@@ -43,6 +53,8 @@ public:
     std::condition_variable changed;
     std::vector<NmeaPosition> positions;
     std::vector<std::string> failures;
+    std::vector<bool> lostStates;
+    std::vector<std::string> problems;
 };
 
 }  // namespace korvance
