@@ -22,6 +22,7 @@ REFERENCES = {
     ("dialogs_bench", "BM_WaypointEditorDialog"): "BM_CopyListInCore",
     ("mapmake_bench", "BM_MakeMap"): "BM_GdalWarpTranslate",
     ("navigation_bench", "BM_NavigationTickWithRepaint"): "BM_BareMapWindow",
+    ("nmea_latency_bench", "BM_PairToEndOfTick"): "BM_PairOnTheLineAt4800",
 }
 REFERENCE_NAMES = {(prog, ref) for (prog, _), ref in REFERENCES.items()}
 

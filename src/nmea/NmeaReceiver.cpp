@@ -202,12 +202,17 @@ bool NmeaReceiver::deliver(NmeaConsumer& consumer, const NmeaPosition& position)
     return !stopRequested_;
 }
 
-bool NmeaReceiver::takePosition(NmeaPosition* out) {
+bool NmeaReceiver::takePosition(NmeaPosition* out, const std::function<void()>& whileHeld) {
     {
         std::lock_guard lock(mutex_);
         if (!pending_) return false;
         lastPosition_ = pendingPosition_;
         if (out) *out = pendingPosition_;
+        if (!whileHeld) pending_ = false;
+    }
+    if (whileHeld) {
+        whileHeld();
+        std::lock_guard lock(mutex_);
         pending_ = false;
     }
     taken_.notify_all();

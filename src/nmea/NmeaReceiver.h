@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -91,7 +92,10 @@ public:
     std::string problem() const;
 
     // Takes the pending position (any thread). False when none waits.
-    bool takePosition(NmeaPosition* out = nullptr);
+    // `whileHeld` runs after the position became the last one and before the
+    // reader is let go, so the reader waits for it (the navigation tick); a
+    // stop from inside it still ends the reader.
+    bool takePosition(NmeaPosition* out = nullptr, const std::function<void()>& whileHeld = {});
     bool positionPending() const;
 
     // The last position taken (the view's four accessors).
