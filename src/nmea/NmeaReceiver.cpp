@@ -21,7 +21,6 @@ constexpr int kWaitMs = 500;
 constexpr int kFirstReopenPauseMs = 250;
 constexpr int kLongestReopenPauseMs = 4000;
 
-
 }  // namespace
 
 class NmeaReceiver::Sink : public NmeaSessionSink {
