@@ -1,7 +1,7 @@
 // From an RMC+GGA pair written on the receiver's line to the end of its
-// navigation tick: the reader thread frames and parses it, wakes the event
-// loop, and the tick (track log, route, alarm) runs there while the reader
-// waits. The reference is the time the same bytes need on the line at 4800
+// navigation tick, through the program's path: the reader thread frames and
+// parses it, NmeaFeed posts the take through QtCallQueue, and the tick (track
+// log, route, alarm) runs on the event loop while the reader waits. The reference is the time the same bytes need on the line at 4800
 // baud (ten bits a byte), which no reader can beat; the aim is a small
 // fraction of it. Counters median_us and p99_us give the spread.
 
@@ -24,6 +24,7 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/QtCallQueue.h"
 #include "sim/nmea/NmeaSentences.h"
+#include "view/NmeaFeed.h"
 
 namespace korvance {
 namespace {
@@ -62,31 +63,21 @@ void BM_PairToEndOfTick(benchmark::State& state) {
     CKorvanceDoc doc(store, clock, prompt);
     doc.trackLog().start(1000000, prompt, clock);
     RecordingSound sound;
-    NavigationState nav(doc, sound);
+    NavigationState nav(doc);
     PseudoTerminal pty;
-    NmeaReceiver receiver;
-    NmeaPositionSource source(receiver);
     QtCallQueue queue;
+    NmeaFeed feed([&queue](NmeaFeed::Call call) { queue.post(std::move(call)); });
+    DeliveredPositionSource source;
     uint64_t ticks = 0;
     Clock::time_point tickEnd;
-    auto tick = [&] {
-        nav.tick(source, nullptr);
+    auto tick = [&](const NmeaPosition& p) {
+        source.commit(FixOf(p));
+        nav.tick(source, nullptr, sound);
         tickEnd = Clock::now();
         ++ticks;
     };
-    struct Posting : NmeaConsumer {
-        QtCallQueue* queue;
-        std::function<void()>* tick;
-        void positionReady(NmeaReceiver& r) override {
-            queue->post([&r, this] { r.takePosition(nullptr, *tick); });
-        }
-        void logWriteFailed(const std::string&, const std::string&) override {}
-    } handOff;
-    std::function<void()> tickCall = tick;
-    handOff.queue = &queue;
-    handOff.tick = &tickCall;
     doc.settings().CommDevice = pty.slavePath();
-    if (!StartNmea(receiver, doc.settings(), prompt, chooser, handOff) || !receiver.waitUntilReading(5000)) {
+    if (!feed.start(doc.settings(), prompt, chooser, tick) || !feed.receiver().waitUntilReading(5000)) {
         state.SkipWithError("the reader did not start");
         return;
     }
@@ -102,7 +93,7 @@ void BM_PairToEndOfTick(benchmark::State& state) {
         state.SetIterationTime(seconds);
         samples.push_back(seconds * 1e6);
     }
-    StopNmea(receiver);
+    feed.stop();
     state.counters["median_us"] = percentile(samples, 0.5);
     state.counters["p99_us"] = percentile(samples, 0.99);
 }

@@ -20,6 +20,7 @@
 #include "platform/SettingsStore.h"
 #include "qtplatform/QtFileChooser.h"
 #include "qtplatform/QtSettingsStore.h"
+#include "qtplatform/QtSound.h"
 #include "qtplatform/QtUserPrompt.h"
 
 using namespace korvance;
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         doc.maps().setScreenSize(screen->size().width(), screen->size().height());
 
-    MainFrame frame(doc, prompt, chooser, progress);
+    QtSound sound;
+    MainFrame frame(doc, prompt, chooser, progress, sound);
     // Message boxes, the progress window and the file dialogs open over the
     // main window and keep it from being used meanwhile.
     prompt.setParentWidget(&frame);

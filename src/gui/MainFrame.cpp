@@ -48,11 +48,12 @@ private:
 };
 
 MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
-                     QWidget* parent)
+                     Sound& sound, QWidget* parent)
     : QMainWindow(parent), doc_(doc), viewDialogs_(this) {
     setWindowTitle("korvance");
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
-    view_ = new ViewWidget(doc, *dialogs_, viewDialogs_, this);
+    view_ = new ViewWidget(doc, *dialogs_, viewDialogs_, sound, chooser, this);
+    view_->statusChanged = [this] { showDocumentStatus(); };
     setCentralWidget(view_);
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress);
     doc_.redrawAll = [this] { redrawAll(); };
@@ -139,6 +140,10 @@ void MainFrame::redrawAll() {
 
 void MainFrame::showDocumentStatus() {
     if (!doc_.isOpen()) return;
+    if (view_ && !view_->navigationStatus().empty()) {
+        statusBar()->showMessage(QString::fromStdString(view_->navigationStatus()));
+        return;
+    }
     const TrackField* track = doc_.trackLog().track.get();
     const uint32_t points = track ? track->pointCount() : 0;
     QString text = QString("Track: %1 points   Waypoints: %2   Routes: %3   Datum: %4")
@@ -177,6 +182,12 @@ void MainFrame::showAbout() {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
+    // A track that a navigation still running has recorded is a change: the
+    // save question must cover it before the window goes.
+    if (doc_.isOpen() && view_ && view_->view().navigationModeOn()) {
+        const TrackField* track = doc_.trackLog().track.get();
+        if (track && track->pointCount() > view_->view().trackStartCount) doc_.setModified(true);
+    }
     if (doc_.isOpen() && !doc_.saveModified()) {
         event->ignore();
         return;

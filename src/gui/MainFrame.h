@@ -25,11 +25,13 @@ namespace korvance {
 
 class FileChooser;
 class ProgressSink;
+class Sound;
 class UserPrompt;
 
 class MainFrame : public QMainWindow {
 public:
-    MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress,
+    // `sound` plays the waypoint alarm.
+    MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser, ProgressSink& progress, Sound& sound,
               QWidget* parent = nullptr);
     ~MainFrame() override;
 
@@ -45,7 +47,8 @@ public:
     QtDialogHost& dialogs() { return *dialogs_; }
     // Called with every id a menu item or accelerator sends, before it runs.
     std::function<void(uint16_t)> commandIssued;
-    // The status line with the document's counts.
+    // The status line with the document's counts, or what navigation has to
+    // say (a receiver lost) while it has something.
     void showDocumentStatus();
     // Shows the About box (modal).
     void showAbout();

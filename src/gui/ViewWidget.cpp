@@ -18,9 +18,11 @@ bool MonitorProcess::start(const std::string& program, const std::string& argume
     return process_->waitForStarted(5000);
 }
 
-ViewWidget::ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, QWidget* parent)
+ViewWidget::ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, Sound& sound,
+                       FileChooser& chooser, QWidget* parent)
     : QWidget(parent), doc_(doc),
-      view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, viewDialogs, &monitorProcess_)) {
+      view_(std::make_unique<CKorvanceView>(doc, *this, dialogs, viewDialogs, &monitorProcess_)), sound_(sound),
+      chooser_(chooser) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 120);
@@ -43,7 +45,38 @@ void ViewWidget::pollMonitor() {
     link_.poll([this](int32_t item, int32_t value) { view_->monitorMessage(item, value); }, 64);
 }
 
-ViewWidget::~ViewWidget() = default;
+ViewWidget::~ViewWidget() {
+    // The view's own destructor would end navigation too, but only after the
+    // timer and the reception it uses are gone.
+    view_->closeNavigation();
+    feed_.reset();
+}
+
+bool ViewWidget::startNmea(AppSettings& settings, UserPrompt& prompt) {
+    feed_ = std::make_unique<NmeaFeed>([this](NmeaFeed::Call call) { calls_.post(std::move(call)); });
+    feed_->onConnectionChanged = [this](const std::string& problem) { showStatus(problem); };
+    if (feed_->start(settings, prompt, chooser_, [this](const NmeaPosition& p) { view_->nmeaPosition(p); }))
+        return true;
+    feed_.reset();
+    return false;
+}
+
+void ViewWidget::stopNmea() {
+    if (!feed_) return;
+    // Stops the reader at once, even while it waits for a position to be
+    // taken; a call of it still queued finds nothing to take.
+    feed_->stop();
+    feed_->onConnectionChanged = nullptr;
+    // Deleted by the event loop after the calls queued before: this may run
+    // inside one of the feed's own calls (the tick).
+    calls_.post([retired = std::shared_ptr<NmeaFeed>(std::move(feed_))] {});
+    showStatus({});
+}
+
+void ViewWidget::showStatus(const std::string& text) {
+    status_ = text;
+    if (statusChanged) statusChanged();
+}
 
 void ViewWidget::redraw(bool) { update(); }
 

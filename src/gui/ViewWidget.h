@@ -9,9 +9,13 @@
 
 #include <memory>
 
+#include "platform/FileChooser.h"
 #include "platform/Process.h"
+#include "qtplatform/QtCallQueue.h"
+#include "qtplatform/QtNavigationTimer.h"
 #include "view/CKorvanceView.h"
 #include "view/MonitorLink.h"
+#include "view/NmeaFeed.h"
 
 namespace korvance {
 
@@ -25,9 +29,14 @@ private:
     std::unique_ptr<QProcess> process_;
 };
 
-class ViewWidget : public QWidget, public ViewHost {
+// The view window is also the host of the view's navigation: the QTimer
+// that paces Garmin polling, the alarm's sound, and NMEA reception whose
+// positions reach the view through calls run by this thread's event loop.
+class ViewWidget : public QWidget, public ViewHost, public NavigationHost {
 public:
-    ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, QWidget* parent = nullptr);
+    ViewWidget(CKorvanceDoc& doc, DialogHost& dialogs, ViewDialogs& viewDialogs, Sound& sound, FileChooser& chooser,
+               QWidget* parent = nullptr);
+    // Ends a running navigation first: its timer and reception live here.
     ~ViewWidget() override;
 
     CKorvanceView& view() { return *view_; }
@@ -36,6 +45,7 @@ public:
 
     ClientRect clientRect() const override { return ClientRect{0, 0, width(), height()}; }
     void redraw(bool erase) override;
+    NavigationHost* navigationHost() override { return this; }
     uint32_t monitorToken() const override { return link_.token(); }
     bool monitorRunning() const override { return monitorProcess_.running(); }
     const MonitorLink& monitorLink() const { return link_; }
@@ -45,6 +55,18 @@ public:
     // Shown over the blank window while there is no map and no data.
     static const char* const kStartHint;
     bool isEmptyStart() const;
+
+    // ---- NavigationHost
+    NavigationTimer& navigationTimer() override { return timer_; }
+    Sound& sound() override { return sound_; }
+    bool startNmea(AppSettings& settings, UserPrompt& prompt) override;
+    void stopNmea() override;
+    void showStatus(const std::string& text) override;
+    // What the main window's status line should say about navigation ("" nothing).
+    const std::string& navigationStatus() const { return status_; }
+    std::function<void()> statusChanged;
+    // The NMEA reception of the running NMEA navigation (null when none runs).
+    NmeaFeed* nmeaFeed() const { return feed_.get(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,6 +84,12 @@ private:
     MonitorProcess monitorProcess_;
     MonitorLink link_;
     QTimer monitorTimer_;
+    Sound& sound_;
+    FileChooser& chooser_;
+    QtNavigationTimer timer_;
+    QtCallQueue calls_;
+    std::unique_ptr<NmeaFeed> feed_;
+    std::string status_;
 };
 
 }  // namespace korvance

@@ -23,8 +23,17 @@ void NmeaFeed::positionReady(NmeaReceiver&) {
     // stop() joins the reader before the feed can go.
     post_([alive = std::weak_ptr<int>(alive_), this] {
         if (alive.expired()) return;
+        // The tick runs while the reader still waits for it.
         NmeaPosition p;
-        if (receiver_.takePosition(&p) && onPosition_) onPosition_(p);
+        receiver_.takePosition(&p, [&] {
+            if (onPosition_) onPosition_(p);
+        });
+    });
+}
+
+void NmeaFeed::connectionChanged(NmeaReceiver& receiver) {
+    post_([alive = std::weak_ptr<int>(alive_), this, problem = receiver.problem()] {
+        if (!alive.expired() && onConnectionChanged) onConnectionChanged(problem);
     });
 }
 

@@ -34,6 +34,11 @@ public:
 
     void positionReady(NmeaReceiver& receiver) override;
     void logWriteFailed(const std::string& text, const std::string& caption) override;
+    void connectionChanged(NmeaReceiver& receiver) override;
+
+    // On the user-interface thread: the receiver went away ("NMEA receiver
+    // lost ...", while the reader tries to reopen it) or came back ("").
+    std::function<void(const std::string& problem)> onConnectionChanged;
 
 private:
     std::function<void(Call)> post_;

@@ -32,6 +32,7 @@
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
+#include "platform/testing/RecordingSound.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
 #include "sim/garmin/ReceiverSimulator.h"
@@ -44,11 +45,12 @@ namespace {
 QApplication& app() { return testApplication("gui_dialogs_tests"); }
 
 struct Shell {
-    Shell() : doc((app(), store), clock, prompt), frame(doc, prompt, chooser, prompt) { frame.show(); }
+    Shell() : doc((app(), store), clock, prompt), frame(doc, prompt, chooser, prompt, sound) { frame.show(); }
     MemorySettingsStore store;
     FixedClock clock{1262304000, -32400};
     ScriptedPrompt prompt;
     ScriptedFileChooser chooser;
+    RecordingSound sound;
     CKorvanceDoc doc;
     MainFrame frame;
 };

@@ -36,6 +36,7 @@
 #include "gui/SingleInstance.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
+#include "platform/testing/RecordingSound.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
@@ -67,10 +68,11 @@ struct Fixture {
     FixedClock clock{1262304000, -32400};
     ScriptedPrompt prompt;
     ScriptedFileChooser chooser;
+    RecordingSound sound;
 };
 
 struct Shell : Fixture {
-    Shell() : doc(store, clock, prompt), frame(doc, prompt, chooser, prompt) {}
+    Shell() : doc(store, clock, prompt), frame(doc, prompt, chooser, prompt, sound) {}
     CKorvanceDoc doc;
     MainFrame frame;
 };

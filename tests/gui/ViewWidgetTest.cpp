@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/CodePage.h"
+#include "platform/testing/RecordingSound.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
 #include "dialogs/testing/ScriptedDialogs.h"
@@ -53,6 +54,8 @@ struct DemoView {
     std::string& mapPath = doc.settings().MapPath;
     ScriptedDialogs dialogs{prompt};
     ScriptedViewDialogs viewDialogs;
+    RecordingSound sound;
+    ScriptedFileChooser chooser;
 };
 
 TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
@@ -62,7 +65,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     ASSERT_FALSE(folder.empty());
     ASSERT_EQ(OpenMapOrList(d.maps, folder + "/demo.lst", d.cp, d.mapPath, d.prompt), Changes::MapOpened);
     EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
-    ViewWidget view(d.doc, d.dialogs, d.viewDialogs);
+    ViewWidget view(d.doc, d.dialogs, d.viewDialogs, d.sound, d.chooser);
     view.resize(300, 200);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));

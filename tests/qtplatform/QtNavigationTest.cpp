@@ -1,6 +1,7 @@
-// The program's NMEA delivery path without a window: StartNmea with the Qt
-// hand-off, the user-interface thread's event loop running the navigation
-// tick while the reader waits, and StopNmea at any moment of a delivery.
+// The program's NMEA delivery path without a window: NmeaFeed posting
+// through QtCallQueue, the user-interface thread's event loop running the
+// navigation tick while the reader waits, and the stop at any moment of a
+// delivery.
 // Also the QTimer behind Garmin polling.
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "qtplatform/QtNavigationTimer.h"
 #include "qtplatform/QtCallQueue.h"
 #include "sim/nmea/NmeaSentences.h"
+#include "view/NmeaFeed.h"
 
 namespace korvance {
 namespace {
@@ -47,22 +49,6 @@ bool spinUntil(F done) {
     return true;
 }
 
-// The reader's side of the hand-off as the program wires it: each position
-// is taken by a call posted to the user-interface thread, and the tick runs
-// there while the reader waits.
-class PostingConsumer : public NmeaConsumer {
-public:
-    PostingConsumer(QtCallQueue& queue, std::function<void()> tick) : queue_(queue), tick_(std::move(tick)) {}
-    void positionReady(NmeaReceiver& receiver) override {
-        queue_.post([&receiver, this] { receiver.takePosition(nullptr, tick_); });
-    }
-    void logWriteFailed(const std::string&, const std::string&) override {}
-
-private:
-    QtCallQueue& queue_;
-    std::function<void()> tick_;
-};
-
 struct Fixture {
     MemorySettingsStore store;
     FixedClock clock;
@@ -70,10 +56,12 @@ struct Fixture {
     ScriptedFileChooser chooser;
     CKorvanceDoc doc{store, clock, prompt};
     RecordingSound sound;
-    NavigationState nav{doc, sound};
+    NavigationState nav{doc};
     PseudoTerminal pty;
-    NmeaReceiver receiver;
-    NmeaPositionSource source{receiver};
+    QtCallQueue queue;
+    NmeaFeed feed{[this](NmeaFeed::Call call) { queue.post(std::move(call)); }};
+    NmeaReceiver& receiver = feed.receiver();
+    DeliveredPositionSource source;
 
     void send(size_t i) {
         static const auto track = BuiltinNmeaTrack(8);
@@ -87,15 +75,15 @@ TEST(QtCallQueue, StopNmeaNavigationWhileAPositionWaitsNeverDeadlocks) {
     Fixture f;
     f.doc.settings().CommDevice = f.pty.slavePath();
     ASSERT_TRUE(f.doc.trackLog().start(100000, f.prompt, f.clock));
-    QtCallQueue queue;
     int ticks = 0;
     bool stopInTick = false;
-    PostingConsumer handOff(queue, [&] {
+    auto tick = [&](const NmeaPosition& p) {
         // The reader waits while the tick runs.
         EXPECT_TRUE(f.receiver.positionPending());
-        if (f.nav.tick(f.source, nullptr).hadFix) ++ticks;
-        if (stopInTick) StopNmea(f.receiver);
-    });
+        f.source.commit(FixOf(p));
+        if (f.nav.tick(f.source, nullptr, f.sound).hadFix) ++ticks;
+        if (stopInTick) f.feed.stop();
+    };
     enum Moment { BeforeTheEventLoopServes, InsideTheTick, WhileTheNextWaits, kMoments };
     int abandoned = 0;
     for (int round = 0; round < 1000; ++round) {
@@ -103,7 +91,7 @@ TEST(QtCallQueue, StopNmeaNavigationWhileAPositionWaitsNeverDeadlocks) {
         const auto moment = static_cast<Moment>(round % kMoments);
         stopInTick = moment == InsideTheTick;
         const int ticksBefore = ticks;
-        ASSERT_TRUE(StartNmea(f.receiver, f.doc.settings(), f.prompt, f.chooser, handOff));
+        ASSERT_TRUE(f.feed.start(f.doc.settings(), f.prompt, f.chooser, tick));
         ASSERT_TRUE(f.receiver.waitUntilReading(5000));
         f.send(static_cast<size_t>(round));
         // The reader is in its hand-off once the position is pending.
@@ -112,7 +100,7 @@ TEST(QtCallQueue, StopNmeaNavigationWhileAPositionWaitsNeverDeadlocks) {
         ASSERT_TRUE(f.receiver.positionPending());
         switch (moment) {
             case BeforeTheEventLoopServes:
-                StopNmea(f.receiver);
+                f.feed.stop();
                 ++abandoned;
                 break;
             case InsideTheTick:
@@ -123,7 +111,7 @@ TEST(QtCallQueue, StopNmeaNavigationWhileAPositionWaitsNeverDeadlocks) {
                 f.send(static_cast<size_t>(round) + 1);
                 for (int i = 0; i < 5000 && !f.receiver.positionPending(); ++i)
                     std::this_thread::sleep_for(std::chrono::microseconds(200));
-                StopNmea(f.receiver);
+                f.feed.stop();
                 break;
             case kMoments: break;
         }
