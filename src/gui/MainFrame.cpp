@@ -71,7 +71,11 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     resize(800, 600);
 }
 
-MainFrame::~MainFrame() { doc_.redrawAll = nullptr; }
+MainFrame::~MainFrame() {
+    doc_.redrawAll = nullptr;
+    // The view goes after this window (a child): what it says on its way out has no status line to reach.
+    if (view_) view_->statusChanged = nullptr;
+}
 
 void MainFrame::buildMenus() {
     const auto titles = menuTitles();
