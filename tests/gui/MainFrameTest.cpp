@@ -486,7 +486,7 @@ TEST(MainFrame, MissingTilesAtStartShowOneBoxOnceTheWindowIsVisible) {
     QtUserPrompt prompt;
     QtProgress progress;
     CKorvanceDoc doc(f.store, f.clock, prompt);
-    MainFrame frame(doc, prompt, f.chooser, progress);
+    MainFrame frame(doc, prompt, f.chooser, progress, f.sound);
     prompt.setParentWidget(&frame);
 
     std::vector<std::pair<QString, QString>> boxes;
