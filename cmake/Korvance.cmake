@@ -14,13 +14,34 @@ if(KORVANCE_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
-# korvance_library(NAME room SOURCES ... [LIBS ...])
-# One static library per room; its folder's parent (src/) is the include root,
-# so code includes "data/WaypointList.h", "platform/Clock.h" and so on.
+# korvance_room_includes(OUT): the include root of the room whose folder is
+# being configured. Code includes "data/WaypointList.h", "platform/Clock.h" and
+# so on, but there is no shared include root: each room folder (src/data,
+# src/sim/garmin, ...) gets a root of its own in the build tree holding one
+# link named as the folder, and only the room's libraries carry it. A header
+# is therefore found only by code whose target links a library of its room,
+# directly or through the rooms it may use: a wrong arrow fails to compile.
+function(korvance_room_includes out)
+  file(RELATIVE_PATH room ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" key "${room}")
+  set(root ${PROJECT_BINARY_DIR}/rooms/${key})
+  if(NOT EXISTS ${root}/${room})
+    get_filename_component(parent ${root}/${room} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${room} SYMBOLIC)
+  endif()
+  set(${out} ${root} PARENT_SCOPE)
+endfunction()
+
+# korvance_library(NAME SOURCES ... [LIBS ...])
+# A static library of the room being configured. LIBS are the libraries of the
+# rooms it may use (architecture notes in docs/design.md); their headers come
+# with them.
 function(korvance_library name)
   cmake_parse_arguments(KL "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${KL_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  korvance_room_includes(root)
+  target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${KL_LIBS})
 endfunction()
 
@@ -41,7 +62,7 @@ function(korvance_test name)
     target_compile_definitions(korvance_test_main PRIVATE KORVANCE_TEST_HOMES="${PROJECT_BINARY_DIR}/test-homes")
   endif()
   add_executable(${name} ${KT_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${KT_LIBS} GTest::gtest korvance_test_main Threads::Threads)
   target_compile_definitions(${name} PRIVATE
     KORVANCE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
@@ -62,6 +83,6 @@ endfunction()
 function(korvance_bench name)
   cmake_parse_arguments(KB "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${KB_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/bench)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
   target_link_libraries(${name} PRIVATE ${KB_LIBS} benchmark::benchmark Threads::Threads)
 endfunction()
