@@ -54,6 +54,8 @@ MainFrame::MainFrame(CKorvanceDoc& doc, UserPrompt& prompt, FileChooser& chooser
     dialogs_ = std::make_unique<QtDialogHost>(this, prompt, chooser);
     view_ = new ViewWidget(doc, *dialogs_, viewDialogs_, sound, chooser, this);
     view_->statusChanged = [this] { showDocumentStatus(); };
+    // The track grows with every navigation tick: the counts follow it.
+    view_->view().ticked = [this](const TickResult&) { showDocumentStatus(); };
     setCentralWidget(view_);
     docCommands_ = std::make_unique<DocCommands>(doc, chooser, prompt, progress);
     doc_.redrawAll = [this] { redrawAll(); };
@@ -144,6 +146,11 @@ void MainFrame::redrawAll() {
 
 void MainFrame::showDocumentStatus() {
     if (!doc_.isOpen()) return;
+    // "walk.kvn* - korvance": the file last opened or saved, marked while modified.
+    const std::string& path = doc_.data().path;
+    const QString name = path.empty() ? QString("untitled") : QFileInfo(QString::fromStdString(path)).fileName();
+    setWindowTitle(name + "[*] - korvance");
+    setWindowModified(doc_.isModified());
     if (view_ && !view_->navigationStatus().empty()) {
         statusBar()->showMessage(QString::fromStdString(view_->navigationStatus()));
         return;
@@ -158,11 +165,6 @@ void MainFrame::showDocumentStatus() {
     if (doc_.maps().hasMap()) text += "   Map loaded";
     if (doc_.isModified()) text += "   (modified)";
     statusBar()->showMessage(text);
-    // "walk.kvn* - korvance": the file last opened or saved, marked while modified.
-    const std::string& path = doc_.data().path;
-    const QString name = path.empty() ? QString("untitled") : QFileInfo(QString::fromStdString(path)).fileName();
-    setWindowTitle(name + "[*] - korvance");
-    setWindowModified(doc_.isModified());
 }
 
 void MainFrame::showAbout() {
