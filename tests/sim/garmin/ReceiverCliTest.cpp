@@ -1,6 +1,8 @@
 // korvance-cli receiver and simulate-receiver, run as programs.
 
 #include <gtest/gtest.h>
+#include <locale.h>
+#include <string.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -157,7 +159,10 @@ TEST(ReceiverCli, DownloadIsKeptWhenItsFileCannotBeWritten) {
     CliRun r = cli("receiver download track --port " + sim.devicePath() + " -o " + (dir / "t.gpx").string(),
                    "trap '' XFSZ; ulimit -f " + std::to_string(kKeptFileLimitBlocks) + "; TMPDIR=" + dir.string());
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_NE(r.err.find((dir / "t.gpx").string() + ": " + std::strerror(EFBIG)), std::string::npos) << r.err;
+    // The command line speaks the C library's untranslated texts whatever the test's locale.
+    const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    EXPECT_NE(r.err.find((dir / "t.gpx").string() + ": " + strerror_l(EFBIG, c)), std::string::npos) << r.err;
+    freelocale(c);
     const std::string kept = (dir / ("t-kept-")).string();
     const std::string says = "korvance-cli receiver: the download was kept in ";
     const size_t at = r.err.find(says);
