@@ -874,7 +874,11 @@ void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plot
     // Thick pens over a map outside navigation are drawn only near the view. A
     // track of three points or fewer is drawn whole.
     if (maps.hasMap() && !navigating && width >= 2 && count > 3) points = ThinTrack(points, r);
-    if (navigating && !points.empty())
+    // A position far off the map (its pixel clamped to the int range) has no
+    // cursor to show, and the cursor's arithmetic would overflow there.
+    constexpr int64_t kFar = int64_t(1) << 28;
+    const auto near = [](int v) { return v > -kFar && v < kFar; };
+    if (navigating && !points.empty() && near(points.back().x) && near(points.back().y))
         drawCursor(canvas, points.back().x - 15, points.back().y - 15, trackHeading(), s.BlinkNavigationCursor != 0);
     canvas.polyline(points, s.PenColor, width);
 }
