@@ -42,25 +42,16 @@
 #include "sim/garmin/ReceiverSimulator.h"
 #include "view/MonitorLink.h"
 #include "qtplatform/TestApplication.h"
+#include "support/QtWait.h"
 
 using namespace korvance;
+using korvance::testing::waitUntil;
 
 
 namespace {
 
 QApplication& app() { return testApplication("gui_tests"); }
 
-// Waits, with the event loop running, until `done` holds (QTRY_* would only
-// tell QTest's own log, not this test).
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 struct Fixture {
     Fixture() { app(); }

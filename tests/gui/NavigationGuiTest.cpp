@@ -31,20 +31,12 @@
 #include "qtplatform/TestApplication.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "sim/nmea/NmeaSource.h"
+#include "support/QtWait.h"
 
 using namespace korvance;
+using korvance::testing::waitUntil;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 // Answers from its script, and notes whether the navigation timer ran while
 // a question was open.
