@@ -209,11 +209,8 @@ bool QtProgress::keepGoing() {
 }
 
 void QtProgress::done(const std::string& text) {
-    for (QWidget* w = parent_.data(); w; w = w->parentWidget())
-        if (auto* main = qobject_cast<QMainWindow*>(w)) {
-            main->statusBar()->showMessage(QString::fromStdString(text), 10000);
-            return;
-        }
+    if (auto* main = parent_ ? qobject_cast<QMainWindow*>(parent_->window()) : nullptr)
+        main->statusBar()->showMessage(QString::fromStdString(text), 10000);
 }
 
 QProgressDialog* QtProgress::dialog() const { return dialog_.data(); }
