@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace korvance {
 
@@ -26,17 +28,26 @@ QtSound::QtSound() : effect_(std::make_unique<QSoundEffect>()) {
     });
 }
 
-QtSound::~QtSound() = default;
+QtSound::~QtSound() {
+    // Qt Multimedia decodes a sound on a thread of its own and can deadlock
+    // at exit when the program ends in the middle of that; let it finish.
+    if (effect_->status() != QSoundEffect::Loading) return;
+    QEventLoop wait;
+    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &wait, &QEventLoop::quit);
+    QTimer::singleShot(2000, &wait, &QEventLoop::quit);
+    if (effect_->status() == QSoundEffect::Loading) wait.exec();
+}
 
 bool QtSound::play(const std::string& wavPath) {
-    const QUrl url = alarmSourceFor(wavPath);
-    effect_->stop();
-    if (effect_->source() != url) effect_->setSource(url);
+    source_ = alarmSourceFor(wavPath);
+    // Without an output there is nothing to decode the sound for.
     if (QMediaDevices::audioOutputs().isEmpty()) return false;
+    effect_->stop();
+    if (effect_->source() != source_) effect_->setSource(source_);
     effect_->play();
     return true;
 }
 
-QUrl QtSound::source() const { return effect_->source(); }
+QUrl QtSound::source() const { return source_; }
 
 }  // namespace korvance

@@ -25,11 +25,12 @@ public:
     ~QtSound() override;
     bool play(const std::string& wavPath) override;
 
-    // What the last play() started, for tests.
+    // What the last play() chose, whether or not there was an output to play it on.
     QUrl source() const;
 
 private:
     std::unique_ptr<QSoundEffect> effect_;
+    QUrl source_;
 };
 
 }  // namespace korvance
