@@ -427,10 +427,13 @@ TEST(GpsdMonitor, SaysWhyAServerCannotBeUsed) {
     std::string problem;
     ASSERT_TRUE(view.link.open(0x77, problem)) << problem;
 
-    // Nobody listens: each attempt names the server and the system's reason; SIGTERM ends it.
+    // Nobody listens at the server of the settings file: each attempt names
+    // it and the system's reason; SIGTERM ends the monitor.
     const int port = freePort();
     const std::string server = "127.0.0.1:" + std::to_string(port);
-    auto refused = start({kMonitor, "KorvanCE", "77", server}, dir.file("refused.err"));
+    std::ofstream(dir.file("korvance.ini")) << "[SOFTWARE/Ostrel/Korvance]\nGpsdServer=" << server << "\n";
+    auto refused = start({kMonitor, "KorvanCE", "77"}, dir.file("refused.err"), false,
+                         {"KORVANCE_SETTINGS_FILE=" + dir.file("korvance.ini")});
     EXPECT_TRUE(waitFor([&] { return readText(dir.file("refused.err")).find("trying again in 2 s") != std::string::npos; }, 10s));
     EXPECT_NE(readText(dir.file("refused.err")).find(server + ": Connection refused; trying again in 1 s"), std::string::npos)
         << readText(dir.file("refused.err"));
