@@ -278,6 +278,8 @@ bool Monitor::readGpsd() {
         }
         if (!line(text)) return false;
         if (fd_ < 0) return true;  // the connection was given up
+        // Sent now when it may be, before a report later in this read replaces it.
+        queuePending(Clock::now());
     }
     in_.erase(0, start);
     if (in_.size() > kLongestLine) {
