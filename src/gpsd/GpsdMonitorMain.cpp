@@ -104,9 +104,11 @@ int main(int argc, char** argv) {
 
     options.viewFd = ConnectMonitor(token);
     if (options.viewFd < 0) {
-        std::cerr << "korvance-gpsd-monitor: nobody listens for token " << t << " at "
-                  << (MonitorSocketPath(token).empty() ? "(XDG_RUNTIME_DIR is not set)" : MonitorSocketPath(token))
-                  << "\n";
+        if (MonitorSocketPath(token).empty())
+            std::cerr << "korvance-gpsd-monitor: no monitor link: XDG_RUNTIME_DIR is not set\n";
+        else
+            std::cerr << "korvance-gpsd-monitor: nobody listens for token " << t << " at " << MonitorSocketPath(token)
+                      << "\n";
         return 1;
     }
     options.waitMask = &waitMask;

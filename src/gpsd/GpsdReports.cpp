@@ -122,7 +122,9 @@ bool ParseGpsdServer(std::string_view text, std::string& host, int& port) {
         }
     } else if (const size_t colon = text.rfind(':'); colon != std::string_view::npos) {
         if (text.find(':') != colon) {
-            h = text;  // a bare IPv6 address
+            // A bare IPv6 address (hex digits, colons, and dots of an IPv4 tail).
+            if (text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos) return false;
+            h = text;
         } else {
             h = text.substr(0, colon);
             p = text.substr(colon + 1);

@@ -112,7 +112,7 @@ TEST(GpsdReports, LinesOfTheDaemon) {
         {"::1", true, "::1", 2947},                  {"host:", false, "", 0},
         {"host:0", false, "", 0},                    {"host:65536", false, "", 0},
         {"host:12x", false, "", 0},                  {"[::1", false, "", 0},
-        {"[::1]2947", false, "", 0},
+        {"[::1]2947", false, "", 0},                 {"gps:lan:2947", false, "", 0},
     };
     for (const Server& s : servers) {
         SCOPED_TRACE(s.text);
