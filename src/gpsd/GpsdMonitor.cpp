@@ -24,6 +24,9 @@ using std::chrono::milliseconds;
 
 // A report longer than this is not one of gpsd's; it is skipped to its line end.
 constexpr size_t kLongestLine = 64 * 1024;
+// How long a position without a time waits for the report of the same epoch
+// that brings it (gpsd knows the time only once a sentence with the date came).
+constexpr milliseconds kTimeWait{1000};
 
 class Monitor {
 public:
@@ -52,6 +55,11 @@ private:
     bool line(std::string_view text);
     void offer(const GpsdFix& fix);
     void queuePending(Clock::time_point now);
+    // When the waiting position may go out.
+    Clock::time_point sendTime() const {
+        const auto gap = lastSent_ + o_.minGap;
+        return pending_->time ? gap : std::max(gap, pendingSince_ + kTimeWait);
+    }
 
     const GpsdMonitorOptions& o_;
     std::ostream& log_;
@@ -71,6 +79,7 @@ private:
     std::optional<GpsdFix> last_;     // the position last taken (sent or pending)
     std::vector<uint8_t> out_;        // records on their way to the view
     Clock::time_point lastSent_{};
+    Clock::time_point pendingSince_{};
 };
 
 GpsdMonitorEnd Monitor::run() {
@@ -85,7 +94,7 @@ GpsdMonitorEnd Monitor::run() {
         // Read gpsd at least once a second whatever else happens, so it never drops us.
         auto wake = now + milliseconds(1000);
         if (state_ != State::Watching) wake = std::min(wake, until_);
-        if (pending_ && out_.empty()) wake = std::min(wake, lastSent_ + o_.minGap);
+        if (pending_ && out_.empty()) wake = std::min(wake, sendTime());
         const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(wake - now, Clock::duration{}));
         timespec ts{static_cast<time_t>(wait.count() / 1000000000), static_cast<long>(wait.count() % 1000000000)};
 
@@ -151,7 +160,7 @@ bool Monitor::flush() {
 void Monitor::queuePending(Clock::time_point now) {
     // A new position waits until the previous one is wholly sent and the gap
     // has passed; meanwhile a newer one replaces it, so the view gets the newest.
-    if (!pending_ || !out_.empty() || now < lastSent_ + o_.minGap) return;
+    if (!pending_ || !out_.empty() || now < sendTime()) return;
     const GpsdFix& f = *pending_;
     auto add = [this](uint32_t item, int32_t value) {
         uint8_t r[kMonitorRecordSize];
@@ -183,6 +192,8 @@ void Monitor::offer(const GpsdFix& fix) {
         return;
     }
     last_ = fix;
+    // A newer position replacing one that waits keeps its place in the queue.
+    if (!pending_) pendingSince_ = Clock::now();
     pending_ = fix;
 }
 
