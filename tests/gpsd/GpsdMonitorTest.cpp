@@ -135,13 +135,22 @@ struct RuntimeDir {
     RuntimeDir() { ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1); }
 };
 
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 // A program started with its output in a file; `group` puts it and its
 // children (gpsfake's gpsd) into a process group of their own.
 struct Child {
     pid_t pid = -1;
     bool group = false;
 
-    Child(const std::vector<std::string>& args, const std::string& output, bool ownGroup,
+    Child(const std::vector<std::string>& args, const std::string& output, bool ownGroup = false,
           const std::vector<std::string>& moreEnvironment = {})
         : group(ownGroup) {
         std::vector<char*> argv, env;
@@ -157,65 +166,33 @@ struct Child {
         posix_spawn_file_actions_adddup2(&files, 1, 2);
         posix_spawnattr_t attr;
         posix_spawnattr_init(&attr);
-        if (group) {
-            posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-            posix_spawnattr_setpgroup(&attr, 0);
-        }
+        posix_spawnattr_setflags(&attr, group ? POSIX_SPAWN_SETPGROUP : 0);
         if (::posix_spawnp(&pid, argv[0], &files, &attr, argv.data(), env.data()) != 0) pid = -1;
         posix_spawnattr_destroy(&attr);
         posix_spawn_file_actions_destroy(&files);
-        leader_ = pid;
     }
-    ~Child() { stop(); }
+    ~Child() { kill(); }
 
     // The exit code once it has ended within `limit`; -1 when it has not
     // (or ended by a signal).
     int wait(std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            int status = 0;
-            const pid_t r = ::waitpid(pid, &status, WNOHANG);
-            if (r == pid) {
-                pid = -1;
-                reapGroup();
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            if (r < 0 || std::chrono::steady_clock::now() > end) return -1;
-            std::this_thread::sleep_for(20ms);
-        }
+        int status = 0;
+        if (!waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit)) return -1;
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    // Asked to end, then killed with all of its group: nothing is left behind.
-    void stop() {
+    // Killed with its whole group, and every member reaped: this process is
+    // a subreaper, so the members orphaned by the leader's end come to it.
+    void kill() {
         if (pid <= 0) return;
-        const pid_t target = group ? -pid : pid;
-        ::kill(target, SIGTERM);
-        if (wait(2s) != -1 || pid <= 0) return;
-        ::kill(target, SIGKILL);
+        ::kill(group ? -pid : pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
-        reapGroup();
+        while (group && ::waitpid(-pid, &status, 0) > 0) {
+        }
         pid = -1;
     }
-    // The group's members orphaned by their parent come to this process (a
-    // subreaper): kill and reap them too.
-    void reapGroup() {
-        if (!group || leader_ <= 0) return;
-        ::kill(-leader_, SIGKILL);
-        int status = 0;
-        const auto end = std::chrono::steady_clock::now() + 3s;
-        while (std::chrono::steady_clock::now() < end) {
-            const pid_t r = ::waitpid(-leader_, &status, WNOHANG);
-            if (r < 0) break;  // none left
-            if (r == 0) std::this_thread::sleep_for(20ms);
-        }
-    }
-    pid_t leader_ = -1;
 };
-
-std::unique_ptr<Child> start(const std::vector<std::string>& args, const std::string& output, bool group = false,
-                             const std::vector<std::string>& moreEnvironment = {}) {
-    return std::make_unique<Child>(args, output, group, moreEnvironment);
-}
 
 std::string readText(const std::string& path) {
     std::ifstream in(path);
@@ -224,23 +201,30 @@ std::string readText(const std::string& path) {
     return s.str();
 }
 
-int freePort() {
+// A socket listening on a free loopback port.
+int listenOnLoopback(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 1) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
         ::close(fd);
         return -1;
     }
-    ::close(fd);
-    return ntohs(a.sin_port);
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
+int freePort() {
+    int port = -1;
+    if (const int fd = listenOnLoopback(port); fd >= 0) ::close(fd);
+    return port;
 }
 
 // Whether something listens on the TCP port, seen in the kernel's table
-// without connecting (gpsfake starts its log when the first client comes).
+// without connecting: the monitor is to be gpsd's only client.
 bool listening(int port) {
     for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
         std::ifstream in(table);
@@ -259,14 +243,6 @@ bool listening(int port) {
     return false;
 }
 
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 // One committed position as the view keeps it; height and time only when
 // they came with this position.
@@ -369,14 +345,13 @@ std::unique_ptr<Child> startGpsfake(const TempDir& dir, int port, const std::str
     // -1: the log once, then gpsd ends; -c: a pause after each sentence, so an
     // epoch of seven sentences takes over half a second.
     // TMPDIR: where gpsfake puts its control socket.
-    return start({"gpsfake", "-1", "-q", "-c", "0.08", "-P", std::to_string(port), log}, dir.file("gpsfake.out"), true,
-                 {"TMPDIR=" + dir.path()});
+    return std::make_unique<Child>(std::vector<std::string>{"gpsfake", "-1", "-q", "-c", "0.08", "-P", std::to_string(port), log},
+                                   dir.file("gpsfake.out"), true, std::vector<std::string>{"TMPDIR=" + dir.path()});
 }
 
 TEST(GpsdMonitor, TheViewGetsTheLogsPositionsAcrossARestartOfGpsd) {
     KORVANCE_REQUIRE_TOOL("gpsfake");
-    // gpsd outlives a killed gpsfake for a moment; as a subreaper this
-    // process reaps it.
+    // gpsd outlives a killed gpsfake for a moment; this process reaps it.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     RuntimeDir runtime;
     TempDir dir;
@@ -395,16 +370,16 @@ TEST(GpsdMonitor, TheViewGetsTheLogsPositionsAcrossARestartOfGpsd) {
     ASSERT_GT(gpsd->pid, 0);
     ASSERT_TRUE(waitFor([&] { return listening(port); }, 15s)) << readText(dir.file("gpsfake.out"));
     const std::string server = "127.0.0.1:" + std::to_string(port);
-    auto monitor = start({kMonitor, "KorvanCE", "6a5d", server}, dir.file("monitor.err"));
-    ASSERT_GT(monitor->pid, 0);
+    Child monitor({kMonitor, "KorvanCE", "6a5d", server}, dir.file("monitor.err"));
+    ASSERT_GT(monitor.pid, 0);
     EXPECT_TRUE(view.until(first.back(), 30s)) << readText(dir.file("monitor.err")) << readText(dir.file("gpsfake.out"));
 
     // gpsd goes away (at the end of its log, or now) and comes back on the same port.
-    gpsd->stop();
+    gpsd->kill();
     ASSERT_FALSE(listening(port));
     gpsd = startGpsfake(dir, port, dir.file("second.nme"));
     EXPECT_TRUE(view.until(second.back(), 40s)) << readText(dir.file("monitor.err")) << readText(dir.file("gpsfake.out"));
-    gpsd->stop();
+    gpsd->kill();
 
     std::ostringstream all;
     for (const Seen& s : view.seen) all << s << "\n";
@@ -417,7 +392,7 @@ TEST(GpsdMonitor, TheViewGetsTheLogsPositionsAcrossARestartOfGpsd) {
 
     // The view closes the link: the monitor ends at once, content.
     view.link.close();
-    EXPECT_EQ(monitor->wait(5s), 0) << readText(dir.file("monitor.err"));
+    EXPECT_EQ(monitor.wait(5s), 0) << readText(dir.file("monitor.err"));
 }
 
 TEST(GpsdMonitor, SaysWhyAServerCannotBeUsed) {
@@ -432,31 +407,26 @@ TEST(GpsdMonitor, SaysWhyAServerCannotBeUsed) {
     const int port = freePort();
     const std::string server = "127.0.0.1:" + std::to_string(port);
     std::ofstream(dir.file("korvance.ini")) << "[SOFTWARE/Ostrel/Korvance]\nGpsdServer=" << server << "\n";
-    auto refused = start({kMonitor, "KorvanCE", "77"}, dir.file("refused.err"), false,
-                         {"KORVANCE_SETTINGS_FILE=" + dir.file("korvance.ini")});
+    Child refused({kMonitor, "KorvanCE", "77"}, dir.file("refused.err"), false,
+                  {"KORVANCE_SETTINGS_FILE=" + dir.file("korvance.ini")});
     EXPECT_TRUE(waitFor([&] { return readText(dir.file("refused.err")).find("trying again in 2 s") != std::string::npos; }, 10s));
     EXPECT_NE(readText(dir.file("refused.err")).find(server + ": Connection refused; trying again in 1 s"), std::string::npos)
         << readText(dir.file("refused.err"));
-    ::kill(refused->pid, SIGTERM);
-    EXPECT_EQ(refused->wait(3s), 0);
+    ::kill(refused.pid, SIGTERM);
+    EXPECT_EQ(refused.wait(3s), 0);
 
     // A server of another major protocol is refused with a failure.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len), 0);
-    const std::string other = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-    auto monitor = start({kMonitor, "KorvanCE", "77", other}, dir.file("other.err"));
+    int otherPort = 0;
+    const int listener = listenOnLoopback(otherPort);
+    ASSERT_GE(listener, 0);
+    const std::string other = "127.0.0.1:" + std::to_string(otherPort);
+    Child monitor({kMonitor, "KorvanCE", "77", other}, dir.file("other.err"));
     pollfd p{listener, POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 10000), 1);
     const int client = ::accept(listener, nullptr, nullptr);
     const std::string version = R"({"class":"VERSION","release":"9.1","proto_major":4,"proto_minor":2})" "\n";
     ASSERT_EQ(::write(client, version.data(), version.size()), static_cast<ssize_t>(version.size()));
-    EXPECT_EQ(monitor->wait(5s), 1);
+    EXPECT_EQ(monitor.wait(5s), 1);
     EXPECT_NE(readText(dir.file("other.err")).find(other + " speaks gpsd protocol 4.2; this monitor knows protocol 3 only"),
               std::string::npos)
         << readText(dir.file("other.err"));
@@ -464,8 +434,8 @@ TEST(GpsdMonitor, SaysWhyAServerCannotBeUsed) {
     ::close(listener);
 
     // Without korvance's link there is nothing to do.
-    auto alone = start({kMonitor, "KorvanCE", "78"}, dir.file("alone.err"));
-    EXPECT_EQ(alone->wait(5s), 1);
+    Child alone({kMonitor, "KorvanCE", "78"}, dir.file("alone.err"));
+    EXPECT_EQ(alone.wait(5s), 1);
     EXPECT_NE(readText(dir.file("alone.err")).find("nobody listens for token 78"), std::string::npos);
 }
 
