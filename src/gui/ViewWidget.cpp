@@ -55,7 +55,8 @@ ViewWidget::~ViewWidget() {
 bool ViewWidget::startNmea(AppSettings& settings, UserPrompt& prompt) {
     feed_ = std::make_unique<NmeaFeed>([this](NmeaFeed::Call call) { calls_.post(std::move(call)); });
     feed_->onConnectionChanged = [this](const std::string& problem) { showStatus(problem); };
-    if (feed_->start(settings, prompt, chooser_, [this](const NmeaPosition& p) { view_->nmeaPosition(p); }))
+    if (feed_->start(settings, prompt, chooser_, [this](const NmeaPosition& p) { view_->nmeaPosition(p); },
+                     nmeaOptions_))
         return true;
     feed_.reset();
     return false;

@@ -67,6 +67,9 @@ public:
     std::function<void()> statusChanged;
     // The NMEA reception of the running NMEA navigation (null when none runs).
     NmeaFeed* nmeaFeed() const { return feed_.get(); }
+    // NMEA navigation reads this receiver of the program's own (the demo's)
+    // instead of the settings' port, without offering a log of its sentences.
+    void useOwnNmeaReceiver(const std::string& device) { nmeaOptions_ = {device, false}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -89,6 +92,7 @@ private:
     QtNavigationTimer timer_;
     QtCallQueue calls_;
     std::unique_ptr<NmeaFeed> feed_;
+    NmeaStartOptions nmeaOptions_;
     std::string status_;
 };
 

@@ -28,4 +28,17 @@ std::string FindDemoMaps(const std::string& programPath) {
     return std::string();
 }
 
+const std::vector<DemoPlace>& DemoTour() {
+    // TOWER comes first, so the alarm sounds soon; the leg to MILL leaves the
+    // centre map (north of 52.54) and the leg to FARM comes back onto it.
+    static const std::vector<DemoPlace> tour = {
+        {"HOME", 52.520008, 13.404954, "house by the river"},
+        {"TOWER", 52.530000, 13.420000, "radio tower"},
+        {"MILL", 52.549000, 13.432000, "old mill"},
+        {"FARM", 52.536000, 13.452000, "farm"},
+        {"HOME", 52.520008, 13.404954, "house by the river"},
+    };
+    return tour;
+}
+
 }  // namespace korvance

@@ -238,15 +238,17 @@ uint32_t CorrectNmeaBaudrate(AppSettings& settings) {
 }
 
 bool StartNmea(NmeaReceiver& receiver, AppSettings& settings, UserPrompt& prompt, FileChooser& chooser,
-               NmeaConsumer& consumer) {
+               NmeaConsumer& consumer, const NmeaStartOptions& options) {
     if (receiver.running()) return false;
     uint32_t baud = CorrectNmeaBaudrate(settings);
-    std::string device = resolveSerialDevice(settings.CommDevice, static_cast<int>(settings.CommPort));
+    std::string device = !options.device.empty()
+                             ? options.device
+                             : resolveSerialDevice(settings.CommDevice, static_cast<int>(settings.CommPort));
     if (!receiver.openPort(device, baud)) {
         prompt.message(receiver.portError(), kCaption, Icon::Stop);
         return false;
     }
-    if (prompt.ask(kMsgSaveNmea, kCaption, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+    if (options.offerLog && prompt.ask(kMsgSaveNmea, kCaption, Buttons::YesNo, Icon::Question) == Answer::Yes) {
         auto path = chooser.chooseSave({{"NMEA file", "*.nme"}, {"all files", "*.*"}}, settings.DataPath, "nme");
         if (path) {
             std::string tidy = TidyNmeaLogPath(*path);

@@ -145,8 +145,16 @@ inline constexpr const char* kMsgSaveNmea = "Do you wish to save NMEA sentence?"
 // at that speed, asks whether to log the sentences and where, and starts the
 // reader. A port that cannot be opened is reported and nothing starts (false).
 // NMEASentence is turned into 8-bit text of the CodePage setting for the filter.
+//
+// A receiver of the program's own (the demo's simulated one) is read from its
+// `device` instead of the settings' port, and `offerLog` false leaves its
+// sentences unlogged without asking.
+struct NmeaStartOptions {
+    std::string device;  // "" for CommDevice / CommPort
+    bool offerLog = true;
+};
 bool StartNmea(NmeaReceiver& receiver, AppSettings& settings, UserPrompt& prompt, FileChooser& chooser,
-               NmeaConsumer& consumer);
+               NmeaConsumer& consumer, const NmeaStartOptions& options = {});
 // The stop: ends the reader, closes the log and the port.
 void StopNmea(NmeaReceiver& receiver);
 

@@ -372,10 +372,15 @@ void CKorvanceView::onRouteNavigation() {
     showDataField = 1;
     const auto choice = dialogs_.selectRouteByName(doc_.routes());
     if (!choice) return;
-    navigation.routeNavigator =
-        BeginRouteNavigation(doc_.routes(), doc_.currentRoute, doc_.prompt(), doc_.settings().ReachDistance,
-                             choice->index, choice->invert);
+    beginRouteNavigation(choice->index, choice->invert);
+}
+
+bool CKorvanceView::beginRouteNavigation(uint32_t route, bool invert) {
+    showDataField = 1;
+    navigation.routeNavigator = BeginRouteNavigation(doc_.routes(), doc_.currentRoute, doc_.prompt(),
+                                                     doc_.settings().ReachDistance, route, invert);
     host_.redraw(true);
+    return navigation.routeNavigator != nullptr;
 }
 
 void CKorvanceView::follow(const PositionFix& fix) {

@@ -109,6 +109,9 @@ public:
     // An NMEA position taken on the user-interface thread: runs the tick when
     // NMEA navigation runs and no tick does; true then.
     bool nmeaPosition(const NmeaPosition& position);
+    // Route navigation along route `route` as "R&oute Navigation..." starts it
+    // once the route is chosen (its messages included); false when it did not start.
+    bool beginRouteNavigation(uint32_t route, bool invert);
     // Ends whatever navigation mode runs, as closing the window does: the
     // timer stops, the link and the NMEA reception end, the log stops. A host
     // calls it before its navigation services go away.

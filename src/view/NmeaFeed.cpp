@@ -10,10 +10,10 @@ NmeaFeed::NmeaFeed(std::function<void(Call)> post, std::unique_ptr<SerialPort> p
 NmeaFeed::~NmeaFeed() { stop(); }
 
 bool NmeaFeed::start(AppSettings& settings, UserPrompt& prompt, FileChooser& chooser,
-                     std::function<void(const NmeaPosition&)> onPosition) {
+                     std::function<void(const NmeaPosition&)> onPosition, const NmeaStartOptions& options) {
     onPosition_ = std::move(onPosition);
     prompt_ = &prompt;
-    return StartNmea(receiver_, settings, prompt, chooser, *this);
+    return StartNmea(receiver_, settings, prompt, chooser, *this, options);
 }
 
 void NmeaFeed::stop() { StopNmea(receiver_); }

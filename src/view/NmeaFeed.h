@@ -27,7 +27,7 @@ public:
     // StartNmea; `onPosition` runs on the user-interface thread with each
     // position taken, `prompt` shows a log that could not be written.
     bool start(AppSettings& settings, UserPrompt& prompt, FileChooser& chooser,
-               std::function<void(const NmeaPosition&)> onPosition);
+               std::function<void(const NmeaPosition&)> onPosition, const NmeaStartOptions& options = {});
     // StopNmea: the reader ends, a pending hand-off is abandoned, the log and port close.
     void stop();
     NmeaReceiver& receiver() { return receiver_; }

@@ -12,7 +12,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "gui/DemoSession.h"
+#include "maps/DemoMaps.h"
 #include "gui/ViewWidget.h"
 #include "maps/MapCommands.h"
 #include "platform/Clock.h"
@@ -153,18 +153,6 @@ TEST(ViewWidget, DemoMapLoadsUnderACommaDecimalLocale) {
     const MapInfo& info = d.maps.info();
     EXPECT_NEAR(info.right - info.left, 0.04 * info.columns, 1e-9);
     EXPECT_NEAR(info.top - info.bottom, 0.02 * info.rows, 1e-9);
-}
-
-TEST(ViewWidget, DemoSessionRunsTheSimulatorOnAPseudoTerminal) {
-    DemoSession session;
-    ASSERT_TRUE(session.startReceiver());
-    const std::string device = session.devicePath();
-    EXPECT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
-    double lat, lon;
-    session.receiverPosition(lat, lon);
-    EXPECT_NEAR(lat, 52.525, 0.01);
-    session.stop();
-    EXPECT_EQ(session.devicePath(), "");
 }
 
 }  // namespace

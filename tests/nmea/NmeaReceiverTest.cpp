@@ -331,18 +331,24 @@ TEST(StartNmea, NoLogUnlessAskedAndChosen) {
     struct Row {
         Answer answer;
         std::optional<std::string> chosen;
-        size_t dialogs;
-    } rows[] = {{Answer::No, std::nullopt, 0}, {Answer::Yes, std::nullopt, 1}};
+        bool ownReceiver;  // a receiver of the program's own: its device, no log offered
+        size_t questions, dialogs;
+    } rows[] = {{Answer::No, std::nullopt, false, 1, 0},
+                {Answer::Yes, std::nullopt, false, 1, 1},
+                {Answer::Yes, "/tmp/never.nme", true, 0, 0}};
     for (const auto& row : rows) {
         AppSettings settings;
         settings.NMEABaudrate = 9600;
-        settings.CommDevice = pty.slavePath();
+        settings.CommDevice = row.ownReceiver ? "/dev/nonexistent-korvance-port" : pty.slavePath();
         ScriptedPrompt prompt({row.answer});
         ScriptedFileChooser chooser({row.chosen});
         NmeaReceiver receiver;
         TakingConsumer consumer;
-        ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+        NmeaStartOptions options;
+        if (row.ownReceiver) options = {pty.slavePath(), false};
+        ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer, options));
         EXPECT_EQ(settings.NMEABaudrate, 9600u);
+        EXPECT_EQ(prompt.shown.size(), row.questions);
         EXPECT_EQ(chooser.calls.size(), row.dialogs);
         EXPECT_FALSE(receiver.logOpen());
         StopNmea(receiver);

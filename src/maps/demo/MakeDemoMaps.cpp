@@ -16,6 +16,7 @@
 
 #include "geodesy/Coordinates.h"
 #include "mapmake/TileWriters.h"
+#include "maps/DemoMaps.h"
 #include "maps/MapImage.h"
 
 using namespace korvance;
@@ -161,6 +162,10 @@ void drawCountry(Canvas& c, double detail) {
         const double a = i * 2 * 3.14159265359 / 8 + 0.3;
         c.path({{52.51, 13.40}, {52.51 + 0.2 * std::sin(a), 13.40 + 0.35 * std::cos(a)}}, 3 * detail, kRoad);
     }
+    // The road the demo's tour drives along.
+    std::vector<std::pair<double, double>> tour;
+    for (const DemoPlace& p : DemoTour()) tour.push_back({p.latitude, p.longitude});
+    c.path(tour, 3 * detail, kRoad);
     // A street grid in the town, and a railway with its ties.
     for (double lat = 52.48; lat <= 52.54; lat += 0.008) c.path({{lat, 13.36}, {lat, 13.46}}, 1.5 * detail, kMinor);
     for (double lon = 13.36; lon <= 13.46; lon += 0.012) c.path({{52.48, lon}, {52.54, lon}}, 1.5 * detail, kMinor);
@@ -213,7 +218,6 @@ bool writeMap(const std::string& out, const MapSpec& m) {
     c.img.reset(m.columns * m.tile, m.rows * m.tile, kLand);
     drawCountry(c, m.detail);
     drawGrid(c, m.gridLat, m.gridLon, m.textScale);
-    label(c, 52.520008, 13.404954, "HOME", m.textScale);
     label(c, 52.480123, 13.351234, "CAMP", m.textScale);
     label(c, 52.60, 13.28, "WOOD", m.textScale);
     text(c, 12, 12, m.folder == "centre" ? "CENTRE MAP" : "OVERVIEW MAP", m.textScale + 1, kText);

@@ -29,12 +29,12 @@ std::string angle(double value, int degreeDigits, char positive, char negative) 
     return buf;
 }
 
-std::string timeOfDay(int64_t utc) {
+std::string timeOfDay(int64_t utc, int hundredths) {
     time_t t = static_cast<time_t>(utc);
     std::tm tm{};
     gmtime_r(&t, &tm);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d%02d%02d.00", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::snprintf(buf, sizeof buf, "%02d%02d%02d.%02d", tm.tm_hour, tm.tm_min, tm.tm_sec, hundredths % 100);
     return buf;
 }
 
@@ -63,7 +63,7 @@ std::string NmeaLongitude(double longitude) { return angle(longitude, 3, 'E', 'W
 
 std::string FormatRmc(const NmeaTrackPoint& p, bool valid, std::string_view talker) {
     const std::string motion = FormatFixed(p.speedKmh / 1.852, 2) + "," + FormatFixed(p.course, 1);
-    std::string body = std::string(talker) + "RMC," + timeOfDay(p.utc) + (valid ? ",A," : ",V,") +
+    std::string body = std::string(talker) + "RMC," + timeOfDay(p.utc, p.hundredths) + (valid ? ",A," : ",V,") +
                        NmeaLatitude(p.latitude) + "," + NmeaLongitude(p.longitude) + "," + motion + "," + date(p.utc) +
                        ",,,A";
     return FrameNmea(body);
@@ -71,8 +71,9 @@ std::string FormatRmc(const NmeaTrackPoint& p, bool valid, std::string_view talk
 
 std::string FormatGga(const NmeaTrackPoint& p, std::string_view talker) {
     const std::string alt = FormatFixed(p.altitude, 1);
-    std::string body = std::string(talker) + "GGA," + timeOfDay(p.utc) + "," + NmeaLatitude(p.latitude) + "," +
-                       NmeaLongitude(p.longitude) + ",1,08,0.9," + alt + ",M,46.9,M,,";
+    std::string body = std::string(talker) + "GGA," + timeOfDay(p.utc, p.hundredths) + "," +
+                       NmeaLatitude(p.latitude) + "," + NmeaLongitude(p.longitude) + ",1,08,0.9," + alt +
+                       ",M,46.9,M,,";
     return FrameNmea(body);
 }
 
@@ -124,6 +125,46 @@ std::vector<NmeaTrackPoint> BuiltinNmeaTrack(int count, double latitude, double 
         if (longitude < -180) longitude += 360;
         course = std::fmod(course + 0.5, 360.0);
     }
+    return track;
+}
+
+std::vector<NmeaTrackPoint> NmeaTrackAlong(const std::vector<NmeaCorner>& corners, double speedKmh, int64_t startUtc,
+                                           int perSecond, double altitude) {
+    std::vector<NmeaTrackPoint> track;
+    if (corners.empty() || !(speedKmh > 0) || perSecond < 1 || perSecond > 100) return track;
+    const double step = speedKmh / 3.6 / perSecond;  // metres between two points
+    const double metresPerDegree = 6371000.0 * kPi / 180.0;
+    auto add = [&](double latitude, double longitude, double course) {
+        NmeaTrackPoint p;
+        p.latitude = latitude;
+        p.longitude = longitude;
+        p.altitude = altitude;
+        const int64_t n = static_cast<int64_t>(track.size());
+        p.utc = startUtc + n / perSecond;
+        p.hundredths = static_cast<int>(n % perSecond * 100 / perSecond);
+        p.speedKmh = speedKmh;
+        p.course = course;
+        track.push_back(p);
+    };
+    double along = 0;  // where on the current leg the next point lies, in metres
+    for (size_t i = 0; i + 1 < corners.size(); ++i) {
+        const NmeaCorner& a = corners[i];
+        const NmeaCorner& b = corners[i + 1];
+        // Legs of a few kilometres: flat within centimetres.
+        const double north = (b.latitude - a.latitude) * metresPerDegree;
+        const double east = (b.longitude - a.longitude) * metresPerDegree *
+                            std::cos((a.latitude + b.latitude) / 2 * kPi / 180.0);
+        const double length = std::hypot(north, east);
+        if (length <= 0) continue;
+        double course = std::atan2(east, north) * 180.0 / kPi;
+        if (course < 0) course += 360.0;
+        for (; along < length; along += step) {
+            const double f = along / length;
+            add(a.latitude + f * (b.latitude - a.latitude), a.longitude + f * (b.longitude - a.longitude), course);
+        }
+        along -= length;
+    }
+    if (track.empty()) add(corners.front().latitude, corners.front().longitude, 0.0);
     return track;
 }
 

@@ -17,6 +17,7 @@ struct NmeaTrackPoint {
     int64_t utc = 0;      // seconds since 1970-01-01 00:00:00 UTC
     double speedKmh = 0;
     double course = 0;    // degrees
+    int hundredths = 0;   // of the second, for receivers giving several positions a second
 };
 
 // "$" + body + "*hh\r\n".
@@ -37,5 +38,19 @@ std::string FormatVtg(const NmeaTrackPoint& p, std::string_view talker = "GP");
 // leaving (latitude, longitude) at `speedKmh` and turning slowly.
 std::vector<NmeaTrackPoint> BuiltinNmeaTrack(int count, double latitude = 48.1173, double longitude = 11.5166,
                                              double speedKmh = 36.0);
+
+// A corner of a way (WGS 84 degrees).
+struct NmeaCorner {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// A track along straight legs between `corners` at `speedKmh`, `perSecond`
+// points a second (1 to 100) from `startUtc`, starting on the first corner;
+// each point has its leg's course. The points keep their spacing round the
+// corners, so the way passes every corner within one spacing of a point.
+// Empty for no corners, no speed or a rate out of range.
+std::vector<NmeaTrackPoint> NmeaTrackAlong(const std::vector<NmeaCorner>& corners, double speedKmh, int64_t startUtc,
+                                           int perSecond = 1, double altitude = 35.0);
 
 }  // namespace korvance

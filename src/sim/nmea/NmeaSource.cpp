@@ -176,10 +176,4 @@ void NmeaSource::run() {
     }
 }
 
-std::unique_ptr<NmeaSource> StartDemoNmeaSource(double latitude, double longitude, double rateHz, double speedKmh) {
-    auto source = std::make_unique<NmeaSource>(BuiltinNmeaTrack(3600, latitude, longitude, speedKmh), rateHz);
-    if (!source->start()) return nullptr;
-    return source;
-}
-
 }  // namespace korvance

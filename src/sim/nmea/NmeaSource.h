@@ -103,11 +103,4 @@ private:
     std::vector<NmeaEpochText> written_;
 };
 
-// For the demo: a source on a fresh pseudo-terminal, streaming a track of
-// an hour from (latitude, longitude) over and over at `rateHz`. Give
-// devicePath() to the reader; stop() or destroying it ends the stream.
-// Empty when no pseudo-terminal could be opened.
-std::unique_ptr<NmeaSource> StartDemoNmeaSource(double latitude = 48.1173, double longitude = 11.5166,
-                                                double rateHz = 1.0, double speedKmh = 36.0);
-
 }  // namespace korvance

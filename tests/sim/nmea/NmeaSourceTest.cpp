@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <mutex>
 #include <thread>
 
@@ -33,7 +35,7 @@ TEST(NmeaSentences, EveryKindFramesAndParsesBack) {
     NmeaTrackPoint points[] = {
         {48.1173, 11.516666666666667, 545.4, 1111581319, 41.4848, 84.4},
         {-33.999999, -70.000001, -12.0, 946684800, 0.0, 0.0},  // years are always 2000 + yy
-        {0.0, 179.99999, 8848.9, 4102444799, 1852.0, 359.9},
+        {0.0, 179.99999, 8848.9, 4102444799, 1852.0, 359.9, 75},  // a receiver of several positions a second
         {-89.5, -179.5, 0.0, 1325376000, 5.0, 180.0},
     };
     for (const auto& p : points) {
@@ -52,6 +54,7 @@ TEST(NmeaSentences, EveryKindFramesAndParsesBack) {
         EXPECT_NEAR(fix.speed, p.speedKmh, 0.01);
         EXPECT_EQ(fix.course, static_cast<int>(p.course));
     }
+    EXPECT_EQ(FormatRmc(points[2]).substr(0, 17), "$GPRMC,235959.75,");
     // Minutes that round up to a whole degree carry into the degrees.
     EXPECT_EQ(NmeaLatitude(47.9999999), "4800.0000,N");
     EXPECT_EQ(NmeaLongitude(-7.5), "00730.0000,W");
@@ -129,36 +132,67 @@ TEST(NmeaSource, NobodyReadingDoesNotHoldTheStop) {
     EXPECT_GT(source.epochsWritten(), 200u);
 }
 
-TEST(NmeaSource, DemoSourceFeedsAReader) {
-    auto source = StartDemoNmeaSource(-41.29, 174.78, 50.0);
-    ASSERT_TRUE(source);
-    struct Consumer : NmeaConsumer {
-        void positionReady(NmeaReceiver& r) override {
-            NmeaPosition p;
-            if (!r.takePosition(&p)) return;
-            std::lock_guard lock(mutex);
-            got.push_back(p);
+TEST(NmeaSentences, TrackAlongCornersKeepsItsPaceAndPassesEveryCorner) {
+    // Metres between two positions a few kilometres apart.
+    auto metres = [](double lat1, double lon1, double lat2, double lon2) {
+        const double k = 6371000.0 * 3.14159265358979 / 180.0;
+        return std::hypot((lat2 - lat1) * k, (lon2 - lon1) * k * std::cos((lat1 + lat2) / 2 * 3.14159265358979 / 180.0));
+    };
+    const double north100 = 100.0 / (6371000.0 * 3.14159265358979 / 180.0);  // 100 m in degrees of latitude
+    const double east100 = north100 / std::cos(52.0 * 3.14159265358979 / 180.0);
+    struct Row {
+        const char* what;
+        std::vector<NmeaCorner> corners;
+        double speedKmh;
+        int perSecond;
+        size_t points;
+        std::vector<double> courses;  // of the first, a middle and the last point
+    };
+    const Row rows[] = {
+        {"one leg north", {{52.0, 13.0}, {52.0 + 10.05 * north100, 13.0}}, 36.0, 1, 101, {0.0, 0.0, 0.0}},
+        {"four a second", {{52.0, 13.0}, {52.0 + 1.04 * north100, 13.0}}, 36.0, 4, 42, {0.0, 0.0, 0.0}},
+        {"north, then east",
+         {{52.0, 13.0}, {52.0 + 1.05 * north100, 13.0}, {52.0 + 1.05 * north100, 13.0 + 1.05 * east100}}, 72.0, 1,
+         11, {0.0, 0.0, 90.0}},
+        {"a square back home, a repeated corner skipped",
+         {{52.0, 13.0}, {52.0, 13.0 + east100}, {52.0, 13.0 + east100}, {52.0 - north100, 13.0 + east100},
+          {52.0 - north100, 13.0}, {52.0, 13.0}},
+         50.0, 1, 29, {90.0, 180.0, 0.0}},
+        {"a single corner", {{52.0, 13.0}}, 50.0, 1, 1, {0.0, 0.0, 0.0}},
+        {"no corners", {}, 50.0, 1, 0, {}},
+        {"standing still", {{52.0, 13.0}, {52.1, 13.0}}, 0.0, 1, 0, {}},
+        {"a rate no receiver has", {{52.0, 13.0}, {52.1, 13.0}}, 50.0, 101, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const auto track = NmeaTrackAlong(row.corners, row.speedKmh, 1700000000, row.perSecond, 12.0);
+        ASSERT_EQ(track.size(), row.points);
+        if (track.empty()) continue;
+        const double step = row.speedKmh / 3.6 / row.perSecond;
+        EXPECT_EQ(track.front().latitude, row.corners.front().latitude);
+        EXPECT_EQ(track.front().longitude, row.corners.front().longitude);
+        EXPECT_NEAR(track.front().course, row.courses[0], 1e-6);
+        EXPECT_NEAR(track[track.size() / 2].course, row.courses[1], 1e-6);
+        EXPECT_NEAR(track.back().course, row.courses[2], 1e-6);
+        for (size_t i = 0; i < track.size(); ++i) {
+            EXPECT_EQ(track[i].utc, 1700000000 + static_cast<int64_t>(i) / row.perSecond);
+            EXPECT_EQ(track[i].hundredths, static_cast<int>(i) % row.perSecond * 100 / row.perSecond);
+            EXPECT_EQ(track[i].speedKmh, row.speedKmh);
+            EXPECT_EQ(track[i].altitude, 12.0);
+            if (i > 0) {
+                EXPECT_LE(metres(track[i - 1].latitude, track[i - 1].longitude, track[i].latitude, track[i].longitude),
+                          step * 1.001);
+            }
         }
-        void logWriteFailed(const std::string&, const std::string&) override {}
-        std::mutex mutex;
-        std::vector<NmeaPosition> got;
-    } consumer;
-    NmeaReceiver receiver;
-    ASSERT_TRUE(receiver.openPort(source->devicePath(), 4800));
-    ASSERT_TRUE(receiver.start(consumer));
-    for (int i = 0; i < 300; ++i) {
-        {
-            std::lock_guard lock(consumer.mutex);
-            if (consumer.got.size() >= 3) break;
+        // Every corner lies within a second's way of a point (inner ones within half of it).
+        for (size_t c = 0; c < row.corners.size(); ++c) {
+            double nearest = 1e9;
+            for (const auto& p : track)
+                nearest = std::min(nearest, metres(p.latitude, p.longitude, row.corners[c].latitude,
+                                                   row.corners[c].longitude));
+            EXPECT_LE(nearest, (c + 1 < row.corners.size() ? step / 2 : step) * 1.001) << "corner " << c;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    receiver.stop();
-    source->stop();
-    ASSERT_GE(consumer.got.size(), 3u);
-    EXPECT_NEAR(consumer.got[0].latitude, -41.29, 0.01);
-    EXPECT_NEAR(consumer.got[0].longitude, 174.78, 0.01);
-    EXPECT_EQ(consumer.got[1].utcTime, consumer.got[0].utcTime + 1);
 }
 
 }  // namespace
