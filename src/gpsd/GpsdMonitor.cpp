@@ -91,7 +91,8 @@ GpsdMonitorEnd Monitor::run() {
             fail(state_ == State::Connecting ? "no answer to the connection" : "no VERSION report: is this gpsd?");
         queuePending(now);
 
-        // Read gpsd at least once a second whatever else happens, so it never drops us.
+        // gpsd's reports are read the moment they come, so it never drops us as a
+        // slow client; the wait also ends for the next attempt or position.
         auto wake = now + milliseconds(1000);
         if (state_ != State::Watching) wake = std::min(wake, until_);
         if (pending_ && out_.empty()) wake = std::min(wake, sendTime());
