@@ -25,7 +25,7 @@ bool ParseProgramOptions(const QStringList& arguments, ProgramOptions& options, 
     parser.addVersionOption();
     const QCommandLineOption demo("demo",
                                   "Show the program at work: simulated receivers for this run, the demo maps, "
-                                  "and a position driving a tour over them. Nothing is saved.");
+                                  "and a position driving a tour over them. The settings of the run stay in memory.");
     const QCommandLineOption demoRate(
         "demo-rate", "Positions a second of the demo's receiver (default 5; more plays the tour faster).",
         "positions");

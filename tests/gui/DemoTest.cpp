@@ -52,6 +52,11 @@ TEST(Demo, DrivesTheTourAcrossTheMapsWithTheAlarmAndLeavesTheGarminReceiverToThe
     ASSERT_TRUE(ParseProgramOptions({"korvance", "--demo", "--demo-rate", "200"}, options, error)) << error;
     EXPECT_TRUE(options.demo);
     EXPECT_EQ(options.demoRate, 200.0);
+    for (const char* bad : {"0", "201", "fast"}) {
+        ProgramOptions refused;
+        EXPECT_FALSE(ParseProgramOptions({"korvance", "--demo", "--demo-rate", bad}, refused, error)) << bad;
+        EXPECT_EQ(error, "--demo-rate wants between 0.2 and 200 positions a second");
+    }
     {
         ScriptedPrompt prompt;
         ScriptedFileChooser chooser;
