@@ -2,8 +2,9 @@
 // records: within seconds the position drives the tour, the track grows, the
 // automatic map change leaves the detailed map, route navigation reaches its
 // first waypoint with the alarm, and no question is asked. Then the normal
-// menu command stops the demo navigation and the GPS menu downloads the
-// simulated Garmin receiver's track. Nothing is written into the home.
+// menu command stops the demo navigation, the GPS menu downloads the
+// simulated Garmin receiver's track, and the command picks the tour up again.
+// Nothing is written into the home.
 
 #include <QApplication>
 
@@ -58,7 +59,7 @@ TEST(Demo, DrivesTheTourAcrossTheMapsWithTheAlarmAndLeavesTheGarminReceiverToThe
         EXPECT_EQ(error, "--demo-rate wants between 0.2 and 200 positions a second");
     }
     {
-        ScriptedPrompt prompt;
+        ScriptedPrompt prompt({Answer::Yes});  // "Clear current track log?" when the tour is picked up again
         ScriptedFileChooser chooser;
         RecordingSound sound;
         KorvanceProgram program(options, std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance", prompt, chooser,
@@ -96,6 +97,12 @@ TEST(Demo, DrivesTheTourAcrossTheMapsWithTheAlarmAndLeavesTheGarminReceiverToThe
         ASSERT_TRUE(doc.trackLog().track);
         EXPECT_EQ(doc.trackLog().track->pointCount(), BuiltinReceiverData(SimProfile::New).track.size())
             << (prompt.last() ? prompt.last()->text : "");
+        // The same command picks the tour up again, without a log question.
+        ASSERT_TRUE(frame.routeCommand(cmd::NmeaNavigation));
+        ASSERT_TRUE(view.nmeaNavigation);
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].text, "Clear current track log?");
+        EXPECT_TRUE(waitUntil([&] { return points() >= 10; }, 10000)) << points();
         doc.setModified(false);  // no save question on close
     }
     EXPECT_EQ(homeFiles(), before);
