@@ -2,6 +2,12 @@
 
 #include <QGuiApplication>
 #include <QPolygon>
+#include <QStaticText>
+
+#include <string>
+#include <unordered_map>
+
+#include "qtplatform/LineRaster.h"
 
 namespace korvance {
 
@@ -18,19 +24,50 @@ QPen penOf(ColourValue colour, int width) {
     return QPen(QtCanvas::colourOf(colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void drawTextAt(QPainter& painter, int x, int y, const std::string& text, const CanvasFont& font,
-                bool oneBit = false) {
-    QFont f = QtCanvas::fontOf(font);
-    if (oneBit) f.setStyleStrategy(QFont::NoAntialias);
-    painter.setFont(f);
-    painter.setPen(Qt::black);
-    painter.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+// The image word of an opaque colour value, for the formats StrokePolyline serves.
+uint32_t wordOf(ColourValue v) { return 0xFF000000u | (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu); }
+
+bool directFormat(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+// Laid-out texts, kept across paints: waypoint identifiers, distance labels
+// and the data field's labels come back on every paint, and laying a text out
+// costs more than drawing it. Cleared whole when it grows large.
+class TextCache {
+public:
+    const QStaticText& get(const std::string& text, const CanvasFont& font, bool oneBit, const QFont& qfont) {
+        key_.assign(font.family).append(1, '\x1f').append(std::to_string(font.tenthsOfPoint)).append(oneBit ? "m" : "a");
+        key_.append(1, '\x1f').append(text);
+        auto it = texts_.find(key_);
+        if (it != texts_.end()) return it->second;
+        if (texts_.size() >= kLimit) texts_.clear();
+        QStaticText st(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        st.setTextFormat(Qt::PlainText);
+        st.setPerformanceHint(QStaticText::AggressiveCaching);
+        st.prepare(QTransform(), qfont);
+        return texts_.emplace(key_, std::move(st)).first->second;
+    }
+
+private:
+    static constexpr size_t kLimit = 4096;
+    std::string key_;
+    std::unordered_map<std::string, QStaticText> texts_;
+};
+
+TextCache& textCache() {
+    thread_local TextCache cache;
+    return cache;
 }
 
 }  // namespace
 
-QtCanvas::QtCanvas(QImage& target) : image_(target), painter_(&target) {
+// The pixels are taken before the painter begins, so that both work on the same
+// (detached) image data.
+QtCanvas::QtCanvas(QImage& target)
+    : image_(target),
+      bits_(directFormat(target.format()) ? reinterpret_cast<uint32_t*>(target.bits()) : nullptr),
+      painter_(&target) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
@@ -57,8 +94,19 @@ void QtCanvas::blitImage(const RasterImage& image, int sourceX, int sourceY, int
     painter_.drawImage(visible.topLeft() - QPoint(sourceX, sourceY) + target.topLeft(), source, visible);
 }
 
+bool QtCanvas::stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width,
+                      const QRect& clip) {
+    if (!bits_ || width > kMaxRasterWidth) return false;
+    const QRect r = clip.intersected(image_.rect());
+    if (r.isEmpty()) return true;
+    const PixelTarget target{bits_, image_.bytesPerLine() / 4, r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    StrokePolyline(target, points, dx, dy, wordOf(colour), std::max(width, 1));
+    return true;
+}
+
 void QtCanvas::polyline(std::span<const CanvasPoint> points, ColourValue colour, int width) {
     if (points.size() < 2) return;
+    if (stroke(points, 0, 0, colour, width, image_.rect())) return;
     painter_.setPen(penOf(colour, width));
     painter_.setBrush(Qt::NoBrush);
     painter_.drawPolyline(polygonOf(points));
@@ -75,9 +123,25 @@ void QtCanvas::fillRect(int left, int top, int right, int bottom, ColourValue co
     painter_.fillRect(QRect(left, top, right - left, bottom - top), colourOf(colour));
 }
 
-void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) {
-    drawTextAt(painter_, x, y, text, font);
+void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit) {
+    if (!fontSet_ || !(font == font_) || oneBit != oneBit_) {
+        qfont_ = fontOf(font);
+        if (oneBit) qfont_.setStyleStrategy(QFont::NoAntialias);
+        painter_.setFont(qfont_);
+        font_ = font;
+        oneBit_ = oneBit;
+        fontSet_ = true;
+    }
+    painter_.setPen(Qt::black);
+    if (text.find('\n') != std::string::npos) {
+        painter_.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        return;
+    }
+    painter_.drawStaticText(QPoint(x, y), textCache().get(text, font, oneBit, qfont_));
 }
+
+void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) { drawText(x, y, text, font, false); }
 
 void QtCanvas::restoreCursorBackground() {
     if (!saved_.isNull()) painter_.drawImage(savedAt_, saved_);
@@ -90,24 +154,23 @@ void QtCanvas::saveCursorBackground(int x, int y) {
 
 void QtCanvas::discardCursorBackground() { saved_ = QImage(); }
 
+// The strip is one bit a pixel: white, with black text that is not
+// anti-aliased and black lines. It is composed in place over its area, which
+// it covers whole, so nothing of what was there shows through.
 bool QtCanvas::blitStrip(const MonoStrip& strip, int x, int y) {
     if (strip.width <= 0 || strip.height <= 0) return false;
-    QImage work(strip.width, strip.height, QImage::Format_RGB32);
-    if (work.isNull()) return false;
-    work.fill(Qt::white);
-    {
-        QPainter p(&work);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        for (const MonoStrip::Text& t : strip.texts) drawTextAt(p, t.x, t.y, t.text, t.font, true);
-        for (const MonoStrip::Line& l : strip.lines) {
-            p.setPen(penOf(kBlackValue, l.width));
-            p.drawPolyline(polygonOf(l.points));
-        }
+    const QRect area(x, y, strip.width, strip.height);
+    painter_.fillRect(area, Qt::white);
+    painter_.setClipRect(area);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    for (const MonoStrip::Text& t : strip.texts) drawText(x + t.x, y + t.y, t.text, t.font, true);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const MonoStrip::Line& l : strip.lines) {
+        if (l.points.size() < 2 || stroke(l.points, x, y, kBlackValue, l.width, area)) continue;
+        painter_.setPen(penOf(kBlackValue, l.width));
+        painter_.drawPolyline(polygonOf(l.points).translated(x, y));
     }
-    // Black on white without antialiasing: the strip holds one bit a pixel
-    // already, so it is copied as it is (a conversion to a mono image cost
-    // more than the rest of the paint and cut thin strokes of small text).
-    painter_.drawImage(QPoint(x, y), work);
+    painter_.setClipping(false);
     return true;
 }
 

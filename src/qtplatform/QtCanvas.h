@@ -31,8 +31,17 @@ public:
     static QFont fontOf(const CanvasFont& font);
 
 private:
+    // Draws with StrokePolyline into the image inside `clip`; false when the
+    // image's format or the width needs QPainter.
+    bool stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width, const QRect& clip);
+    void drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit);
+
     QImage& image_;
+    uint32_t* bits_;
     QPainter painter_;
+    bool fontSet_ = false, oneBit_ = false;
+    CanvasFont font_;
+    QFont qfont_;
     QImage saved_;
     QPoint savedAt_;
 };
