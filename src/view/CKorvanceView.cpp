@@ -832,31 +832,41 @@ void CKorvanceView::drawDistanceLabels(Canvas& canvas, const ClientRect& r, cons
                 font);
 }
 
+TrackThinner::TrackThinner(const ClientRect& r, std::vector<CanvasPoint>& out) : r_(r), out_(out) {}
+
+void TrackThinner::add(CanvasPoint p) {
+    auto in = [this](const CanvasPoint& q) { return inside(r_, q.x, q.y); };
+    if (n_ < 3) {
+        (n_ == 0 ? q1_ : n_ == 1 ? q2_ : q3_) = p;
+        if (++n_ == 3 && (in(q1_) || in(q2_))) {
+            out_.push_back(q1_);
+            out_.push_back(q2_);
+        }
+        return;
+    }
+    q1_ = q2_;
+    q2_ = q3_;
+    q3_ = p;
+    if (!in(q1_) && !in(q2_) && !in(q3_)) {
+        skipped_ = true;
+        return;
+    }
+    if (skipped_) {
+        out_.push_back(q1_);
+        skipped_ = false;
+    }
+    out_.push_back(q2_);
+}
+
+void TrackThinner::finish() {
+    if (n_ >= 3 && (inside(r_, q2_.x, q2_.y) || inside(r_, q3_.x, q3_.y))) out_.push_back(q3_);
+}
+
 std::vector<CanvasPoint> ThinTrack(const std::vector<CanvasPoint>& points, const ClientRect& r) {
     std::vector<CanvasPoint> out;
-    if (points.size() < 3) return out;
-    auto in = [&r](const CanvasPoint& p) { return inside(r, p.x, p.y); };
-    CanvasPoint q1 = points[0], q2 = points[1], q3 = points[2];
-    if (in(q1) || in(q2)) {
-        out.push_back(q1);
-        out.push_back(q2);
-    }
-    bool skipped = false;
-    for (size_t i = 3; i < points.size(); ++i) {
-        q1 = q2;
-        q2 = q3;
-        q3 = points[i];
-        if (!in(q1) && !in(q2) && !in(q3)) {
-            skipped = true;
-            continue;
-        }
-        if (skipped) {
-            out.push_back(q1);
-            skipped = false;
-        }
-        out.push_back(q2);
-    }
-    if (in(q2) || in(q3)) out.push_back(q3);
+    TrackThinner thinner(r, out);
+    for (const CanvasPoint& p : points) thinner.add(p);
+    thinner.finish();
     return out;
 }
 
@@ -870,15 +880,25 @@ void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plot
     const uint32_t first = navigating && count > plotCount ? count - plotCount : 0;
 
     std::vector<CanvasPoint> points;
-    points.reserve(count - first + 1);
-    for (uint32_t i = first; i < count; ++i) {
-        const TrackPoint& p = track.point(i);
-        const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
-        points.push_back({v.x, v.y});
+    // Thick pens over a map outside navigation are drawn only near the view,
+    // thinned as the points are converted. A track of three points or fewer is
+    // drawn whole.
+    if (maps.hasMap() && !navigating && width >= 2 && count > 3) {
+        TrackThinner thinner(r, points);
+        for (uint32_t i = first; i < count; ++i) {
+            const TrackPoint& p = track.point(i);
+            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
+            thinner.add({v.x, v.y});
+        }
+        thinner.finish();
+    } else {
+        points.reserve(count - first + 1);
+        for (uint32_t i = first; i < count; ++i) {
+            const TrackPoint& p = track.point(i);
+            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
+            points.push_back({v.x, v.y});
+        }
     }
-    // Thick pens over a map outside navigation are drawn only near the view. A
-    // track of three points or fewer is drawn whole.
-    if (maps.hasMap() && !navigating && width >= 2 && count > 3) points = ThinTrack(points, r);
     // A position far off the map (its pixel clamped to the int range) has no
     // cursor to show, and the cursor's arithmetic would overflow there.
     constexpr int64_t kFar = int64_t(1) << 28;

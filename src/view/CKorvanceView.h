@@ -197,4 +197,20 @@ private:
 // rectangle `r` (inside: left <= x <= right and top <= y <= bottom).
 std::vector<CanvasPoint> ThinTrack(const std::vector<CanvasPoint>& points, const ClientRect& r);
 
+// ThinTrack one point at a time, so a long track is thinned as it is converted
+// without a converted copy of the whole track.
+class TrackThinner {
+public:
+    TrackThinner(const ClientRect& r, std::vector<CanvasPoint>& out);
+    void add(CanvasPoint p);
+    void finish();
+
+private:
+    const ClientRect& r_;
+    std::vector<CanvasPoint>& out_;
+    CanvasPoint q1_, q2_, q3_;
+    uint32_t n_ = 0;
+    bool skipped_ = false;
+};
+
 }  // namespace korvance
