@@ -880,24 +880,23 @@ void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plot
     const uint32_t first = navigating && count > plotCount ? count - plotCount : 0;
 
     std::vector<CanvasPoint> points;
+    const auto convert = [&](auto&& take) {
+        for (uint32_t i = first; i < count; ++i) {
+            const TrackPoint& p = track.point(i);
+            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
+            take(CanvasPoint{v.x, v.y});
+        }
+    };
     // Thick pens over a map outside navigation are drawn only near the view,
     // thinned as the points are converted. A track of three points or fewer is
     // drawn whole.
     if (maps.hasMap() && !navigating && width >= 2 && count > 3) {
         TrackThinner thinner(r, points);
-        for (uint32_t i = first; i < count; ++i) {
-            const TrackPoint& p = track.point(i);
-            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
-            thinner.add({v.x, v.y});
-        }
+        convert([&](CanvasPoint p) { thinner.add(p); });
         thinner.finish();
     } else {
         points.reserve(count - first + 1);
-        for (uint32_t i = first; i < count; ++i) {
-            const TrackPoint& p = track.point(i);
-            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
-            points.push_back({v.x, v.y});
-        }
+        convert([&](CanvasPoint p) { points.push_back(p); });
     }
     // A position far off the map (its pixel clamped to the int range) has no
     // cursor to show, and the cursor's arithmetic would overflow there.
