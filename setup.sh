@@ -15,7 +15,7 @@ PACKAGES=(
   geographiclib-tools proj-bin gpsbabel
   python3
   xvfb xauth
-  fonts-dejavu-core fonts-dejavu-extra fonts-noto-cjk
+  fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35 fonts-noto-cjk
 )
 
 SUDO=""

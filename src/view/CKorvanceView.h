@@ -56,10 +56,12 @@ inline constexpr int32_t kMonitorLatitude = 101, kMonitorLongitude = 102, kMonit
                          kMonitorTime = 104, kMonitorCommit = 1;
 inline constexpr double kMonitorDegreesPerUnit = 1.0850694444444444e-6;
 
-// The data field's fonts. "Tahoma" is not on Linux: DejaVu Sans Condensed
-// (Debian's fonts-dejavu-extra) has the narrow humanist shapes and near
-// metrics, so the field's fixed places hold.
-inline const CanvasFont kDataFieldLabelFont{"DejaVu Sans Condensed", 72};
+// The data field's fonts. "Tahoma" is not on Linux. Values: DejaVu Sans
+// Condensed (fonts-dejavu-extra), the closest narrow humanist face. Labels:
+// Nimbus Sans Narrow (fonts-urw-base35), as only a face that narrow keeps
+// "Bearing[deg]/Pointer" inside the 90-pixel strip and "Bearing[deg]" clear of
+// "ETE" at 7.2 points.
+inline const CanvasFont kDataFieldLabelFont{"Nimbus Sans Narrow", 72};
 inline const CanvasFont kDataFieldValueFont{"DejaVu Sans Condensed", 140};
 
 inline constexpr const char* kMsgReadPositionError = "ReadPosition Error\nContinue Navigation?";

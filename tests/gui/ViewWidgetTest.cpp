@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -20,7 +21,10 @@
 #include "platform/CodePage.h"
 #include "platform/testing/RecordingSound.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "qtplatform/QtCanvas.h"
 #include "qtplatform/TestApplication.h"
+#include "navigation/NavigationFigures.h"
+#include "view/CKorvanceView.h"
 #include "dialogs/testing/ScriptedDialogs.h"
 #include "view/testing/ScriptedViewDialogs.h"
 
@@ -153,6 +157,46 @@ TEST(ViewWidget, DemoMapLoadsUnderACommaDecimalLocale) {
     const MapInfo& info = d.maps.info();
     EXPECT_NEAR(info.right - info.left, 0.04 * info.columns, 1e-9);
     EXPECT_NEAR(info.top - info.bottom, 0.02 * info.rows, 1e-9);
+}
+
+// The data field's texts stand at fixed places in a 90-pixel strip or a
+// 68-pixel band; with the faces the program really gets here, no label or
+// widest value may run out of the strip or into the next text of its row.
+TEST(ViewWidget, DataFieldTextsStayInTheirPlaces) {
+    app();
+    const QFontMetrics labels(QtCanvas::fontOf(kDataFieldLabelFont));
+    const QFontMetrics values(QtCanvas::fontOf(kDataFieldValueFont));
+    for (bool landscape : {true, false}) {
+        const DataFieldLayout l = DataFieldLayoutFor(landscape, landscape ? 1280 : 600, landscape ? 800 : 900);
+        for (uint32_t unit : {0u, 1u, 2u}) {
+            const DataFieldTexts t = DataFieldTextsOf(NavigationFigures{}, unit);
+            struct Text {
+                int x, y;
+                std::string text;
+                const QFontMetrics& metrics;
+            };
+            const Text texts[] = {
+                {l.speed.labelX, l.speed.labelY, t.speedLabel, labels},
+                {l.track.labelX, l.track.labelY, kTrackFieldLabel, labels},
+                {l.target.labelX, l.target.labelY, kTargetFieldLabel, labels},
+                {l.distance.labelX, l.distance.labelY, t.distanceLabel, labels},
+                {l.bearing.labelX, l.bearing.labelY, l.bearingLabel, labels},
+                {l.ete.labelX, l.ete.labelY, kEteFieldLabel, labels},
+                {l.speed.valueX, l.speed.valueY, "188.8", values},
+                {l.track.valueX, l.track.valueY, "358", values},
+                {l.distance.valueX, l.distance.valueY, "188.88", values},
+                {l.bearing.valueX, l.bearing.valueY, "358", values},
+                {l.ete.valueX, l.ete.valueY, "08:58:58", values},
+            };
+            for (const Text& a : texts) {
+                int limit = l.panelWidth;
+                for (const Text& b : texts)
+                    if (b.y == a.y && b.x > a.x) limit = std::min(limit, b.x);
+                EXPECT_LE(a.x + a.metrics.horizontalAdvance(QString::fromStdString(a.text)), limit)
+                    << a.text << (landscape ? " in landscape" : " in portrait") << " at " << a.x << "," << a.y;
+            }
+        }
+    }
 }
 
 }  // namespace
