@@ -99,8 +99,13 @@ public:
 
 class LoopHost : public ViewHost, public NavigationHost {
 public:
-    explicit LoopHost(bool fromFile)
-        : fromFile_(fromFile), feed_([this](NmeaFeed::Call c) { post(std::move(c)); }) {}
+    LoopHost(bool fromFile, std::ostream& err)
+        : fromFile_(fromFile), feed_([this](NmeaFeed::Call c) { post(std::move(c)); }) {
+        // Runs on this loop's thread, as every posted call does.
+        feed_.onConnectionChanged = [&err](const std::string& problem) {
+            err << "korvance-cli navigate: " << NmeaConnectionText(problem) << "\n" << std::flush;
+        };
+    }
 
     CKorvanceView* view = nullptr;
     LoopTimer timer;
@@ -303,7 +308,7 @@ int runNavigate(Args& args, std::ostream& out, std::ostream& err) {
         }
     }
 
-    LoopHost host(nmeaFile.has_value());
+    LoopHost host(nmeaFile.has_value(), err);
     NoDialogs dialogs;
     CKorvanceView view(doc, host, dialogs, dialogs);
     host.view = &view;

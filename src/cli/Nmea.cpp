@@ -71,6 +71,10 @@ public:
         std::lock_guard lock(mutex_);
         err_ << "korvance-cli nmea: " << logPath_ << ": " << oneLine(text) << "; logging stopped\n";
     }
+    void connectionChanged(NmeaReceiver& receiver) override {
+        std::lock_guard lock(mutex_);
+        err_ << "korvance-cli nmea: " << NmeaConnectionText(receiver.problem()) << "\n" << std::flush;
+    }
     bool deliver(const NmeaPosition& p) override {
         std::lock_guard lock(mutex_);
         if (limit_ > 0 && count_ >= limit_) return false;

@@ -44,6 +44,12 @@ public:
     virtual void connectionChanged(NmeaReceiver& /*receiver*/) {}
 };
 
+// A line for a log or a terminal on a change of connection: the receiver's
+// problem while it is lost, a note that it is back otherwise.
+inline std::string NmeaConnectionText(const std::string& problem) {
+    return problem.empty() ? "NMEA receiver back, reading again" : problem;
+}
+
 // The pause before the n-th attempt (1, 2, ...) to reopen a receiver that
 // went away: a quarter of a second, doubling up to four seconds.
 int NmeaReopenPauseMs(int attempt);

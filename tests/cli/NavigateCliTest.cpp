@@ -164,5 +164,33 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     EXPECT_EQ(points, lines.size());
 }
 
+TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
+    TempDir dir;
+    // The NMEA simulator streams for three seconds and then closes its side of
+    // the line, as a receiver pulled out; navigation waits for it to come back
+    // until it is told to end.
+    const std::string sim = "'" + kCli + "' simulate-nmea --rate 5 --seconds 3 > " + dir.file("sim.txt") +
+                            " 2>/dev/null &";
+    ASSERT_EQ(std::system(sim.c_str()), 0);
+    std::string device;
+    for (int i = 0; i < 100 && device.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string text = slurp(dir.file("sim.txt"));
+        if (text.find('\n') != std::string::npos) device = text.substr(0, text.find('\n'));
+    }
+    ASSERT_FALSE(device.empty());
+    const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + device +
+                                       " --track-out " + dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
+    const std::string err = slurp(dir.file("err.txt"));
+    EXPECT_EQ(r.code, 0) << err;
+    EXPECT_NE(err.find("korvance-cli navigate: NMEA receiver lost ("), std::string::npos) << err;
+    const auto lines = linesOf(r.out);
+    ASSERT_GE(lines.size(), 2u) << err;
+    const std::string kept = slurp(dir.file("kept.gpx"));
+    size_t points = 0;
+    for (size_t at = 0; (at = kept.find("<trkpt", at)) != std::string::npos; ++at) ++points;
+    EXPECT_EQ(points, lines.size());
+}
+
 }  // namespace
 }  // namespace korvance
