@@ -6,6 +6,9 @@
 // pulled away mid-run.
 
 #include <QApplication>
+#include <QDialog>
+#include <QListWidget>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QStatusBar>
 #include <QTest>
@@ -23,7 +26,6 @@
 #include "app/CommandIds.h"
 #include "files/TempDir.h"
 #include "gui/MainFrame.h"
-#include "navigation/RouteNavigator.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/testing/RecordingSound.h"
@@ -85,8 +87,20 @@ TEST(NavigationGui, DrivesARouteToItsEndWithTheAlarmAndSurvivesThePulledReceiver
         const uint32_t r = doc.routes().appendRoute(prompt) - 1;
         for (int i : {1, 3, kPoints - 1})
             doc.routes().appendWaypoint(prompt, r, "P" + std::to_string(i), northOf(i * kStepKm), 139.0, "", 0, 0, 0, 0);
-        view.navigation.routeNavigator = BeginRouteNavigation(doc.routes(), doc.currentRoute, prompt, 20, r, false);
+        // Chosen as a person does: "R&oute Navigation...", a click on the route's name.
+        s.ReachDistance = 20;
+        QTimer::singleShot(0, [r] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), "Select Route by Name");
+            auto* list = dialog->findChild<QListWidget*>("list");
+            ASSERT_NE(list, nullptr);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(int(r))).center());
+        });
+        ASSERT_TRUE(frame.routeCommand(cmd::RouteNavigation));
         ASSERT_TRUE(view.navigation.routeNavigator);
+        EXPECT_EQ(doc.currentRoute, r);
 
         korvance::testing::TempDir dir;
         const std::string link = dir.file("usb-receiver");
