@@ -1,5 +1,5 @@
 // korvance-cli navigate run as the real program: an .nme log driving a route
-// to its end with the alarm, and Garmin polling against the receiver
+// to its end with the alarm across two maps, and Garmin polling against the receiver
 // simulator on a pseudo-terminal until the simulator goes away.
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "files/TempDir.h"
 #include "geodesy/Datum.h"
 #include "sim/nmea/NmeaSentences.h"
+#include "maps/MapTestUtil.h"
 #include "support/RunCommand.h"
 
 namespace korvance {
@@ -68,8 +69,13 @@ TEST(NavigateCli, AnNmeaLogDrivesARouteToItsEndWithTheAlarm) {
         nme << FormatRmc(p) << FormatGga(p);
     }
     nme.close();
+    // Two maps, one south and one north of 1.02 km: the map follows the position.
+    testing::makeFlatMap(dir.file("maps/south"), 2, 2, 16, 16, "png", north(1.02), 138.99, north(-0.1), 139.01);
+    testing::makeFlatMap(dir.file("maps/north"), 2, 2, 16, 16, "png", north(2.1), 138.99, north(1.02), 139.01);
+    testing::putFile(dir.file("maps/all.lst"),
+                     "Map List for Korvan CE\r\n101\r\nsouth\\mapinfo.dat\r\nnorth\\mapinfo.dat\r\n");
     const auto r = testing::RunCommand("TZ=JST-9 '" + kCli + "' navigate --nmea-file " + dir.file("trip.nme") +
-                                       " --data " + dir.file("route.gpx") +
+                                       " --data " + dir.file("route.gpx") + " --map " + dir.file("maps/all.lst") +
                                        " --route 0 --reach 100 --alarm 150 --datum 'WGS 84' --track-out " +
                                        dir.file("out.gpx") + " 2>" + dir.file("err.txt"));
     ASSERT_EQ(r.code, 0) << slurp(dir.file("err.txt"));
@@ -98,7 +104,7 @@ TEST(NavigateCli, AnNmeaLogDrivesARouteToItsEndWithTheAlarm) {
         EXPECT_EQ(j["target"], std::string("R") + std::to_string((i < 9 ? 0 : i < 19 ? 1 : 2) + 1));
         EXPECT_EQ(j["sound"], alarmKm < 0.15);
         EXPECT_EQ(j["alarm_state"], alarmKm < 0.15 ? 1 : 0);
-        EXPECT_TRUE(j["map"].is_null());
+        EXPECT_EQ(j["map"], dir.file(0.05 * i < 1.02 ? "maps/south/mapinfo.dat" : "maps/north/mapinfo.dat"));
         EXPECT_NEAR(j["lat"].get<double>(), north(0.05 * i), 2e-6);
         if (i == 0) {
             EXPECT_EQ(j["speed"], "0.0");
