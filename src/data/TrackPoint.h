@@ -15,6 +15,10 @@ namespace korvance {
 // Receiver time counts seconds from 1989-12-31 00:00:00 UTC.
 constexpr int64_t kReceiverEpochUnix = 631065600;
 
+// Receivers hold 1.0e25 for an altitude or depth they do not know.
+constexpr float kUnknownAltitude = 1.0e25f;
+inline bool KnownAltitude(double metres) { return metres > -1.0e24 && metres < 1.0e24; }  // false for NaN too
+
 struct TrackPoint {
     static constexpr size_t kSize = 32;
 

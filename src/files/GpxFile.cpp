@@ -51,9 +51,6 @@ std::string childText(const pugi::xml_node& n, std::string_view name) {
     return text;
 }
 
-// Receivers hold 1.0e25 for a height they do not know; the file then has no <ele>.
-constexpr float kUnknownHeight = 1.0e25f;
-bool knownHeight(float h) { return std::isfinite(h) && std::fabs(h) < 1.0e24f; }
 
 struct Shift {
     const Datum& datum;
@@ -93,7 +90,7 @@ void addText(pugi::xml_node parent, const char* name, const std::string& text) {
 
 void writeWaypoint(pugi::xml_node n, const WaypointRecord& w, const Shift& shift, const CodePage* cp) {
     setPosition(n, shift, w.latitude, w.longitude);
-    if (knownHeight(w.altitude)) addText(n, "ele", number(w.altitude));
+    if (KnownAltitude(w.altitude)) addText(n, "ele", number(w.altitude));
     addText(n, "name", oemToUi(cp, w.identifier.view()));
     if (!w.comment.empty()) addText(n, "cmt", oemToUi(cp, w.comment.view()));
     addText(n, "sym", garminSymbolName(w.symbol));
@@ -111,7 +108,7 @@ bool readPosition(const pugi::xml_node& n, const Shift& shift, double& lat, doub
 // The height of <ele>; unknown when the point has none (or none that makes sense).
 float readElevation(const pugi::xml_node& n) {
     auto e = parseNumber(childText(n, "ele"));
-    if (!e || std::fabs(*e) > 1e7) return kUnknownHeight;
+    if (!e || std::fabs(*e) > 1e7) return kUnknownAltitude;
     return float(*e);
 }
 
@@ -254,7 +251,7 @@ std::string encodeGpx(const DocumentSource& source, const Datum& datum, const Co
             if (i == 0 || p.segment != source.points[i - 1].segment) seg = trk.append_child("trkseg");
             pugi::xml_node pt = seg.append_child("trkpt");
             setPosition(pt, shift, p.latitude, p.longitude);
-            if (knownHeight(p.altitude)) addText(pt, "ele", number(p.altitude));
+            if (KnownAltitude(p.altitude)) addText(pt, "ele", number(p.altitude));
             // Time 0 is what sources without a clock store: no time is written.
             if (p.time != 0) addText(pt, "time", formatGpxTime(int64_t(p.time) + kReceiverEpochUnix));
         }

@@ -9,8 +9,7 @@ namespace korvance {
 
 namespace {
 
-// Receivers send 1.0e25 for an altitude or depth they do not know.
-double known(double v) { return std::isfinite(v) && std::fabs(v) < 1.0e24 ? v : 0.0; }
+double known(double v) { return KnownAltitude(v) ? v : 0.0; }
 
 }  // namespace
 

@@ -933,8 +933,10 @@ void CKorvanceView::drawStatusLine(Canvas& canvas) {
     const ClientRect r = viewRect();
     const TrackPoint& p = track->point(track->pointCount() - 1);
     const bool feet = s.Unit == 1;
-    const int height = roundHalfUp(feet ? p.altitude * kFeetPerMetre : p.altitude);
-    const std::string suffix = std::to_string(height) + (feet ? "[ft]" : "m");
+    // A height the receiver does not know (a GPX point without <ele>, a 2D fix) shows as "---".
+    const double height = feet ? p.altitude * kFeetPerMetre : p.altitude;
+    const std::string suffix = (KnownAltitude(p.altitude) ? std::to_string(roundHalfUp(height)) : "---") +
+                               (feet ? "[ft]" : "m");
     std::string text;
     if (s.CoordinateUTM == 0) {
         text = DegreeValue(p.latitude).FormatDms().substr(0, 31) + " / " +

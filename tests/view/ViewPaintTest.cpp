@@ -170,6 +170,29 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
     e.view.paint(canvas);
     ASSERT_EQ(canvas.of(Op::Strip).size(), 1u);
     EXPECT_EQ(canvas.of(Op::Strip)[0]->strip.width, kDataFieldWidth);
+
+    // The height at the end of the status line; one the receiver does not know
+    // (no <ele>, a 2D fix) is no number.
+    const struct {
+        float altitude;
+        uint32_t unit;
+        const char* end;
+    } heights[] = {
+        {100.0f, 0, " / 100m"},           {100.0f, 2, " / 100m"},       {-0.6f, 0, " / 0m"},
+        {kUnknownAltitude, 0, " / ---m"}, {kUnknownAltitude, 1, " / ---[ft]"}, {-kUnknownAltitude, 0, " / ---m"},
+    };
+    for (const auto& h : heights) {
+        ViewEnv env;
+        env.addTrack({{35.0, 139.0}}, h.altitude);
+        env.doc.settings().Unit = h.unit;
+        env.view.monitorActive = 1;
+        env.view.showDataField = 1;
+        RecordingCanvas c;
+        env.view.paint(c);
+        ASSERT_FALSE(c.of(Op::Strip).empty());
+        const std::string text = c.of(Op::Strip)[0]->strip.texts.at(0).text;
+        EXPECT_EQ(text.substr(text.size() - std::string(h.end).size()), h.end) << text;
+    }
 }
 
 TEST(ViewPaint, NewestPointsWhileNavigatingAndThinningOverAMap) {
