@@ -313,6 +313,7 @@ int runNavigate(Args& args, std::ostream& out, std::ostream& err) {
     CKorvanceView view(doc, host, dialogs, dialogs);
     host.view = &view;
     view.takeOrientation();
+    view.clientResized();
     doc.fitPending = doc.newData = false;
     if (gotoId) {
         const auto index = doc.waypoints().find(uiToOem(&doc.codePage(), *gotoId));

@@ -146,6 +146,7 @@ int runRender(Args& args, std::ostream& out, std::ostream& err) {
     NoDialogs dialogs;
     CKorvanceView view(doc, host, dialogs, dialogs);
     view.takeOrientation();
+    view.clientResized();
     if (navigation) {
         view.navigationActive = 1;
         view.showDataField = 1;

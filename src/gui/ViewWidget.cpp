@@ -93,6 +93,8 @@ void ViewWidget::showEvent(QShowEvent*) {
     view_->takeOrientation();
 }
 
+void ViewWidget::resizeEvent(QResizeEvent*) { view_->clientResized(); }
+
 const char* const ViewWidget::kStartHint =
     "No map and no data yet.\n\n"
     "Load a map: File > Load Map...\n"

@@ -58,17 +58,21 @@ void MapSet::SetScrollOrigin(int x, int y, const ClientRect& c) {
     originX_ = x;
     originY_ = y;
     if (!hasMap()) return;
-    if (originX_ < 0) originX_ = 0;
-    if (originX_ > windowWidth_ - c.right + c.left) originX_ = windowWidth_ - c.right;
-    if (originY_ < 0) originY_ = 0;
-    if (originY_ > windowHeight_ - c.bottom + c.top) originY_ = windowHeight_ - c.bottom;
+    // Within the part of the window that holds tiles (all of it unless the map is
+    // narrower than the window).
+    const Span across = filledColumns(), down = filledRows();
+    if (originX_ < across.begin) originX_ = across.begin;
+    if (originX_ > across.end - c.right + c.left) originX_ = across.end - c.right;
+    if (originY_ < down.begin) originY_ = down.begin;
+    if (originY_ > down.end - c.bottom + c.top) originY_ = down.end - c.bottom;
 }
 
 MapPoint MapSet::ViewToMapPixel(int x, int y) const {
     if (!hasMap() || centreTile_ < 0) return {-1, -1};
-    const int s = SlotTile(centreTile_, 0);
-    if (s < 0) return {-1, -1};
-    return {x + originX_ + (s % info_.columns) * info_.tileWidth, y + originY_ + (s / info_.columns) * info_.tileHeight};
+    // From the centre tile: the window's first slot lies off the grid on a map
+    // narrower than the window, and its tiles are still where they are.
+    const int col = centreTile_ % info_.columns - halfColumns_, row = centreTile_ / info_.columns - halfRows_;
+    return {x + originX_ + col * info_.tileWidth, y + originY_ + row * info_.tileHeight};
 }
 
 int MapSet::TileAt(double latitude, double longitude) const {
@@ -111,10 +115,11 @@ int MapSet::CentreOn(const ClientRect& c, double latitude, double longitude, int
     originX_ = lastCentre_.x - c.right / 2;
     originY_ = lastCentre_.y - c.bottom / 2;
     if (hasMap()) {
-        if (originX_ < 0) originX_ = 0;
-        if (originX_ > windowWidth_ - c.right) originX_ = windowWidth_ - c.right;
-        if (originY_ < 0) originY_ = 0;
-        if (originY_ > windowHeight_ - c.bottom) originY_ = windowHeight_ - c.bottom;
+        const Span x = filledColumns(), y = filledRows();
+        if (originX_ < x.begin) originX_ = x.begin;
+        if (originX_ > x.end - c.right) originX_ = x.end - c.right;
+        if (originY_ < y.begin) originY_ = y.begin;
+        if (originY_ > y.end - c.bottom) originY_ = y.end - c.bottom;
     }
     return 1;
 }

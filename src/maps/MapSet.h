@@ -1,7 +1,7 @@
 #pragma once
 // The document's raster maps: the map list, the current map's description
 // (mapinfo.dat), the linear pixel/geo mapping of the display window, and the
-// 3 x 3 tile window itself. Qt-free; the GUI paints window() and calls the
+// tile window itself (3 x 3 tiles, more on a view wider or taller than two tiles). Qt-free; the GUI paints window() and calls the
 // operations below with its client rectangle.
 
 #include <cstdint>
@@ -69,6 +69,10 @@ public:
 
     // ---- the tile window
     int LoadWindow(int tile, UserPrompt& prompt);
+    // The view's size: the window has 2h + 1 columns of tiles with h = width / (2 x tile
+    // width) + 1 (rows likewise), at least 3 x 3 and no more than the map needs. A change
+    // of layout reloads the window around the same ground. 0 x 0 (the start): 3 x 3.
+    void setViewSize(int width, int height, UserPrompt& prompt);
     // Copies the window from the scroll origin (from (0, 0) without a map) into the
     // rectangle of `target`. Returns 0 when there is nothing to copy.
     int DrawWindow(RasterImage& target, int left, int top, int right, int bottom) const;
@@ -76,11 +80,14 @@ public:
     int SlotAtViewCentre(const ClientRect& client) const;
     int RecentreTarget(int slot) const;
     void MakeBlank();
-    // Tile in slot k around centre m, -1 outside the grid.
+    // Tile in slot k around centre m, -1 outside the grid. Slots are numbered row by
+    // row, slotColumns() to a row.
     int SlotTile(int m, int slot) const;
-    bool isInterior(int tile) const;
+    int slotColumns() const { return 2 * halfColumns_ + 1; }
+    int slotRows() const { return 2 * halfRows_ + 1; }
+    int slotCount() const { return slotColumns() * slotRows(); }
 
-    // The window's pixels: the 3 x 3 tiles while a map is loaded, else the blank
+    // The window's pixels: the tiles around the centre while a map is loaded, else the blank
     // (white, screen-sized) image.
     const RasterImage& window() const { return hasMap() && windowReady_ ? window_ : blank_; }
     bool blank() const { return !(hasMap() && windowReady_); }
@@ -102,7 +109,18 @@ public:
     const std::vector<int>& lastReadTiles() const { return lastRead_; }
 
 private:
+    struct Span {
+        int begin, end;  // window pixels [begin, end)
+    };
     void resetWindow();
+    void chooseLayout();
+    bool createWindow(UserPrompt& prompt);
+    // The centre that a load asked for t gets: t itself where every slot around it holds
+    // a tile, else the first tile of t's window, row by row, where they do.
+    int centreFor(int t) const;
+    // The window pixels that hold tiles of the map, across and down.
+    Span filledColumns() const;
+    Span filledRows() const;
     // False (the slot cleared) when the tile cannot be read.
     bool readTile(int slot, int tile);
     void shiftWindow(int dx, int dy);
@@ -115,6 +133,8 @@ private:
     std::vector<TileBounds> tileBounds_;
 
     int windowWidth_ = 100, windowHeight_ = 100;
+    int halfColumns_ = 1, halfRows_ = 1;  // slots on each side of the centre
+    int viewWidth_ = 0, viewHeight_ = 0;
     double windowTop_ = 0, windowBottom_ = 0, windowLeft_ = 0, windowRight_ = 0;
     int originX_ = 0, originY_ = 0;
     int centreTile_ = -1, previousCentre_ = -1;

@@ -18,6 +18,9 @@ namespace {
 
 constexpr double kCursorRadiansPerDegree = 0.017453292522222223;
 constexpr double kFeetPerMetre = 3.278688524590164;
+// A window move is one tile; a pen step longer than this many tiles (a Shift drag
+// flung across a large map) goes no further than they take it.
+constexpr int kMaxRecentresPerStep = 64;
 
 int roundHalfUp(double v) { return static_cast<int>(v + 0.5); }
 
@@ -44,6 +47,11 @@ CKorvanceView::~CKorvanceView() { closeNavigation(); }
 void CKorvanceView::takeOrientation() {
     const ClientRect c = host_.clientRect();
     orientation = (c.right - c.left) >= (c.bottom - c.top) ? 1 : 2;
+}
+
+void CKorvanceView::clientResized() {
+    const ClientRect c = host_.clientRect();
+    doc_.maps().setViewSize(c.right - c.left, c.bottom - c.top, doc_.prompt());
 }
 
 ClientRect CKorvanceView::viewRect() const {
@@ -519,13 +527,22 @@ void CKorvanceView::penUp(int x, int y, bool ctrl, bool shift) {
 void CKorvanceView::scrollBy(int dx, int dy) {
     MapSet& maps = doc_.maps();
     const ClientRect r = viewRect();
-    maps.SetScrollOrigin(maps.originX() - dx, maps.originY() - dy, r);
-    if (maps.hasMap() && !maps.ViewInsideWindow(r)) {
+    // The origin the pen asks for, in window pixels. The clamp to the window may take
+    // part of the step; what it took is scrolled once the window has moved on, so the
+    // ground stays under the pen however long the step.
+    int wantX = maps.originX() - dx, wantY = maps.originY() - dy;
+    maps.SetScrollOrigin(wantX, wantY, r);
+    std::optional<WaitCursor> wait;
+    for (int moves = 0; maps.hasMap() && !maps.ViewInsideWindow(r) && moves < kMaxRecentresPerStep; ++moves) {
         const int t = maps.RecentreTarget(maps.SlotAtViewCentre(r));
-        if (t != -1) {
-            WaitCursor wait(doc_.prompt());
-            maps.LoadWindow(t, doc_.prompt());
-        }
+        if (t == -1) break;
+        if (!wait) wait.emplace(doc_.prompt());
+        const int beforeX = maps.originX(), beforeY = maps.originY();
+        maps.LoadWindow(t, doc_.prompt());
+        wantX += maps.originX() - beforeX;
+        wantY += maps.originY() - beforeY;
+        if (maps.originX() == wantX && maps.originY() == wantY) break;
+        maps.SetScrollOrigin(wantX, wantY, r);
     }
     host_.redraw(false);
 }

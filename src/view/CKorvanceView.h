@@ -100,6 +100,9 @@ public:
     // client rectangle when the window is created.
     int orientation = 1;
     void takeOrientation();
+    // The host's client area changed size: the map's tile window follows it, so that
+    // it covers the view (the data field and status line only make the map area smaller).
+    void clientResized();
 
     bool navigationModeOn() const { return navigationActive || nmeaNavigation || monitorActive; }
     ClientRect viewRect() const;
