@@ -88,11 +88,14 @@ void MapSet::setViewSize(int width, int height, UserPrompt& prompt) {
     centreTile_ = previousCentre_ = -1;
     ++windowChanges_;
     if (m < 0) return;
-    // Reload around the same centre and keep the ground that was at the view's corner there.
+    // Reload around the tile under the view's middle and keep the ground that was at
+    // the view's corner there.
     const int cols = info_.columns, tw = info_.tileWidth, th = info_.tileHeight;
     const int64_t mapX = originX_ + static_cast<int64_t>(m % cols - h) * tw;
     const int64_t mapY = originY_ + static_cast<int64_t>(m / cols - v) * th;
-    if (!LoadWindow(m, prompt)) return;
+    const int64_t col = std::clamp<int64_t>((mapX + viewWidth_ / 2) / tw, 0, cols - 1);
+    const int64_t row = std::clamp<int64_t>((mapY + viewHeight_ / 2) / th, 0, info_.rows - 1);
+    if (!LoadWindow(static_cast<int>(row * cols + col), prompt)) return;
     const int c = centreTile_;
     SetScrollOrigin(static_cast<int>(mapX - static_cast<int64_t>(c % cols - halfColumns_) * tw),
                     static_cast<int>(mapY - static_cast<int64_t>(c / cols - halfRows_) * th),

@@ -13,7 +13,9 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "files/TempDir.h"
 #include "maps/DemoMaps.h"
+#include "maps/MapTestUtil.h"
 #include "gui/ViewWidget.h"
 #include "maps/MapCommands.h"
 #include "platform/Clock.h"
@@ -103,7 +105,7 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     for (Step s : steps) {
         if (s.toLeft) s.dx = d.maps.originX();
         if (s.toTop) s.dy = d.maps.originY();
-        SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
+        SCOPED_TRACE(::testing::Message() << s.dx << "," << s.dy);
         const auto before = centreGeo();
         const uint64_t reads = d.maps.tileReads();
         drag(view, QPoint(150, 100), s.dx, s.dy);
@@ -134,6 +136,110 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     OnDiscardMap(d.maps);
     view.repaint();
     EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+// Drags over maps of flat-coloured PNG tiles on views of desktop and handheld size:
+// after every pen step the ground under the view's corner has moved by exactly the
+// step, and every painted pixel over the map shows its tile (never the window's
+// white). The window has as many tiles as the view needs and follows a resize.
+TEST(ViewWidget, DragsKeepTheGroundUnderThePenAndTheMapCoversTheView) {
+    app();
+    struct Case {
+        const char* what;
+        int width, height, tile, columns, rows;
+        int slotColumns, slotRows;  // the window's tiles across and down
+        int step;                   // pen step in pixels
+    };
+    const Case cases[] = {
+        {"256-pixel tiles, desktop", 1280, 800, 256, 12, 8, 7, 5, 97},
+        {"512-pixel tiles, desktop", 1280, 800, 512, 8, 5, 5, 3, 131},
+        {"a map narrower than the window", 1280, 800, 256, 5, 4, 5, 5, 97},
+        {"handheld: 3 x 3", 240, 320, 256, 5, 5, 3, 3, 97},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        korvance::testing::TempDir dir;
+        korvance::testing::makeFlatMap(dir.file("m"), c.columns, c.rows, c.tile, c.tile, "png");
+        DemoView d;
+        ASSERT_EQ(OpenMapOrList(d.maps, dir.file("m/mapinfo.dat"), d.cp, d.mapPath, d.prompt), Changes::MapOpened);
+        ViewWidget view(d.doc, d.dialogs, d.viewDialogs, d.sound, d.chooser);
+        view.resize(c.width, c.height);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ASSERT_EQ(view.size(), QSize(c.width, c.height));
+        const int mapWidth = c.columns * c.tile, mapHeight = c.rows * c.tile;
+
+        // Every 16th pixel of what is on screen shows the tile under it, except under the
+        // two distance labels (top middle, left middle).
+        auto expectCovered = [&](const std::string& when) {
+            const QImage shot = view.grab().toImage();
+            const int w = shot.width(), h = shot.height();
+            const MapPoint corner = d.maps.ViewToMapPixel(0, 0);
+            int wrong = 0;
+            for (int y = 3; y < h; y += 16)
+                for (int x = 5; x < w; x += 16) {
+                    const bool label = (y < 24 && x >= w / 2 - 4) || (x < 120 && y >= h / 2 - 4 && y < h / 2 + 24);
+                    const int mx = corner.x + x, my = corner.y + y;
+                    if (label || mx < 0 || my < 0 || mx >= mapWidth || my >= mapHeight) continue;
+                    const uint32_t want = korvance::testing::tileColour(my / c.tile * c.columns + mx / c.tile);
+                    if ((shot.pixel(x, y) & 0xFFFFFF) != want && wrong++ < 3)
+                        ADD_FAILURE() << when << ": view pixel " << x << "," << y << " shows "
+                                      << std::hex << (shot.pixel(x, y) & 0xFFFFFF) << " over " << want;
+                }
+            EXPECT_EQ(wrong, 0) << when;
+        };
+
+        // Start with the view's corner near the map's top-left corner.
+        const int rangeX = mapWidth - c.width, rangeY = mapHeight - c.height;
+        const int startX = std::min(10, rangeX / 2), startY = std::min(10, rangeY / 2);
+        ASSERT_TRUE(view.centreOn(36 - (startY + c.height / 2 + 0.5) / mapHeight,
+                                  139 + (startX + c.width / 2 + 0.5) / mapWidth));
+        ASSERT_EQ(d.maps.ViewToMapPixel(0, 0), (MapPoint{startX, startY}));
+        EXPECT_EQ(d.maps.slotColumns(), c.slotColumns);
+        EXPECT_EQ(d.maps.slotRows(), c.slotRows);
+        expectCovered("at the start");
+
+        // Round the map: east, south, west and north to the start, one drag a leg, the pen
+        // moving against the view.
+        const QPoint legs[] = {{rangeX - 2 * startX, 0}, {0, rangeY - 2 * startY}, {-(rangeX - 2 * startX), 0},
+                               {0, -(rangeY - 2 * startY)}};
+        MapPoint want{startX, startY};
+        const QPoint middle(c.width / 2, c.height / 2);
+        const uint64_t readsBefore = d.maps.tileReads();
+        for (QPoint leg : legs) {
+            send(view, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
+            QPoint pen = middle;
+            for (int done = 0, length = std::abs(leg.x() + leg.y()); done < length;) {
+                const int n = std::min(c.step, length - done);
+                done += n;
+                const QPoint move(leg.x() > 0 ? n : leg.x() < 0 ? -n : 0, leg.y() > 0 ? n : leg.y() < 0 ? -n : 0);
+                pen -= move;
+                want = {want.x + move.x(), want.y + move.y()};
+                send(view, QEvent::MouseMove, pen, Qt::LeftButton, Qt::NoButton);
+                const std::string when = "view corner at " + std::to_string(want.x) + "," + std::to_string(want.y);
+                ASSERT_EQ(d.maps.ViewToMapPixel(0, 0), want) << when;
+                expectCovered(when);
+            }
+            send(view, QEvent::MouseButtonRelease, pen, Qt::NoButton, Qt::LeftButton);
+        }
+        if (c.slotColumns < c.columns || c.slotRows < c.rows) {
+            EXPECT_GT(d.maps.tileReads(), readsBefore);
+        }
+
+        // Past the map's edge the view stops at it.
+        drag(view, middle, 3 * c.width, 3 * c.height);
+        EXPECT_EQ(d.maps.ViewToMapPixel(0, 0), (MapPoint{0, 0}));
+        expectCovered("dragged past the top-left corner");
+
+        // A resize keeps the ground at the view's corner and lays the window out anew.
+        for (QSize size : {QSize(240, 320), QSize(c.width, c.height)}) {
+            view.resize(size);
+            EXPECT_EQ(d.maps.ViewToMapPixel(0, 0), (MapPoint{0, 0}));
+            EXPECT_EQ(d.maps.slotColumns(), size.width() == c.width ? c.slotColumns : 3);
+            expectCovered("resized to " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        }
+        EXPECT_TRUE(d.prompt.shown.empty());
+    }
 }
 
 // QApplication takes the C library's numeric locale from the environment; a
