@@ -17,7 +17,7 @@ REFERENCES = {
     ("maps_bench", "BM_RecentreOneTile"): "BM_LibpngThreeTiles",
     ("maps_bench", "BM_DecodePngThreeTiles"): "BM_LibpngThreeTiles",
     ("view_bench", "BM_FullRepaint"): "BM_BareMapWindow",
-    ("view_bench", "BM_DragStepAcrossTileEdge"): "BM_LibpngThreeTiles",
+    ("view_bench", "BM_DragStepAcrossTileEdge"): "BM_LibpngRowOfTiles",
     ("dialogs_bench", "BM_WaypointEditorModel"): "BM_CopyListInCore",
     ("dialogs_bench", "BM_WaypointEditorDialog"): "BM_CopyListInCore",
     ("mapmake_bench", "BM_MakeMap"): "BM_GdalWarpTranslate",

@@ -94,6 +94,7 @@ struct Scene {
             return false;
         view = std::make_unique<CKorvanceView>(doc, host, dialogs, dialogs);
         view->takeOrientation();
+        view->clientResized();
         view->showDataField = 1;
         doc.waypoints().add(prompt, "TARGET", 52.53, 13.42, "", 0, 0, 0, 0);
         view->onCommand(cmd::Goto);
