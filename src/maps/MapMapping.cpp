@@ -115,11 +115,11 @@ int MapSet::CentreOn(const ClientRect& c, double latitude, double longitude, int
     originX_ = lastCentre_.x - c.right / 2;
     originY_ = lastCentre_.y - c.bottom / 2;
     if (hasMap()) {
-        const Span x = filledColumns(), y = filledRows();
-        if (originX_ < x.begin) originX_ = x.begin;
-        if (originX_ > x.end - c.right) originX_ = x.end - c.right;
-        if (originY_ < y.begin) originY_ = y.begin;
-        if (originY_ > y.end - c.bottom) originY_ = y.end - c.bottom;
+        const Span across = filledColumns(), down = filledRows();
+        if (originX_ < across.begin) originX_ = across.begin;
+        if (originX_ > across.end - c.right) originX_ = across.end - c.right;
+        if (originY_ < down.begin) originY_ = down.begin;
+        if (originY_ > down.end - c.bottom) originY_ = down.end - c.bottom;
     }
     return 1;
 }

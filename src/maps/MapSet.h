@@ -1,8 +1,9 @@
 #pragma once
 // The document's raster maps: the map list, the current map's description
 // (mapinfo.dat), the linear pixel/geo mapping of the display window, and the
-// tile window itself (3 x 3 tiles, more on a view wider or taller than two tiles). Qt-free; the GUI paints window() and calls the
-// operations below with its client rectangle.
+// tile window itself (3 x 3 tiles, more on a view wider or taller than two
+// tiles). Qt-free; the GUI paints window() and calls the operations below with
+// its client rectangle.
 
 #include <cstdint>
 #include <optional>

@@ -57,7 +57,8 @@ void MapSet::chooseLayout() {
     // The window is an image like any other: held to the image limits, shrinking the
     // longer side first; 3 x 3 always fits (tiles are at most 2048 pixels a side).
     auto fits = [&] {
-        const int64_t w = static_cast<int64_t>(2 * halfColumns_ + 1) * tw, h = static_cast<int64_t>(2 * halfRows_ + 1) * th;
+        const int64_t w = static_cast<int64_t>(2 * halfColumns_ + 1) * tw;
+        const int64_t h = static_cast<int64_t>(2 * halfRows_ + 1) * th;
         return w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
     };
     while (!fits() && (halfColumns_ > 1 || halfRows_ > 1)) {

@@ -203,6 +203,64 @@ TEST(MapWindowRules, SmallMapsAndDiscard) {
     EXPECT_EQ(maps.GetWindowBounds(t, b, l, r), 0);
 }
 
+// A view wider than two tiles gets a window of 2h + 1 by 2v + 1 tiles that keeps the
+// rules of 3 x 3: an interior centre, moves that read only the missing tiles, and
+// re-centring one tile towards the view's middle, along the map's edges only.
+TEST(MapWindowRules, WiderViewsGetWiderWindows) {
+    TempDir dir;
+    korvance::testing::makeFlatMap(dir.file("m"), 12, 8, kTile, kTile, "png");
+    MapSet maps;
+    ScriptedPrompt prompt;
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    maps.setViewSize(5 * kTile, 2 * kTile, prompt);  // h = 5 / 2 + 1 = 3, v = 2 / 2 + 1 = 2
+    ASSERT_EQ(maps.slotColumns(), 7);
+    ASSERT_EQ(maps.slotRows(), 5);
+    auto expectWindow = [&] {
+        for (int k = 0; k < maps.slotCount(); ++k) {
+            const int t = maps.SlotTile(maps.centreTile(), k);
+            const uint32_t shown = maps.window().at((k % 7) * kTile + kTile / 2, (k / 7) * kTile + kTile / 2);
+            EXPECT_EQ(shown, t < 0 ? kWhite : tileColour(t)) << "slot " << k;
+        }
+    };
+    struct Move {
+        int ask, centre;
+        size_t reads;
+        std::vector<int> targets;  // RecentreTarget of slots 0, 3 (top middle), 6, 17 (centre), 34
+    };
+    const std::vector<Move> moves = {
+        {0, 27, 35, {-1, -1, 28, -1, 40}},   // top-left corner: centre (row 2, column 3), all read
+        {28, 28, 5, {27, -1, 29, -1, 41}},   // one column over: one column read
+        {41, 41, 11, {28, 29, 30, -1, 54}},  // diagonally: a column and a row read
+        {95, 68, 23, {55, 56, 56, -1, -1}},  // bottom-right corner: 3 columns and 2 rows over, 4 x 3 kept
+    };
+    for (const Move& m : moves) {
+        SCOPED_TRACE(m.ask);
+        ASSERT_EQ(maps.LoadWindow(m.ask, prompt), 1);
+        EXPECT_EQ(maps.centreTile(), m.centre);
+        EXPECT_EQ(maps.lastReadTiles().size(), m.reads);
+        expectWindow();
+        const int slots[] = {0, 3, 6, 17, 34};
+        for (size_t i = 0; i < 5; ++i) EXPECT_EQ(maps.RecentreTarget(slots[i]), m.targets[i]) << "slot " << slots[i];
+    }
+    // A narrower view lays the window out again as 3 x 3 around the view's middle.
+    maps.SetScrollOrigin(0, 0, ClientRect{0, 0, 2 * kTile - 1, kTile});
+    const MapPoint corner = maps.ViewToMapPixel(0, 0);
+    maps.setViewSize(2 * kTile - 1, kTile, prompt);
+    EXPECT_EQ(maps.slotCount(), 9);
+    EXPECT_EQ(maps.ViewToMapPixel(0, 0), corner);
+    expectSlots(maps);
+    EXPECT_TRUE(prompt.shown.empty());
+
+    // Large tiles on a large view: the window keeps to the image limits.
+    korvance::testing::putFile(dir.file("big/mapinfo.dat"),
+                               korvance::testing::infoText(40, 40, 36, 139, 35, 140, 2048, 2048));
+    ASSERT_EQ(maps.LoadMapInfo(dir.file("big/mapinfo.dat"), prompt), 1);
+    maps.setViewSize(16384, 16384, prompt);
+    EXPECT_LE(int64_t{maps.windowWidth()} * maps.windowHeight(), kMaxImagePixels);
+    EXPECT_LE(maps.windowWidth(), kMaxImageSide);
+    EXPECT_GE(maps.slotRows(), 3);
+}
+
 // A window the memory cannot hold fails the load with the system's box; the
 // program goes on. A child process runs the load under a small address-space
 // limit (which the sanitizers' shadow memory does not allow).
