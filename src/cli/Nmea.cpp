@@ -254,8 +254,14 @@ int runSimulateNmea(Args& args, std::ostream& out, std::ostream& err) {
     }
     out << source.devicePath() << std::endl;
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!InterruptScope::interrupted() && (seconds <= 0 || std::chrono::steady_clock::now() < end))
+    while (!InterruptScope::interrupted() && (seconds <= 0 || std::chrono::steady_clock::now() < end)) {
+        if (once && source.waitFinished(0)) {
+            // The last epoch still on its way through the line reaches the reader before the hang-up.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     source.stop();
     return kOk;
 }

@@ -80,6 +80,14 @@ TEST(NmeaCli, PortOfTheSimulator) {
     EXPECT_EQ(n, 5);
 }
 
+TEST(NmeaCli, SimulatorWithOnceEndsAfterItsTrack) {
+    // Returns by itself (it used to fall silent and run until killed).
+    cli::Args args({"--rate", "200", "--points", "5", "--once"});
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runSimulateNmea(args, out, err), 0) << err.str();
+    EXPECT_EQ(out.str().rfind("/dev/", 0), 0u) << out.str();
+}
+
 TEST(NmeaCli, Failures) {
     testing::TempDir dir;
     std::ofstream(dir.file("in.nme")) << "";
