@@ -218,7 +218,7 @@ else
 coproc NMEA { exec "$cli" simulate-nmea --rate 50 --lat 52.515 --lon 13.395 --speed 50 --points 300 --once; }
 simulator=$NMEA_PID
 read -r port <&"${NMEA[0]}"
-"$cli" nmea --port "$port" --log "$work/drive.nme" --sentences "" --save-invalid --seconds 8 > /dev/null
+"$cli" nmea --port "$port" --log "$work/drive.nme" --sentences "" --save-invalid --seconds 8 > /dev/null 2>&1
 kill "$simulator" 2> /dev/null || true; wait "$simulator" 2> /dev/null || true; simulator=""
 gpsd_port=$((29000 + display))
 setsid gpsfake -q -P $gpsd_port -n -c 0.05 "$work/drive.nme" > "$work/gpsfake.log" 2>&1 &
