@@ -26,7 +26,7 @@ constexpr MenuItem kItems[] = {
     {File, "Write POT &Route...", cmd::WritePotRoute, O::Doc},
     {File, nullptr, 0, O::Framework},
     {File, "Import &GPX...", cmd::ImportGpx, O::Doc},
-    {File, "Export G&PX...", cmd::ExportGpx, O::Doc},
+    {File, "&Export GPX...", cmd::ExportGpx, O::Doc},
     {File, nullptr, 0, O::Framework},
     {File, "About &Korvan CE...", cmd::AppAbout, O::App},
     {File, "E&xit", cmd::AppExit, O::Framework},

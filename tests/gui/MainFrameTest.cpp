@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include <unistd.h>
 
@@ -98,7 +99,7 @@ TEST(MainFrame, EveryMenuItemWithItsTextAndId) {
         {"&File", "Write POT &Waypoint...", 32785},
         {"&File", "Write POT &Route...", 32789},
         {"&File", "Import &GPX...", 32900},
-        {"&File", "Export G&PX...", 32901},
+        {"&File", "&Export GPX...", 32901},
         {"&File", "About &Korvan CE...", 57664},
         {"&File", "E&xit", 57665},
         {"&View/Edit", "View &Track", 32790},
@@ -141,6 +142,13 @@ TEST(MainFrame, EveryMenuItemWithItsTextAndId) {
         EXPECT_EQ(got[i].id, expected[i].id) << expected[i].text.toStdString();
         // Keys belong to the accelerator table, never to a menu item.
         EXPECT_TRUE(s.frame.actionFor(uint16_t(got[i].id))->shortcut().isEmpty());
+    }
+    // Alt and one letter choose one item: no letter twice in a menu.
+    std::set<std::pair<QString, QChar>> letters;
+    for (const Item& item : got) {
+        const qsizetype amp = item.text.indexOf('&');
+        ASSERT_GE(amp, 0) << item.text.toStdString();
+        EXPECT_TRUE(letters.insert({item.menu, item.text[amp + 1].toLower()}).second) << item.text.toStdString();
     }
 }
 
