@@ -40,6 +40,23 @@ std::string slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The first line a simulator started in the background writes into `path`
+// (its device), waiting up to five seconds; "" when none came.
+std::string firstLineOf(const std::string& path) {
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string text = slurp(path);
+        if (const size_t end = text.find('\n'); end != std::string::npos) return text.substr(0, end);
+    }
+    return {};
+}
+
+size_t trackPointsIn(const std::string& gpx) {
+    size_t points = 0;
+    for (size_t at = 0; (at = gpx.find("<trkpt", at)) != std::string::npos; ++at) ++points;
+    return points;
+}
+
 // Latitude `km` north of 35.0 N on the meridian 139.0 E.
 double north(double km) { return 35.0 + km / Datum("WGS 84").DistanceKm(35.0, 139.0, 36.0, 139.0); }
 
@@ -143,12 +160,7 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     const std::string sim = "(sleep 6) | '" + kCli + "' simulate-receiver --moving --data " + dir.file("drive.gpx") +
                             " > " + dir.file("sim.txt") + " 2>/dev/null &";
     ASSERT_EQ(std::system(sim.c_str()), 0);
-    std::string device;
-    for (int i = 0; i < 100 && device.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const std::string text = slurp(dir.file("sim.txt"));
-        if (text.find('\n') != std::string::npos) device = text.substr(0, text.find('\n'));
-    }
+    const std::string device = firstLineOf(dir.file("sim.txt"));
     ASSERT_FALSE(device.empty());
     const auto r = testing::RunCommand("TZ=UTC '" + kCli + "' navigate --port " + device + " --data " +
                                        dir.file("route.gpx") + " --goto MID --datum 'WGS 84' --track-out " +
@@ -165,9 +177,7 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     EXPECT_EQ(lines[0]["distance"], "1.02");
     // The track so far is written.
     const std::string kept = slurp(dir.file("kept.gpx"));
-    size_t points = 0;
-    for (size_t at = 0; (at = kept.find("<trkpt", at)) != std::string::npos; ++at) ++points;
-    EXPECT_EQ(points, lines.size());
+    EXPECT_EQ(trackPointsIn(kept), lines.size());
 }
 
 TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
@@ -178,12 +188,7 @@ TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
     const std::string sim = "'" + kCli + "' simulate-nmea --rate 5 --seconds 3 > " + dir.file("sim.txt") +
                             " 2>/dev/null &";
     ASSERT_EQ(std::system(sim.c_str()), 0);
-    std::string device;
-    for (int i = 0; i < 100 && device.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const std::string text = slurp(dir.file("sim.txt"));
-        if (text.find('\n') != std::string::npos) device = text.substr(0, text.find('\n'));
-    }
+    const std::string device = firstLineOf(dir.file("sim.txt"));
     ASSERT_FALSE(device.empty());
     const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + device +
                                        " --track-out " + dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
@@ -193,9 +198,7 @@ TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
     const auto lines = linesOf(r.out);
     ASSERT_GE(lines.size(), 2u) << err;
     const std::string kept = slurp(dir.file("kept.gpx"));
-    size_t points = 0;
-    for (size_t at = 0; (at = kept.find("<trkpt", at)) != std::string::npos; ++at) ++points;
-    EXPECT_EQ(points, lines.size());
+    EXPECT_EQ(trackPointsIn(kept), lines.size());
 }
 
 }  // namespace
