@@ -42,13 +42,28 @@ pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
         if (c.type() == pugi::node_element && localName(c) == name) return c;
     return {};
 }
+
+// Text as XML 1.0 allows it: control characters other than tab, line feed
+// and carriage return (which no character reference may name either) become
+// blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
+// U+FFFD, so that strict readers take the file.
+std::string xmlText(std::string_view utf8) {
+    std::u16string wide = utf8ToUtf16(utf8);
+    for (char16_t& c : wide) {
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
+        if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
+    }
+    return utf16ToUtf8(wide);
+}
+
 // The whole text of a child: every text and CDATA part in order, as other
-// programs split it ("<![CDATA[Tom & Jerry]]><![CDATA[ <Inn>]]>", "a<![CDATA[&]]>b").
+// programs split it ("<![CDATA[Tom & Jerry]]><![CDATA[ <Inn>]]>", "a<![CDATA[&]]>b"),
+// cleaned as the writer cleans it, so that what is read is what would be written.
 std::string childText(const pugi::xml_node& n, std::string_view name) {
     std::string text;
     for (pugi::xml_node part = child(n, name).first_child(); part; part = part.next_sibling())
         if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata) text += part.value();
-    return text;
+    return xmlText(text);
 }
 
 
@@ -69,19 +84,6 @@ void setPosition(pugi::xml_node n, const Shift& shift, double lat, double lon) {
     shift.toWgs(lat, lon, wl, wo);
     n.append_attribute("lat") = number(wl).c_str();
     n.append_attribute("lon") = number(wo).c_str();
-}
-
-// Text as XML 1.0 allows it: control characters other than tab, line feed
-// and carriage return (which no character reference may name either) become
-// blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
-// U+FFFD, so that strict readers take the file.
-std::string xmlText(std::string_view utf8) {
-    std::u16string wide = utf8ToUtf16(utf8);
-    for (char16_t& c : wide) {
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
-        if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
-    }
-    return utf16ToUtf8(wide);
 }
 
 void addText(pugi::xml_node parent, const char* name, const std::string& text) {

@@ -16,6 +16,7 @@ Changes OpenMap(MapSet& maps, const std::string& path, std::string& mapPath, Use
     WaitCursor wait(prompt);
     if (!maps.LoadMapInfo(path, prompt)) return {};
     maps.LoadWindow(0, prompt);
+    maps.ResetScrollOrigin();
     mapPath = MapPathOf(path);
     return Changes::MapOpened;
 }

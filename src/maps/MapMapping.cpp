@@ -67,6 +67,11 @@ void MapSet::SetScrollOrigin(int x, int y, const ClientRect& c) {
     if (originY_ > down.end - c.bottom + c.top) originY_ = down.end - c.bottom;
 }
 
+void MapSet::ResetScrollOrigin() {
+    originX_ = filledColumns().begin;
+    originY_ = filledRows().begin;
+}
+
 MapPoint MapSet::ViewToMapPixel(int x, int y) const {
     if (!hasMap() || centreTile_ < 0) return {-1, -1};
     // From the centre tile: the window's first slot lies off the grid on a map

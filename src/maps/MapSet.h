@@ -62,7 +62,9 @@ public:
     void SetWindowGeometry(int width, int height, double top, double bottom, double left, double right);
     int GetWindowBounds(double& top, double& bottom, double& left, double& right) const;
     void SetScrollOrigin(int x, int y, const ClientRect& client);
-    void ResetScrollOrigin() { originX_ = originY_ = 0; }
+    // The view's corner on the window's first pixel that holds the map: the map's
+    // top-left corner once the window holds tile 0, even on a map narrower than the window.
+    void ResetScrollOrigin();
     MapPoint ViewToMapPixel(int x, int y) const;
     int TileAt(double latitude, double longitude) const;
     int CentreOn(const ClientRect& client, double latitude, double longitude, int heading, UserPrompt& prompt);

@@ -348,6 +348,10 @@ TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
     }
     EXPECT_EQ((*c.routes)[0].name.str(), "R  ");
     EXPECT_EQ((*c.routes)[0].waypoints[0].comment.str(), " [0m");
+    // Raw control characters, as lenient writers leave them, read as they would be written again.
+    DocumentContents raw;
+    ASSERT_TRUE(decodeGpx("<gpx><wpt lat=\"1\" lon=\"2\"><name>\x13YD</name></wpt></gpx>", raw, wgs).ok());
+    EXPECT_EQ((*raw.waypoints)[0].identifier.str(), " YD");
 
     TempDir dir;
     ScriptedPrompt prompt;

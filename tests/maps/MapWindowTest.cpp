@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "files/TempDir.h"
+#include "maps/MapCommands.h"
 #include "maps/MapSet.h"
 #include "maps/MapTestUtil.h"
 #include "platform/CodePage.h"
@@ -201,6 +202,28 @@ TEST(MapWindowRules, SmallMapsAndDiscard) {
     EXPECT_EQ(maps.ViewToMapPixel(0, 0), (MapPoint{-1, -1}));
     double t, b, l, r;
     EXPECT_EQ(maps.GetWindowBounds(t, b, l, r), 0);
+}
+
+// An opened map shows its top-left corner at the view's corner, whether the
+// window is smaller than the map or holds it whole with white around it.
+TEST(MapWindowRules, OpenedMapShowsItsCornerAtTheViewsCorner) {
+    struct Case {
+        int columns, rows, viewWidth, viewHeight;
+    };
+    const Case cases[] = {{12, 8, 5 * kTile, 2 * kTile}, {2, 1, 5 * kTile, 2 * kTile},
+                          {1, 6, 2 * kTile, 7 * kTile}, {3, 3, kTile, kTile}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.columns << " x " << c.rows);
+        TempDir dir;
+        korvance::testing::makeFlatMap(dir.file("m"), c.columns, c.rows, kTile, kTile, "png");
+        MapSet maps;
+        ScriptedPrompt prompt;
+        maps.setViewSize(c.viewWidth, c.viewHeight, prompt);
+        std::string mapPath;
+        ASSERT_TRUE(OpenMap(maps, dir.file("m/mapinfo.dat"), mapPath, prompt).any());
+        EXPECT_EQ(maps.ViewToMapPixel(0, 0), (MapPoint{0, 0}));
+        EXPECT_EQ(maps.window().at(maps.originX(), maps.originY()), tileColour(0));
+    }
 }
 
 // A view wider than two tiles gets a window of 2h + 1 by 2v + 1 tiles that keeps the
