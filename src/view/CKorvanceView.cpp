@@ -49,6 +49,12 @@ void CKorvanceView::takeOrientation() {
     orientation = (c.right - c.left) >= (c.bottom - c.top) ? 1 : 2;
 }
 
+// The view rectangle grew by the data field's room: the map fills it where the map reaches.
+void CKorvanceView::keepMapInView() {
+    MapSet& maps = doc_.maps();
+    if (maps.hasMap()) maps.SetScrollOrigin(maps.originX(), maps.originY(), viewRect());
+}
+
 void CKorvanceView::clientResized() {
     const ClientRect c = host_.clientRect();
     doc_.maps().setViewSize(c.right - c.left, c.bottom - c.top, doc_.prompt());
@@ -319,6 +325,7 @@ void CKorvanceView::stopGarminNavigation() {
     doc_.trackLog().stop();
     navigation.alarm.reset();
     markModifiedWhenGrown();
+    keepMapInView();
 }
 
 void CKorvanceView::onNmeaNavigation() {
@@ -356,6 +363,7 @@ void CKorvanceView::stopNmeaNavigation() {
     doc_.trackLog().stop();
     navigation.alarm.reset();
     markModifiedWhenGrown();
+    keepMapInView();
 }
 
 bool CKorvanceView::nmeaPosition(const NmeaPosition& position) {
@@ -374,6 +382,7 @@ void CKorvanceView::onRouteNavigation() {
     if (navigation.routeNavigator) {
         navigation.routeNavigator.reset();
         showDataField = 0;
+        keepMapInView();
         host_.redraw(true);
         return;
     }

@@ -175,6 +175,7 @@ private:
     void stopNmeaNavigation();
     bool startTrackLog();
     void markModifiedWhenGrown();
+    void keepMapInView();
     void runTick(PositionSource& source);
     Sound& sound();
     void changeToListEntry(std::optional<std::string> path);

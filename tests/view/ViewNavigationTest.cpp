@@ -112,7 +112,13 @@ TEST(ViewNavigation, GarminPollingPacesReadsAndSurvivesAPulledReceiver) {
 }
 
 TEST(ViewNavigation, NmeaNavigationStartsTicksAndStops) {
+    TempDir dir;
+    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 100, 100, "png", 36, 139, 35, 140);
     ViewEnv e;
+    e.view.showDataField = 1;
+    e.view.clientResized();
+    std::string mapPath;
+    ASSERT_TRUE(OpenMap(e.doc.maps(), dir.file("m/mapinfo.dat"), mapPath, e.prompt).any());
     e.doc.settings().NMEABaudrate = 300;
     e.view.createRouteMode = 1;
     e.view.onCommand(cmd::NmeaNavigation);  // refused while creating a route
@@ -146,8 +152,14 @@ TEST(ViewNavigation, NmeaNavigationStartsTicksAndStops) {
     EXPECT_EQ(points(e.doc), 1u);
     EXPECT_EQ(e.doc.trackLog().track->point(0).time, 1700000000u - 631065600u);
 
+    // Scrolled to the map's east edge beside the data field: once navigation
+    // ends, the map fills the field's room again.
+    MapSet& maps = e.doc.maps();
+    maps.SetScrollOrigin(1 << 20, 0, e.view.viewRect());
+    ASSERT_EQ(maps.ViewToMapPixel(e.view.viewRect().right - 1, 0).x, 499);
     e.view.onCommand(cmd::NmeaNavigation);
     EXPECT_EQ(e.view.nmeaNavigation, 0);
+    EXPECT_EQ(maps.ViewToMapPixel(e.host.client.right - 1, 0).x, 499);
     EXPECT_EQ(e.host.nmeaStops, 1);
     EXPECT_FALSE(e.doc.trackLogging());
     EXPECT_TRUE(e.doc.isModified());
