@@ -50,7 +50,7 @@ bool ParseProgramOptions(const QStringList& arguments, ProgramOptions& options, 
 KorvanceProgram::KorvanceProgram(const ProgramOptions& options, std::string programPath, UserPrompt& prompt,
                                  FileChooser& chooser, ProgressSink& progress, Sound& sound)
     : options_(options), programPath_(std::move(programPath)), prompt_(prompt), store_(storeFor(options)),
-      doc_(*store_, clock_, prompt), frame_(doc_, prompt, chooser, progress, sound) {}
+      clock_(options.demo ? options.demoRate / kDemoPositionsPerSecond : 1.0), doc_(*store_, clock_, prompt), frame_(doc_, prompt, chooser, progress, sound) {}
 
 KorvanceProgram::~KorvanceProgram() = default;
 

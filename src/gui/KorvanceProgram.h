@@ -56,7 +56,8 @@ private:
     std::string programPath_;
     UserPrompt& prompt_;
     std::unique_ptr<SettingsStore> store_;
-    SystemClock clock_;
+    // In the demo the tick count runs at the tour's pace (the speed is taken from it).
+    PacedClock clock_;
     CKorvanceDoc doc_;
     // Ends after the window, whose navigation reads its receiver.
     DemoSession demo_;

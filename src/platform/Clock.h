@@ -32,6 +32,22 @@ public:
     static int32_t timeZoneBiasForYear(int year);
 };
 
+// The system's clock with a tick count that runs `pace` times as fast: a
+// receiver simulator playing its drive faster than real time then still shows
+// the drive's own speed, which is taken from the tick count.
+class PacedClock : public SystemClock {
+public:
+    explicit PacedClock(double pace = 1.0) : pace_(pace), start_(SystemClock::tickMs()) {}
+    uint32_t tickMs() override {
+        const uint32_t elapsed = SystemClock::tickMs() - start_;
+        return static_cast<uint32_t>(static_cast<uint64_t>(elapsed * pace_));
+    }
+
+private:
+    double pace_;
+    uint32_t start_;
+};
+
 // Clock of tests: time stands still until told to move; sleeping advances it.
 class FixedClock : public Clock {
 public:
