@@ -42,7 +42,7 @@ Changes onAlarm(CKorvanceDoc& doc, DialogHost& host) {
 }
 
 Changes onRegisterNmeaMonitor(CKorvanceDoc& doc, FileChooser& chooser) {
-    auto path = chooser.chooseOpen(nmeaMonitorFilters(), "", "");
+    auto path = chooser.chooseOpen(nmeaMonitorFilters(), "", "", "Register NMEA Monitor");
     if (!path) return {};
     doc.settings().NMEAMonitorPath = *path;
     return Changes::Redraw;

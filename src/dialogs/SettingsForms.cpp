@@ -142,7 +142,7 @@ AlarmForm AlarmForm::from(const AppSettings& s) {
 }
 
 void AlarmForm::browse(FileChooser& chooser) {
-    if (auto path = chooser.chooseOpen(alarmFileFilters(), storedAlarmFile, "")) alarmFile = *path;
+    if (auto path = chooser.chooseOpen(alarmFileFilters(), storedAlarmFile, "", "Alarm File")) alarmFile = *path;
 }
 
 bool AlarmForm::validate(UserPrompt& prompt) const { return distance.read(prompt); }

@@ -35,7 +35,7 @@ Changes OnLoadMap(MapSet& maps, FileChooser& chooser, const CodePage& codePage, 
                   UserPrompt& prompt) {
     const std::vector<FileFilter> filters = {
         {"Map(*.dat)", "*.dat"}, {"Map list(*.lst)", "*.lst"}, {"all files", "*.*"}};
-    std::optional<std::string> chosen = chooser.chooseOpen(filters, mapPath, "dat");
+    std::optional<std::string> chosen = chooser.chooseOpen(filters, mapPath, "dat", "Load Map");
     if (!chosen) return {};
     return OpenMapOrList(maps, *chosen, codePage, mapPath, prompt);
 }

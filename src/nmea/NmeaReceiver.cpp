@@ -249,7 +249,8 @@ bool StartNmea(NmeaReceiver& receiver, AppSettings& settings, UserPrompt& prompt
         return false;
     }
     if (options.offerLog && prompt.ask(kMsgSaveNmea, kCaption, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-        auto path = chooser.chooseSave({{"NMEA file", "*.nme"}, {"all files", "*.*"}}, settings.DataPath, "nme");
+        auto path = chooser.chooseSave({{"NMEA file", "*.nme"}, {"all files", "*.*"}}, settings.DataPath, "nme",
+                                       "Save NMEA Sentences");
         if (path) {
             std::string tidy = TidyNmeaLogPath(*path);
             if (!receiver.openLog(tidy)) {

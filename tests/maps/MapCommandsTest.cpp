@@ -53,6 +53,7 @@ TEST(MapCommands, LoadMapFromListOrDescription) {
         EXPECT_EQ(chooser.calls[0].start, "/start/here");
         ASSERT_EQ(chooser.calls[0].filters.size(), 3u);
         EXPECT_EQ(chooser.calls[0].filters[1].name, "Map list(*.lst)");
+        EXPECT_EQ(chooser.calls[0].title, "Load Map");
         EXPECT_EQ(doc.maps.hasMap(), c.result == 1);
         if (c.result) {
             EXPECT_EQ(doc.maps.mapFolder(), c.folder);
