@@ -54,7 +54,12 @@ const char kReceiverHelp[] =
 class ReceiverPrompt : public UserPrompt {
 public:
     ReceiverPrompt(std::ostream& err, std::optional<Answer> answer) : err_(err), answer_(answer) {}
-    void message(const std::string& text, const std::string&, Icon) override { err_ << "korvance-cli: " << oneLine(text) << "\n"; }
+    void message(const std::string& text, const std::string&, Icon) override {
+        err_ << "korvance-cli: " << oneLine(text) << "\n";
+        said_ += text + "\n";
+    }
+    // Whether a message already told `text` (so that it is not printed twice).
+    bool said(const std::string& text) const { return !text.empty() && said_.find(text) != std::string::npos; }
     void systemFailure(const std::string&, const std::string&, Icon, const std::string& subject,
                        int systemError) override {
         printSystemFailure(err_, subject, systemError);
@@ -76,6 +81,7 @@ public:
 private:
     std::ostream& err_;
     std::optional<Answer> answer_;
+    std::string said_;
 };
 
 class QuietProgress : public ProgressSink {
@@ -261,7 +267,7 @@ int runDownload(const std::string& what, Options& o, ReceiverPrompt& prompt, std
                   : what == "waypoints" ? onDownloadWaypoint(doc.parts, prompt, progress)
                                         : onDownloadRoute(doc.parts, prompt, progress);
     if (!r) {
-        reportLinkTrouble(err, doc.linkTrouble, nullptr);
+        if (!prompt.said(doc.linkTrouble)) reportLinkTrouble(err, doc.linkTrouble, nullptr);
         return kFailed;
     }
 
@@ -340,7 +346,7 @@ int runUpload(const std::string& what, Options& o, ReceiverPrompt& prompt, std::
                                                  [](const Route& r) { return !r.waypoints.empty(); }));
     }
     if (!r) {
-        reportLinkTrouble(err, doc.linkTrouble, nullptr);
+        if (!prompt.said(doc.linkTrouble)) reportLinkTrouble(err, doc.linkTrouble, nullptr);
         return kFailed;
     }
     out << "uploaded " << sent << " " << (what == "track" ? "track points" : what) << "\n";

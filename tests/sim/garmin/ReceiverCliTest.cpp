@@ -125,6 +125,15 @@ TEST(ReceiverCli, PositionAndFailures) {
     CliRun missing = cli("receiver info --port /dev/korvance-no-such-port");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("/dev/korvance-no-such-port"), std::string::npos) << missing.err;
+    // A device that is no serial line: the reason once, for info and for a transfer alike.
+    for (const std::string& args : {std::string("receiver info --port /dev/null"),
+                                    "receiver download track --port /dev/null -o " + (scratch() / "t.gpx").string()}) {
+        CliRun notSerial = cli(args);
+        EXPECT_EQ(notSerial.status, 1);
+        const size_t first = notSerial.err.find("not a serial device");
+        ASSERT_NE(first, std::string::npos) << notSerial.err;
+        EXPECT_EQ(notSerial.err.find("not a serial device", first + 1), std::string::npos) << notSerial.err;
+    }
 
     CliRun unwritable = cli("receiver download track --port " + sim.devicePath() + " -o /nonexistent-dir/t.kvn");
     EXPECT_EQ(unwritable.status, 1);
