@@ -109,17 +109,17 @@ int runConvert(Args& args, std::ostream& out, std::ostream& err) {
     ContentCounts n = countContents(c);
     files::FileKind outKind = files::fileKindOf(outPath);
     auto dropped = [&](const char* what, size_t count) {
-        if (count) err << "korvance-cli convert: " << count << " " << what << " left out (" << outPath
-                       << " cannot hold them)\n";
+        if (count) err << "korvance-cli convert: " << counted(count, what) << " left out (" << outPath
+                       << " cannot hold " << (count == 1 ? "it" : "them") << ")\n";
     };
     if (outKind == files::FileKind::WaypointText) {
-        dropped("track points", n.trackPoints);
-        dropped("routes", n.routes);
+        dropped("track point", n.trackPoints);
+        dropped("route", n.routes);
     } else if (outKind == files::FileKind::Pot) {
         files::PotContent what = files::potContentFor(s, o.pot);
-        if (what != files::PotContent::Track) dropped("track points", n.trackPoints);
-        if (what != files::PotContent::Waypoints) dropped("waypoints", n.waypoints);
-        if (what != files::PotContent::Routes) dropped("routes", n.routes);
+        if (what != files::PotContent::Track) dropped("track point", n.trackPoints);
+        if (what != files::PotContent::Waypoints) dropped("waypoint", n.waypoints);
+        if (what != files::PotContent::Routes) dropped("route", n.routes);
     }
 
     files::FileResult w = files::writeAnyFile(outPath, s, o, prompt);
@@ -127,8 +127,8 @@ int runConvert(Args& args, std::ostream& out, std::ostream& err) {
         err << "korvance-cli convert: " << w.problem << "\n";
         return kFailed;
     }
-    out << "wrote " << outPath << ": " << n.trackPoints << " track points in " << n.segments << " segments, "
-        << n.waypoints << " waypoints, " << n.routes << " routes\n";
+    out << "wrote " << outPath << ": " << counted(n.trackPoints, "track point") << " in " << counted(n.segments, "segment")
+        << ", " << counted(n.waypoints, "waypoint") << ", " << counted(n.routes, "route") << "\n";
     return kOk;
 }
 

@@ -92,7 +92,7 @@ int runInfo(Args& args, std::ostream& out, std::ostream& err) {
         out << "version: " << c.declaredVersion << "\n";
     if (c.timeZoneBias) out << "time-zone bias: " << *c.timeZoneBias << " s\n";
     if (c.track)
-        out << "track: " << n.trackPoints << " points, " << n.segments << " segments\n";
+        out << "track: " << counted(n.trackPoints, "point") << ", " << counted(n.segments, "segment") << "\n";
     else
         out << "track: none\n";
     out << "waypoints: " << n.waypoints << "\n";

@@ -281,8 +281,8 @@ int runDownload(const std::string& what, Options& o, ReceiverPrompt& prompt, std
             err << "korvance-cli receiver: the download could not be kept anywhere\n";
         return kFailed;
     }
-    out << "wrote " << *o.out << ": " << source.points.size() << " track points, " << source.waypoints.size()
-        << " waypoints, " << source.routes.size() << " routes\n";
+    out << "wrote " << *o.out << ": " << counted(source.points.size(), "track point") << ", "
+        << counted(source.waypoints.size(), "waypoint") << ", " << counted(source.routes.size(), "route") << "\n";
     return kOk;
 }
 
@@ -349,7 +349,7 @@ int runUpload(const std::string& what, Options& o, ReceiverPrompt& prompt, std::
         if (!prompt.said(doc.linkTrouble)) reportLinkTrouble(err, doc.linkTrouble, nullptr);
         return kFailed;
     }
-    out << "uploaded " << sent << " " << (what == "track" ? "track points" : what) << "\n";
+    out << "uploaded " << counted(sent, what == "track" ? "track point" : what.substr(0, what.size() - 1)) << "\n";
     return kOk;
 }
 

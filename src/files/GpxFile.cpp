@@ -241,6 +241,8 @@ std::string encodeGpx(const DocumentSource& source, const Datum& datum, const Co
 
     for (const auto& w : source.waypoints) writeWaypoint(gpx.append_child("wpt"), w, shift, cp);
     for (const auto& r : source.routes) {
+        // A route without waypoints is the document's empty slot, nothing to follow.
+        if (r.waypoints.empty()) continue;
         pugi::xml_node rte = gpx.append_child("rte");
         addText(rte, "name", oemToUi(cp, r.name.view()));
         for (const auto& w : r.waypoints) writeWaypoint(rte.append_child("rtept"), w, shift, cp);
@@ -327,7 +329,7 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
             for (pugi::xml_node p = n.first_child(); p; p = p.next_sibling())
                 if (p.type() == pugi::node_element && localName(p) == "rtept")
                     if (auto w = readWaypoint(p, shift, field, cp)) r.waypoints.push_back(*w);
-            c.routes->push_back(std::move(r));
+            if (!r.waypoints.empty()) c.routes->push_back(std::move(r));
         } else if (name == "trk") {
             for (pugi::xml_node s = n.first_child(); s; s = s.next_sibling()) {
                 if (s.type() != pugi::node_element || localName(s) != "trkseg") continue;

@@ -76,14 +76,14 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
 
     CliRun toGpx = run(cli::runConvert, {kvn, gpx, "--datum", "Tokyo"});
     ASSERT_EQ(toGpx.code, cli::kOk) << toGpx.err;
-    EXPECT_EQ(toGpx.out, "wrote " + gpx + ": 5 track points in 2 segments, 2 waypoints, 1 routes\n");
+    EXPECT_EQ(toGpx.out, "wrote " + gpx + ": 5 track points in 2 segments, 2 waypoints, 1 route\n");
     CliRun fromGpx = run(cli::runConvert, {gpx, back, "--datum", "Tokyo"});
     ASSERT_EQ(fromGpx.code, cli::kOk) << fromGpx.err;
 
     CliRun toText = run(cli::runConvert, {kvn, txt});
     ASSERT_EQ(toText.code, cli::kOk);
     EXPECT_NE(toText.err.find("5 track points left out"), std::string::npos) << toText.err;
-    EXPECT_NE(toText.err.find("1 routes left out"), std::string::npos) << toText.err;
+    EXPECT_NE(toText.err.find("1 route left out"), std::string::npos) << toText.err;
 
     CliRun info = run(cli::runInfo, {back, "--json"});
     ASSERT_EQ(info.code, cli::kOk) << info.err;

@@ -114,6 +114,16 @@ TEST(GpxRoundTrip, Wgs84IsExact) {
     DocumentContents c;
     ASSERT_TRUE(decodeGpx(encodeGpx(d.source(), wgs), c, wgs).ok());
     expectSameData(c, d, 0.0);
+
+    // A route without waypoints (the document's empty slot) is neither written nor read.
+    Data withEmpty = d;
+    Route empty;
+    empty.name.set("ROUTE-00");
+    withEmpty.routes.insert(withEmpty.routes.begin(), empty);
+    EXPECT_EQ(encodeGpx(withEmpty.source(), wgs), encodeGpx(d.source(), wgs));
+    DocumentContents e;
+    ASSERT_TRUE(decodeGpx("<gpx><rte><name>ROUTE-00</name></rte></gpx>", e, wgs).ok());
+    EXPECT_TRUE(e.routes->empty());
 }
 
 TEST(GpxRoundTrip, OtherDatumShiftsBothWays) {
