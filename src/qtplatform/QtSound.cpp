@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace korvance {
 
 QUrl alarmSourceFor(const std::string& configuredPath) {
@@ -40,8 +42,13 @@ QtSound::~QtSound() {
 
 bool QtSound::play(const std::string& wavPath) {
     source_ = alarmSourceFor(wavPath);
-    // Without an output there is nothing to decode the sound for.
-    if (QMediaDevices::audioOutputs().isEmpty()) return false;
+    // Without an output there is nothing to decode the sound for; said once,
+    // after whatever the sound system printed on its own.
+    if (QMediaDevices::audioOutputs().isEmpty()) {
+        if (!toldSilent_) std::fprintf(stderr, "korvance: no sound output found; the alarm is not heard\n");
+        toldSilent_ = true;
+        return false;
+    }
     effect_->stop();
     if (effect_->source() != source_) effect_->setSource(source_);
     effect_->play();

@@ -31,6 +31,7 @@ public:
 private:
     std::unique_ptr<QSoundEffect> effect_;
     QUrl source_;
+    bool toldSilent_ = false;
 };
 
 }  // namespace korvance

@@ -189,7 +189,9 @@ TEST(CKorvanceDoc, ApplyTurnsChangesIntoFlagsAndRedraws) {
         EXPECT_EQ(doc.newData, c.newData);
         EXPECT_EQ(doc.isModified(), c.modified);
         EXPECT_EQ(redraws, c.redraws);
-        if (c.changes.dataArrived()) {
+        if (c.changes.dataArrived() && c.mapLoaded) {
+            EXPECT_EQ(doc.maps().ViewToMapPixel(0, 0), (MapPoint{0, 0}));  // back at the map's corner
+        } else if (c.changes.dataArrived()) {
             EXPECT_EQ(doc.maps().originX() + doc.maps().originY(), 0);
         }
     }

@@ -95,7 +95,8 @@ TEST(QtCallQueue, StopNmeaNavigationWhileAPositionWaitsNeverDeadlocks) {
         ASSERT_TRUE(f.receiver.waitUntilReading(5000));
         f.send(static_cast<size_t>(round));
         // The reader is in its hand-off once the position is pending.
-        for (int i = 0; i < 5000 && !f.receiver.positionPending(); ++i)
+        // (Up to ten seconds: a loaded machine may take long to schedule the reader.)
+        for (int i = 0; i < 50000 && !f.receiver.positionPending(); ++i)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         ASSERT_TRUE(f.receiver.positionPending());
         switch (moment) {
