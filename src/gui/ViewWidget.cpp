@@ -87,13 +87,14 @@ bool ViewWidget::centreOn(double latitude, double longitude) {
     return ok == 1;
 }
 
-void ViewWidget::showEvent(QShowEvent*) {
-    if (orientationTaken_) return;
-    orientationTaken_ = true;
-    view_->takeOrientation();
-}
+void ViewWidget::showEvent(QShowEvent*) { view_->takeOrientation(); }
 
-void ViewWidget::resizeEvent(QResizeEvent*) { view_->clientResized(); }
+// The window is this program's screen: a window made higher than wide turns
+// the layout to portrait (the data field at the bottom), and back.
+void ViewWidget::resizeEvent(QResizeEvent*) {
+    view_->takeOrientation();
+    view_->clientResized();
+}
 
 const char* const ViewWidget::kStartHint =
     "No map and no data yet.\n\n"

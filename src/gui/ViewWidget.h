@@ -84,7 +84,6 @@ private:
     CKorvanceDoc& doc_;
     std::unique_ptr<CKorvanceView> view_;
     QImage buffer_;
-    bool orientationTaken_ = false;
     MonitorProcess monitorProcess_;
     MonitorLink link_;
     QTimer monitorTimer_;

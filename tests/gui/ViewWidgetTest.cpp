@@ -131,6 +131,12 @@ TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
     EXPECT_EQ(d.maps.originX(), 0);
     EXPECT_EQ(d.maps.originY(), 0);
 
+    // The window's shape sets the layout: made higher than wide it turns portrait, and back.
+    for (const QSize size : {QSize(200, 300), QSize(300, 200)}) {
+        view.resize(size);
+        EXPECT_EQ(view.view().orientation, size.width() >= size.height() ? 1 : 2);
+    }
+
     // Without a map the view paints the blank window.
     OnDiscardMap(d.maps);
     view.repaint();
