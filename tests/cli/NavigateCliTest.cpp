@@ -35,17 +35,14 @@ std::vector<nlohmann::ordered_json> linesOf(const std::string& out) {
     return lines;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using korvance::testing::readText;
 
 // The first line a simulator started in the background writes into `path`
 // (its device), waiting up to five seconds; "" when none came.
 std::string firstLineOf(const std::string& path) {
     for (int i = 0; i < 100; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const std::string text = slurp(path);
+        const std::string text = readText(path);
         if (const size_t end = text.find('\n'); end != std::string::npos) return text.substr(0, end);
     }
     return {};
@@ -95,7 +92,7 @@ TEST(NavigateCli, AnNmeaLogDrivesARouteToItsEndWithTheAlarm) {
                                        " --data " + dir.file("route.gpx") + " --map " + dir.file("maps/all.lst") +
                                        " --route 0 --reach 100 --alarm 150 --datum 'WGS 84' --track-out " +
                                        dir.file("out.gpx") + " 2>" + dir.file("err.txt"));
-    ASSERT_EQ(r.code, 0) << slurp(dir.file("err.txt"));
+    ASSERT_EQ(r.code, 0) << readText(dir.file("err.txt"));
     const auto lines = linesOf(r.out);
     ASSERT_EQ(lines.size(), 40u);
     std::vector<std::string> keys;
@@ -139,7 +136,7 @@ TEST(NavigateCli, AnNmeaLogDrivesARouteToItsEndWithTheAlarm) {
     EXPECT_EQ(lines[39]["bearing"], "180");  // the last waypoint lies behind
     EXPECT_EQ(lines[39]["relative"], 180);
     EXPECT_EQ(lines[39]["ete"], "--:--:--");
-    EXPECT_NE(slurp(dir.file("out.gpx")).find("<trkpt"), std::string::npos);
+    EXPECT_NE(readText(dir.file("out.gpx")).find("<trkpt"), std::string::npos);
 }
 
 TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
@@ -165,7 +162,7 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     const auto r = testing::RunCommand("TZ=UTC '" + kCli + "' navigate --port " + device + " --data " +
                                        dir.file("route.gpx") + " --goto MID --datum 'WGS 84' --track-out " +
                                        dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
-    const std::string err = slurp(dir.file("err.txt"));
+    const std::string err = readText(dir.file("err.txt"));
     EXPECT_EQ(r.code, 1) << err;
     EXPECT_NE(err.find("stopped answering"), std::string::npos) << err;
     const auto lines = linesOf(r.out);
@@ -176,7 +173,7 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     }
     EXPECT_EQ(lines[0]["distance"], "1.02");
     // The track so far is written.
-    const std::string kept = slurp(dir.file("kept.gpx"));
+    const std::string kept = readText(dir.file("kept.gpx"));
     EXPECT_EQ(trackPointsIn(kept), lines.size());
 }
 
@@ -192,12 +189,12 @@ TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
     ASSERT_FALSE(device.empty());
     const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + device +
                                        " --track-out " + dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
-    const std::string err = slurp(dir.file("err.txt"));
+    const std::string err = readText(dir.file("err.txt"));
     EXPECT_EQ(r.code, 0) << err;
     EXPECT_NE(err.find("korvance-cli navigate: NMEA receiver lost ("), std::string::npos) << err;
     const auto lines = linesOf(r.out);
     ASSERT_GE(lines.size(), 2u) << err;
-    const std::string kept = slurp(dir.file("kept.gpx"));
+    const std::string kept = readText(dir.file("kept.gpx"));
     EXPECT_EQ(trackPointsIn(kept), lines.size());
 }
 

@@ -28,12 +28,7 @@ struct CliRun {
     std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using korvance::testing::readText;
 
 // Runs korvance-cli with its home, settings and runtime folders in `dir`.
 CliRun cli(const TempDir& dir, const std::string& words) {
@@ -44,7 +39,7 @@ CliRun cli(const TempDir& dir, const std::string& words) {
     CliRun r;
     r.code = run.code;
     r.out = run.out;
-    r.err = slurp(dir.file("err"));
+    r.err = readText(dir.file("err"));
     return r;
 }
 
@@ -178,10 +173,10 @@ TEST(MapCli, InfoChooseAndCalibrate) {
     EXPECT_EQ(cli(dir, "map choose " + dir.file("maps/all.lst") + " north 139").code, 2);
 
     // Calibration: two points on one pixel row are refused and the file stays as it was.
-    const std::string before = slurp(info);
+    const std::string before = readText(info);
     r = cli(dir, "map calibrate " + info + " 5 5 35.9 139.1 25 5 35.9 139.9");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(slurp(info), before);
+    EXPECT_EQ(readText(info), before);
     r = cli(dir, "map calibrate " + info + " 0 0 37 138 30 30 34 141");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "top: 37.000000000\nleft: 138.000000000\nbottom: 34.000000000\nright: 141.000000000\n");

@@ -6,20 +6,6 @@
 using namespace korvance;
 using Kind = ScriptedPrompt::Kind;
 
-TEST(RouteField, CreatedWithEmptyRoutes) {
-    CRouteField f(1, 20, 30);
-    EXPECT_EQ(f.routeCount(), 1u);
-    EXPECT_EQ(f.maximumRoutes(), 20u);
-    EXPECT_EQ(f.maximumWaypointsPerRoute(), 30u);
-    EXPECT_EQ(f.routeName(0), "");
-    EXPECT_EQ(f.routeWaypointCount(0), 0u);
-    ASSERT_TRUE(f.setRouteName(0, "ROUTE-00"));
-    EXPECT_EQ(f.routeName(0), "ROUTE-00");
-    EXPECT_FALSE(f.setRouteName(1, "X"));
-    ASSERT_TRUE(f.setRouteName(0, std::string(80, 'n')));
-    EXPECT_EQ(f.routeName(0), std::string(63, 'n'));
-}
-
 TEST(RouteField, LimitsOfRoutesAndWaypoints) {
     ScriptedPrompt p;
     CRouteField f(1, 20, 30);

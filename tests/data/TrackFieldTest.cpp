@@ -173,24 +173,3 @@ TEST(DataExtent, TrackWaypointsAndRoutes) {
     }
     EXPECT_FALSE(dataExtent(0, nullptr, nullptr, nullptr));
 }
-
-TEST(DocumentData, BuiltFromTheLimits) {
-    FixedClock clock(0, -32400);
-    DocumentData d(3, 2, 4, "CP932", clock);
-    EXPECT_TRUE(d.codePage.valid());
-    EXPECT_EQ(d.waypoints.maximumCount(), 3u);
-    EXPECT_EQ(d.waypoints.codePage(), &d.codePage);
-    ASSERT_EQ(d.routes.routeCount(), 1u);
-    EXPECT_EQ(d.routes.routeName(0), "ROUTE-00");
-    EXPECT_EQ(d.routes.maximumRoutes(), 2u);
-    EXPECT_EQ(d.routes.maximumWaypointsPerRoute(), 4u);
-    EXPECT_FALSE(d.trackLog.track);
-    EXPECT_EQ(d.trackLog.trackCapacity(), 0u);
-    EXPECT_FALSE(d.trackLog.logging);
-    EXPECT_EQ(d.trackLog.timeZoneBias, -32400);
-
-    ScriptedPrompt p;
-    ASSERT_EQ(d.routes.appendWaypoint(p, 0, "R1", 1, 1, "", 0, 0, 0, 0), 1);
-    d.routes.mergeInto(d.waypoints, p);
-    EXPECT_EQ(d.waypoints.identifier(0), "R1");
-}

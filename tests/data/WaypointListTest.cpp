@@ -97,24 +97,6 @@ TEST(WaypointList, ListFromFileBeyondLimitReportsEveryAdd) {
     EXPECT_EQ(p.texts(), (std::vector<std::string>{"Waypoint overflow!", "Waypoint overflow!"}));
 }
 
-TEST(WaypointList, LongTextIsCut) {
-    ScriptedPrompt p;
-    WaypointList list(10);
-    ASSERT_EQ(list.add(p, std::string(30, 'I'), 0, 0, std::string(70, 'C'), 0, 0, 0, 0), 1);
-    EXPECT_EQ(list.identifier(0), std::string(23, 'I'));
-    EXPECT_EQ(list.comment(0), std::string(63, 'C'));
-    ASSERT_TRUE(list.setIdentifier(0, std::string(40, 'J')));
-    ASSERT_TRUE(list.setComment(0, std::string(100, 'D')));
-    EXPECT_EQ(list.identifier(0), std::string(23, 'J'));
-    EXPECT_EQ(list.comment(0), std::string(63, 'D'));
-    ASSERT_TRUE(list.setComment(0, ""));
-    EXPECT_EQ(list.comment(0), "");
-
-    char small[5] = {'x', 'x', 'x', 'x', 'x'};
-    EXPECT_EQ(list.copyIdentifier(0, small, sizeof small), 4u);
-    EXPECT_EQ(std::string(small), "JJJJ");
-}
-
 TEST(WaypointList, BadIndexChangesNothing) {
     ScriptedPrompt p;
     WaypointList list(10);
@@ -152,16 +134,6 @@ TEST(WaypointList, AutomaticIdentifiers) {
         EXPECT_EQ(*next, r.expected);
         EXPECT_TRUE(p.shown.empty());
     }
-}
-
-TEST(WaypointList, ClearReleasesEverything) {
-    ScriptedPrompt p;
-    WaypointList list(10);
-    ASSERT_EQ(addSimple(list, p, "A"), 1);
-    list.clear();
-    EXPECT_EQ(list.count(), 0u);
-    EXPECT_EQ(list.capacity(), 0u);
-    EXPECT_EQ(addSimple(list, p, "A"), 1);
 }
 
 TEST(WaypointList, TwoByteCharactersAreCutWhole) {

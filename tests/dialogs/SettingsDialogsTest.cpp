@@ -50,64 +50,46 @@ TEST(SettingsCommands, RefusedWhileLoggingExceptPenAndMonitor) {
 }
 
 TEST(SettingsCommands, RangeChecksOnOk) {
-    using Check = bool (*)(ScriptedDialogs&, UserPrompt&);
+    enum Field { LogInterval, CommPort, PenGreen, PenWidth, AlarmDistance };
     const struct {
-        const char* name;
-        Check check;
-        const char* message;
+        Field field;
+        const char* text;
+        const char* message;  // null: accepted
     } rows[] = {
-        {"log interval 999", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = PreferenceForm::from(AppSettings{});
-             form.logInterval.text = "999";
-             return form.validate(p);
-         }, nullptr},
-        {"log interval 1000", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = PreferenceForm::from(AppSettings{});
-             form.logInterval.text = "1000";
-             return form.validate(p);
-         }, "Please enter an integer between 1 and 999."},
-        {"log interval 0", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = PreferenceForm::from(AppSettings{});
-             form.logInterval.text = "0";
-             return form.validate(p);
-         }, "Please enter an integer between 1 and 999."},
-        {"COM port 10", [](ScriptedDialogs&, UserPrompt& p) {
-             AppSettings s;
-             auto form = GpsSettingForm::open(s);
-             form.commPort.text = "10";
-             return form.validate(p);
-         }, "Please enter an integer between 1 and 9."},
-        {"a colour byte of 256", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = PenForm::from(AppSettings{});
-             form.colours[2].green.text = "256";
-             return form.validate(p);
-         }, "Please enter an integer between 0 and 255."},
-        {"pen width 0", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = PenForm::from(AppSettings{});
-             form.width.text = "0";
-             return form.validate(p);
-         }, "Please enter an integer between 1 and 99."},
-        {"alarm distance 9999999", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = AlarmForm::from(AppSettings{});
-             form.distance.text = "9999999";
-             return form.validate(p);
-         }, nullptr},
-        {"alarm distance 10000000", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = AlarmForm::from(AppSettings{});
-             form.distance.text = "10000000";
-             return form.validate(p);
-         }, "Please enter an integer between 0 and 9999999."},
-        {"a distance that is not a number", [](ScriptedDialogs&, UserPrompt& p) {
-             auto form = AlarmForm::from(AppSettings{});
-             form.distance.text = "12m";
-             return form.validate(p);
-         }, "Please enter an integer."},
+        {LogInterval, "999", nullptr},
+        {LogInterval, "1000", "Please enter an integer between 1 and 999."},
+        {LogInterval, "0", "Please enter an integer between 1 and 999."},
+        {CommPort, "10", "Please enter an integer between 1 and 9."},
+        {PenGreen, "256", "Please enter an integer between 0 and 255."},
+        {PenWidth, "0", "Please enter an integer between 1 and 99."},
+        {AlarmDistance, "9999999", nullptr},
+        {AlarmDistance, "10000000", "Please enter an integer between 0 and 9999999."},
+        {AlarmDistance, "12m", "Please enter an integer."},
     };
     for (const auto& r : rows) {
-        DocFixture f;
-        EXPECT_EQ(r.check(f.dialogs, f.prompt), r.message == nullptr) << r.name;
-        EXPECT_EQ(f.prompt.texts(), r.message ? std::vector<std::string>{r.message} : std::vector<std::string>{})
-            << r.name;
+        SCOPED_TRACE(::testing::Message() << r.field << " " << r.text);
+        ScriptedPrompt prompt;
+        AppSettings settings;
+        bool accepted = false;
+        if (r.field == LogInterval) {
+            auto form = PreferenceForm::from(settings);
+            form.logInterval.text = r.text;
+            accepted = form.validate(prompt);
+        } else if (r.field == CommPort) {
+            auto form = GpsSettingForm::open(settings);
+            form.commPort.text = r.text;
+            accepted = form.validate(prompt);
+        } else if (r.field == AlarmDistance) {
+            auto form = AlarmForm::from(settings);
+            form.distance.text = r.text;
+            accepted = form.validate(prompt);
+        } else {
+            auto form = PenForm::from(settings);
+            (r.field == PenGreen ? form.colours[2].green : form.width).text = r.text;
+            accepted = form.validate(prompt);
+        }
+        EXPECT_EQ(accepted, r.message == nullptr);
+        EXPECT_EQ(prompt.texts(), r.message ? std::vector<std::string>{r.message} : std::vector<std::string>{});
     }
 }
 

@@ -224,18 +224,5 @@ TEST(TrackSpeed, FromTheTrackLog) {
     EXPECT_NEAR(TrackCourse(memory, m, wgs), 0.0, 1e-9);
 }
 
-TEST(Units, ThreeSystemsAndMetricOtherwise) {
-    EXPECT_STREQ(UnitFor(0).name, "Metric");
-    EXPECT_EQ(UnitFor(0).distanceFactor, 1.0);
-    EXPECT_STREQ(UnitFor(1).name, "Statute");
-    EXPECT_DOUBLE_EQ(UnitFor(1).distanceFactor, 1 / 1.60934);
-    EXPECT_STREQ(UnitFor(1).speedField, "Speed [mph]");
-    EXPECT_STREQ(UnitFor(2).distanceLabel, "nm");
-    EXPECT_DOUBLE_EQ(UnitFor(2).speedFactor, 1 / 1.852);
-    EXPECT_STREQ(UnitFor(2).distanceField, "Distance[nm]");
-    EXPECT_STREQ(UnitFor(3).name, "Metric");
-    EXPECT_STREQ(UnitFor(0xFFFFFFFFu).distanceLabel, "km");
-}
-
 }  // namespace
 }  // namespace korvance

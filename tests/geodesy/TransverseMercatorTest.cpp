@@ -10,32 +10,6 @@
 namespace korvance {
 namespace {
 
-TEST(Utm, ForwardOnWgs84) {
-    struct Case {
-        double lat, lon;
-        int zone;
-        char letter;
-        double northing, easting;
-    };
-    const Case cases[] = {
-        {35.0, 139.0, 54, 'S', 3874870.63, 317483.91},  {0.0, 0.0, 31, 'N', 0.0, 166021.45},
-        {51.5, -0.5, 30, 'U', 5708392.65, 673519.50},   {-8.0, -6.5, 29, 'M', 9114865.00, 775582.60},
-        {-33.9, 18.4, 34, 'H', 6245888.05, 259583.22},
-    };
-    TransverseMercator tm(Datum("WGS 84"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.lat << " " << c.lon);
-        int16_t zone;
-        char letter;
-        double n, e;
-        ASSERT_TRUE(tm.LatLonToUtm(c.lat, c.lon, zone, letter, n, e));
-        EXPECT_EQ(zone, c.zone);
-        EXPECT_EQ(letter, c.letter);
-        EXPECT_NEAR(n, c.northing, 0.005);
-        EXPECT_NEAR(e, c.easting, 0.005);
-    }
-}
-
 TEST(Utm, BandsAndZonesAtTheEdges) {
     TransverseMercator tm;
     UtmReference r;

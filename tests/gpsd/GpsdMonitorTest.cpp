@@ -37,6 +37,7 @@
 extern char** environ;
 
 using namespace korvance;
+using korvance::testing::readText;
 using korvance::testing::TempDir;
 using namespace std::chrono_literals;
 
@@ -193,13 +194,6 @@ struct Child {
         pid = -1;
     }
 };
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A socket listening on a free loopback port.
 int listenOnLoopback(int& port) {

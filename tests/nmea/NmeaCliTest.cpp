@@ -27,11 +27,7 @@ int run(std::vector<std::string> words, std::string& out, std::string& err) {
     return rc;
 }
 
-std::string fileText(const std::string& path) {
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
+using korvance::testing::readText;
 
 TEST(NmeaCli, FileToFixLinesAndLog) {
     testing::TempDir dir;
@@ -49,7 +45,7 @@ TEST(NmeaCli, FileToFixLinesAndLog) {
               "1111581319 -33.5000000 -70.2500000 545.4 18.52 84\n"
               "1111581320 -33.4999950 -70.2499450 545.7 18.52 84\n"
               "1111581321 -33.4999900 -70.2498900 546.1 18.52 85\n");
-    EXPECT_EQ(fileText(dir.file("out.nme")), rmcs);
+    EXPECT_EQ(readText(dir.file("out.nme")), rmcs);
 
     ASSERT_EQ(run({"--file", dir.file("in.nme"), "--count", "2"}, out, err), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
@@ -125,7 +121,7 @@ TEST(NmeaCli, Replay) {
         std::string out, err;
         ASSERT_EQ(run({"--file", entry.path().string()}, out, err), 0) << err;
         if (update) std::ofstream(expected, std::ios::binary) << out;
-        EXPECT_EQ(out, fileText(expected.string())) << entry.path();
+        EXPECT_EQ(out, readText(expected.string())) << entry.path();
         ++replayed;
     }
     EXPECT_GE(replayed, 4);

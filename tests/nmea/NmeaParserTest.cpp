@@ -2,33 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 
 #include "nmea/NmeaParser.h"
+#include "support/ZoneScope.h"
 
 namespace korvance {
 namespace {
 
-// Sets TZ for the life of the object.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (old_) setenv("TZ", old_->c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> old_;
-};
+using korvance::testing::ZoneScope;
 
 const char* kRmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230305,003.1,W*6A\r\n";
 

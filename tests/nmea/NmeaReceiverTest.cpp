@@ -31,12 +31,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using korvance::testing::readText;
 
 TEST(NmeaReceiver, DeliversTheSimulatorsTrack) {
     auto track = BuiltinNmeaTrack(60);
@@ -323,7 +318,7 @@ TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
     for (const auto& p : track) expected += FormatGga(p) + FormatRmc(p);
     // The first GGA comes before any valid RMC and is not logged.
     expected.erase(0, FormatGga(track[0]).size());
-    EXPECT_EQ(fileText(dir.file("track.nme")), expected);
+    EXPECT_EQ(readText(dir.file("track.nme")), expected);
 }
 
 TEST(StartNmea, NoLogUnlessAskedAndChosen) {

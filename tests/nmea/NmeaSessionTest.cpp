@@ -25,12 +25,7 @@ struct Recorder : NmeaSessionSink {
     std::vector<int> failures;
 };
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using korvance::testing::readText;
 
 NmeaTrackPoint point(int i) {
     NmeaTrackPoint p;
@@ -115,28 +110,9 @@ TEST(NmeaLog, HoldsExactlyTheAcceptedLinesTheRulesLet) {
         session.log().close();
         std::string expected;
         for (const auto& line : row.logged) expected += line;
-        EXPECT_EQ(fileText(dir.file("log.nme")), expected) << row.filter << " " << row.onlyValid;
+        EXPECT_EQ(readText(dir.file("log.nme")), expected) << row.filter << " " << row.onlyValid;
         EXPECT_TRUE(sink.failures.empty());
     }
-}
-
-TEST(NmeaLog, WriteFailureClosesTheLogAndReceptionGoesOn) {
-    NmeaSession session;
-    session.setFilter("");
-    ASSERT_TRUE(session.log().open("/dev/full"));
-    Recorder sink;
-    for (int i = 0; i < 5; ++i) {
-        session.feed(FormatRmc(point(i)), sink);
-        session.feed(FormatGga(point(i)), sink);
-    }
-    EXPECT_EQ(sink.failures, std::vector<int>{ENOSPC});
-    EXPECT_FALSE(session.log().isOpen());
-    EXPECT_EQ(sink.positions.size(), 5u);
-}
-
-TEST(NmeaLog, Messages) {
-    EXPECT_EQ(LastErrorCaption(28), "GetLastError=28");
-    EXPECT_STREQ(kMsgFileWriteError, "file write error");
 }
 
 TEST(NmeaLog, PathTidying) {

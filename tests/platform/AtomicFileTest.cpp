@@ -5,71 +5,53 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "files/FileSizeLimit.h"
 #include "files/TempDir.h"
 
 using namespace korvance;
 using namespace korvance::testing;
 
-TEST(AtomicFile, ReplacesTargetOnlyAfterCommit) {
-    TempDir dir;
-    std::string path = dir.file("doc.kvn");
-    writeText(path, "old contents");
-    {
-        AtomicFile f(path);
-        ASSERT_TRUE(f.open());
-        ASSERT_TRUE(f.write("new contents"));
-        EXPECT_EQ(readText(path), "old contents");  // untouched until commit
-        ASSERT_TRUE(f.commit());
+// However a save ends, the target holds either the old or the new contents
+// and no temporary file stays beside it.
+TEST(AtomicFile, TargetIsReplacedOnlyByACommitThatSucceeds) {
+    const struct {
+        const char* what;
+        size_t sizeLimit;   // 0: none
+        std::string data;   // more than the buffer is written at once
+        bool commit;
+        bool writeOk, commitOk;
+        int error;
+    } rows[] = {
+        {"committed", 0, "new contents", true, true, true, 0},
+        {"abandoned without commit (an interrupted save)", 0, "half", false, true, false, 0},
+        {"write refused", 1000, std::string(600000, 'n'), true, false, false, EFBIG},
+        {"buffered, refused at commit", 10, std::string(100, 'x'), true, true, false, EFBIG},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        TempDir dir;
+        const std::string path = dir.file("doc.kvn");
+        const std::string old(5000, 'o');
+        writeText(path, old);
+        {
+            std::optional<FileSizeLimit> limit;
+            if (r.sizeLimit) limit.emplace(r.sizeLimit);
+            AtomicFile f(path);
+            ASSERT_TRUE(f.open());
+            EXPECT_EQ(f.write(r.data), r.writeOk);
+            EXPECT_EQ(readText(path), old);  // untouched until commit
+            if (r.commit) {
+                EXPECT_EQ(f.commit(), r.commitOk);
+                if (r.error) {
+                    EXPECT_EQ(f.error(), r.error);
+                }
+            }
+        }
+        EXPECT_EQ(readText(path), r.commitOk ? r.data : old);
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.kvn"});
     }
-    EXPECT_EQ(readText(path), "new contents");
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.kvn"});
-}
-
-TEST(AtomicFile, AbandonedWriteLeavesOldFileAndNoTemporary) {
-    TempDir dir;
-    std::string path = dir.file("doc.kvn");
-    writeText(path, "old contents");
-    {
-        AtomicFile f(path);
-        ASSERT_TRUE(f.open());
-        ASSERT_TRUE(f.write("half"));
-    }  // destroyed without commit: an interrupted save
-    EXPECT_EQ(readText(path), "old contents");
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.kvn"});
-}
-
-TEST(AtomicFile, FailedWriteKeepsOldFile) {
-    TempDir dir;
-    std::string path = dir.file("doc.kvn");
-    std::string old(5000, 'o');
-    writeText(path, old);
-    {
-        FileSizeLimit limit(1000);
-        AtomicFile f(path);
-        ASSERT_TRUE(f.open());
-        std::string big(600000, 'n');  // larger than the buffer: written at once
-        EXPECT_FALSE(f.write(big));
-        EXPECT_FALSE(f.commit());
-        EXPECT_EQ(f.error(), EFBIG);
-    }
-    EXPECT_EQ(readText(path), old);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.kvn"});
-}
-
-TEST(AtomicFile, FailureFoundAtCommitKeepsOldFile) {
-    TempDir dir;
-    std::string path = dir.file("doc.kvn");
-    writeText(path, "old");
-    {
-        FileSizeLimit limit(10);
-        AtomicFile f(path);
-        ASSERT_TRUE(f.open());
-        EXPECT_TRUE(f.write(std::string(100, 'x')));  // buffered
-        EXPECT_FALSE(f.commit());
-    }
-    EXPECT_EQ(readText(path), "old");
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.kvn"});
 }
 
 TEST(AtomicFile, MissingFolderFailsAtOpen) {

@@ -1,29 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include "platform/Clock.h"
+#include "support/ZoneScope.h"
 
 using namespace korvance;
-
-namespace {
-struct ZoneScope {
-    explicit ZoneScope(const char* tz) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (had_) setenv("TZ", old_.c_str(), 1); else unsetenv("TZ");
-        tzset();
-    }
-    bool had_ = false;
-    std::string old_;
-};
-}  // namespace
+using korvance::testing::ZoneScope;
 
 // Bias is UTC minus local; a zone with daylight saving gets the daylight bias
 // added whatever the date.
@@ -43,15 +24,4 @@ TEST(Clock, TimeZoneRule) {
         ZoneScope z(r.tz);
         EXPECT_EQ(SystemClock::timeZoneBiasForYear(2026), r.bias) << r.tz;
     }
-}
-
-TEST(Clock, FixedClockMovesOnlyWhenTold) {
-    FixedClock c(1000, -3600);
-    EXPECT_EQ(c.tickMs(), 0u);
-    c.sleepMs(1500);
-    EXPECT_EQ(c.tickMs(), 1500u);
-    EXPECT_EQ(c.unixTime(), 1001);
-    c.advanceMs(500);
-    EXPECT_EQ(c.unixTime(), 1002);
-    EXPECT_EQ(c.timeZoneBiasSeconds(), -3600);
 }

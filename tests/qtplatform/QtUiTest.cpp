@@ -27,6 +27,7 @@
 #include "qtplatform/QtSound.h"
 #include "qtplatform/QtUserPrompt.h"
 #include "qtplatform/TestApplication.h"
+#include "support/QtWait.h"
 
 using namespace korvance;
 
@@ -60,15 +61,6 @@ void onModal(std::function<void(W*)> act) {
         }
     });
     timer->start();
-}
-
-bool waitFor(const std::function<bool()>& cond, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(10);
-    }
-    return true;
 }
 
 QString native(const QString& s) { return QDir::cleanPath(s); }
@@ -451,10 +443,10 @@ TEST(QtProcess, StartsAndDoesNotWait) {
     const QString out = dir.filePath("started file.txt");
     QtProcess process;
     EXPECT_TRUE(process.start("/bin/sh", ("-c \"echo x > '" + out + "'\"").toStdString()));
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(korvance::testing::waitUntil([&] {
         QFile f(out);
         return f.open(QIODevice::ReadOnly) && f.readAll() == "x\n";
-    }));
+    }, 5000));
     EXPECT_FALSE(process.start((dir.path() + "/no-such-monitor").toStdString(), ""));
     EXPECT_FALSE(process.start("", "-c true"));
 }

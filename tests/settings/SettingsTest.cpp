@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/SettingsStore.h"
-#include "settings/GpsModelList.h"
 #include "settings/RegistryKey.h"
 #include "settings/Settings.h"
 #include "support/ChangedSettings.h"
@@ -102,27 +101,6 @@ TEST(Settings, UnopenableStoreLeavesDefaults) {
     BrokenStore store;
     EXPECT_EQ(loadAppSettings(store), AppSettings{});
     EXPECT_FALSE(saveAppSettings(store, changedSettings()));
-}
-
-TEST(GpsModelList, Lookups) {
-    EXPECT_EQ(GpsModelList::count(), 15u);
-    EXPECT_EQ(GpsModelList::count(), AppSettings{}.ModelCount);
-    EXPECT_EQ(GpsModelList::indexOfId(96), 3);  // the first of the two rows with 96
-    EXPECT_EQ(GpsModelList::protocolCode(96), 4103);
-    EXPECT_EQ(GpsModelList::protocolCode(129), 4104);
-    EXPECT_EQ(GpsModelList::protocolCode(41), 4101);
-    EXPECT_EQ(GpsModelList::protocolCode(130), 4101);  // not in the list
-    EXPECT_EQ(GpsModelList::protocolCode(-1), -1);
-    EXPECT_EQ(GpsModelList::idAt(14), -1);
-    EXPECT_EQ(GpsModelList::idAt(15), 0);
-    EXPECT_EQ(GpsModelList::charSetAt(4), 2u);
-    EXPECT_EQ(GpsModelList::charSetAt(99), 1u);
-    EXPECT_EQ(GpsModelList::nameAt(3, 5), "GPS1");
-    EXPECT_EQ(GpsModelList::nameAt(3), "GPS12XL(2)");
-    EXPECT_EQ(GpsModelList::nameAt(13, 1), "");
-    EXPECT_EQ(GpsModelList::nameAt(15), "");
-    EXPECT_EQ(GpsModelList::indexOfName("Other Garmin"), 14);
-    for (const auto& row : GpsModelList::rows()) EXPECT_LT(std::string(row.name).size(), kGpsModelNameWidth);
 }
 
 TEST(RegistryKey, ReadsFailWithoutAnOpenKey) {

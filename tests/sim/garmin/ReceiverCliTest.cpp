@@ -15,6 +15,7 @@
 #include <atomic>
 #include <thread>
 
+#include "files/TempDir.h"
 #include "platform/PseudoTerminal.h"
 
 #include "sim/garmin/ReceiverData.h"
@@ -40,12 +41,7 @@ std::filesystem::path scratch() {
     return p;
 }
 
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream f(p);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using korvance::testing::readText;
 
 // Runs the program with `args`; `shellSetup` runs first in the same shell.
 CliRun cli(const std::string& args, const std::string& shellSetup = "") {
@@ -53,7 +49,7 @@ CliRun cli(const std::string& args, const std::string& shellSetup = "") {
     const std::string cmd = (shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " + args + " --write-wait 0 > " + (dir / "out").string() +
                             " 2> " + (dir / "err").string() + " < /dev/null";
     int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(dir / "out"), slurp(dir / "err")};
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, readText(dir / "out"), readText(dir / "err")};
 }
 
 }  // namespace
