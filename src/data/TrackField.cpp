@@ -1,5 +1,6 @@
 #include "data/TrackField.h"
 
+#include <atomic>
 #include <new>
 #include <stdexcept>
 
@@ -7,6 +8,32 @@
 #include "data/WaypointList.h"
 
 namespace korvance {
+
+namespace {
+uint64_t nextTrackId() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+}  // namespace
+
+TrackField::TrackField(uint32_t capacity) : id_(nextTrackId()), capacity_(capacity) {}
+
+TrackField::TrackField(const TrackField& other)
+    : id_(nextTrackId()), capacity_(other.capacity_), segmentCount_(other.segmentCount_) {
+    points_.reserve(capacity_);
+    points_ = other.points_;
+}
+
+TrackField& TrackField::operator=(const TrackField& other) {
+    if (this != &other) {
+        id_ = nextTrackId();
+        capacity_ = other.capacity_;
+        segmentCount_ = other.segmentCount_;
+        points_.reserve(capacity_);
+        points_ = other.points_;
+    }
+    return *this;
+}
 
 std::unique_ptr<TrackField> TrackField::create(uint32_t capacity) {
     if (capacity > kMaxCapacity) return nullptr;

@@ -22,6 +22,9 @@ public:
     // A block for `capacity` points, or null when it cannot be allocated.
     static std::unique_ptr<TrackField> create(uint32_t capacity);
 
+    // Unique to this block for the whole run: points are only ever appended, so
+    // (id, pointCount) names the track's content.
+    uint64_t id() const { return id_; }
     uint32_t capacity() const { return capacity_; }
     uint32_t pointCount() const { return static_cast<uint32_t>(points_.size()); }
     uint32_t segmentCount() const { return segmentCount_; }
@@ -35,7 +38,6 @@ public:
         return true;
     }
     const TrackPoint& point(uint32_t i) const { return points_[i]; }
-    TrackPoint& point(uint32_t i) { return points_[i]; }
     const std::vector<TrackPoint>& points() const { return points_; }
 
     TrackHeader header() const { return {pointCount(), segmentCount_}; }
@@ -43,7 +45,11 @@ public:
     std::vector<uint8_t> encode() const;
 
 private:
-    explicit TrackField(uint32_t capacity) : capacity_(capacity) {}
+    explicit TrackField(uint32_t capacity);
+    // A copy is a block of its own, with its own id.
+    TrackField(const TrackField& other);
+    TrackField& operator=(const TrackField& other);
+    uint64_t id_;
     uint32_t capacity_;
     uint32_t segmentCount_ = 0;
     std::vector<TrackPoint> points_;

@@ -3,6 +3,7 @@
 #include "maps/MapSet.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -27,9 +28,22 @@ int clampInt(int64_t v) {
 }  // namespace
 
 MapPoint MapSet::GeoToView(double latitude, double longitude) const {
+    return WindowToView(GeoToWindow(latitude, longitude));
+}
+
+MapPoint MapSet::GeoToWindow(double latitude, double longitude) const {
     const double fx = (longitude - windowLeft_) / (windowRight_ - windowLeft_) * windowWidth_;
     const double fy = (1 - (latitude - windowBottom_) / (windowTop_ - windowBottom_)) * windowHeight_;
-    return {clampInt(static_cast<int64_t>(truncInt(fx)) - originX_), clampInt(static_cast<int64_t>(truncInt(fy)) - originY_)};
+    return {truncInt(fx), truncInt(fy)};
+}
+
+MapPoint MapSet::WindowToView(MapPoint w) const {
+    return {clampInt(static_cast<int64_t>(w.x) - originX_), clampInt(static_cast<int64_t>(w.y) - originY_)};
+}
+
+MapSet::WindowMapping MapSet::windowMapping() const {
+    return {windowWidth_, windowHeight_, std::bit_cast<uint64_t>(windowTop_), std::bit_cast<uint64_t>(windowBottom_),
+            std::bit_cast<uint64_t>(windowLeft_), std::bit_cast<uint64_t>(windowRight_)};
 }
 
 void MapSet::ViewToGeo(int x, int y, double& latitude, double& longitude) const {

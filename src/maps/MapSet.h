@@ -58,6 +58,17 @@ public:
 
     // ---- mapping between positions and pixels
     MapPoint GeoToView(double latitude, double longitude) const;
+    // GeoToView in two steps: the window pixel, which depends only on the window's
+    // bounds and size (windowMapping), then the scroll origin taken off.
+    MapPoint GeoToWindow(double latitude, double longitude) const;
+    MapPoint WindowToView(MapPoint window) const;
+    // Everything GeoToWindow depends on; equal mappings give equal window pixels.
+    struct WindowMapping {
+        int width = 0, height = 0;
+        uint64_t top = 0, bottom = 0, left = 0, right = 0;  // the bounds' bit patterns
+        bool operator==(const WindowMapping&) const = default;
+    };
+    WindowMapping windowMapping() const;
     void ViewToGeo(int x, int y, double& latitude, double& longitude) const;
     void SetWindowGeometry(int width, int height, double top, double bottom, double left, double right);
     int GetWindowBounds(double& top, double& bottom, double& left, double& right) const;

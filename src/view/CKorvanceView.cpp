@@ -896,6 +896,29 @@ std::vector<CanvasPoint> ThinTrack(const std::vector<CanvasPoint>& points, const
     return out;
 }
 
+std::span<const MapPoint> CKorvanceView::trackWindowPixels(const TrackField& track, uint32_t first, uint32_t count) {
+    const MapSet& maps = doc_.maps();
+    TrackPixels& c = trackPixels_;
+    const MapSet::WindowMapping mapping = maps.windowMapping();
+    const uint64_t held = c.first + uint64_t{c.window.size()};
+    if (c.trackId != track.id() || !(c.mapping == mapping) || first < c.first || first > held || held > count) {
+        c.trackId = track.id();
+        c.mapping = mapping;
+        c.first = first;
+        c.window.clear();
+    } else if (first - c.first > 4096 && first - c.first > c.window.size() / 2) {
+        // Navigation draws only the newest points: let go of those behind them.
+        c.window.erase(c.window.begin(), c.window.begin() + (first - c.first));
+        c.first = first;
+    }
+    c.window.reserve(count - c.first);
+    for (uint32_t i = c.first + static_cast<uint32_t>(c.window.size()); i < count; ++i) {
+        const TrackPoint& p = track.point(i);
+        c.window.push_back(maps.GeoToWindow(p.latitude, p.longitude));
+    }
+    return std::span<const MapPoint>(c.window).subspan(first - c.first);
+}
+
 void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plotCount) {
     const AppSettings& s = doc_.settings();
     const TrackField& track = *doc_.trackLog().track;
@@ -904,26 +927,32 @@ void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plot
     const uint32_t count = track.pointCount();
     const bool navigating = navigationModeOn();
     const uint32_t first = navigating && count > plotCount ? count - plotCount : 0;
+    // Thick pens over a map outside navigation are drawn only near the view
+    // rectangle. A track of three points or fewer is drawn whole.
+    const bool thin = maps.hasMap() && !navigating && width >= 2 && count > 3;
 
-    std::vector<CanvasPoint> points;
-    const auto convert = [&](auto&& take) {
-        for (uint32_t i = first; i < count; ++i) {
-            const TrackPoint& p = track.point(i);
-            const MapPoint v = maps.GeoToView(p.latitude, p.longitude);
-            take(CanvasPoint{v.x, v.y});
+    const DrawnTrackKey key{track.id(), maps.windowMapping(), first, count, maps.originX(), maps.originY(),
+                            r.left, r.top, r.right, r.bottom, thin};
+    if (!(key == drawnKey_) || drawnKey_.trackId == 0) {
+        drawnKey_ = DrawnTrackKey{};  // nothing valid while it is rebuilt
+        const std::span<const MapPoint> window = trackWindowPixels(track, first, count);
+        std::vector<CanvasPoint>& points = drawnTrack_;
+        points.clear();
+        const auto toView = [&](MapPoint w) {
+            const MapPoint v = maps.WindowToView(w);
+            return CanvasPoint{v.x, v.y};
+        };
+        if (thin) {
+            TrackThinner thinner(r, points);
+            for (const MapPoint& w : window) thinner.add(toView(w));
+            thinner.finish();
+        } else {
+            points.reserve(window.size() + 1);
+            for (const MapPoint& w : window) points.push_back(toView(w));
         }
-    };
-    // Thick pens over a map outside navigation are drawn only near the view,
-    // thinned as the points are converted. A track of three points or fewer is
-    // drawn whole.
-    if (maps.hasMap() && !navigating && width >= 2 && count > 3) {
-        TrackThinner thinner(r, points);
-        convert([&](CanvasPoint p) { thinner.add(p); });
-        thinner.finish();
-    } else {
-        points.reserve(count - first + 1);
-        convert([&](CanvasPoint p) { points.push_back(p); });
+        drawnKey_ = key;
     }
+    const std::vector<CanvasPoint>& points = drawnTrack_;
     // A position far off the map (its pixel clamped to the int range) has no
     // cursor to show, and the cursor's arithmetic would overflow there.
     constexpr int64_t kFar = int64_t(1) << 28;

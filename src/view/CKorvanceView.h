@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "app/CKorvanceDoc.h"
 #include "app/CommandRouter.h"
@@ -197,6 +199,31 @@ private:
     DeliveredPositionSource delivered_;
     // Where the map was last centred; the pole, so that the first tick centres.
     double centredLatitude_ = 90.0, centredLongitude_ = 0.0;
+
+    // The track's window pixels (GeoToWindow) from track point `first` on: they
+    // depend on the window's mapping but not on the scroll origin, so a repaint
+    // converts only points appended since, and nothing after a scroll.
+    struct TrackPixels {
+        uint64_t trackId = 0;  // 0: nothing held
+        MapSet::WindowMapping mapping;
+        uint32_t first = 0;
+        std::vector<MapPoint> window;
+    };
+    std::span<const MapPoint> trackWindowPixels(const TrackField& track, uint32_t first, uint32_t count);
+    TrackPixels trackPixels_;
+    // The polyline drawn last and what it was made from: a repaint with nothing
+    // changed (a blink, an expose) draws it again as it is.
+    struct DrawnTrackKey {
+        uint64_t trackId = 0;
+        MapSet::WindowMapping mapping;
+        uint32_t first = 0, count = 0;
+        int originX = 0, originY = 0;
+        int left = 0, top = 0, right = 0, bottom = 0;
+        bool thin = false;
+        bool operator==(const DrawnTrackKey&) const = default;
+    };
+    DrawnTrackKey drawnKey_;
+    std::vector<CanvasPoint> drawnTrack_;
 };
 
 // The points of a track kept for a thick pen over a map: those near the view

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "files/TempDir.h"
@@ -192,6 +193,75 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
         ASSERT_FALSE(c.of(Op::Strip).empty());
         const std::string text = c.of(Op::Strip)[0]->strip.texts.at(0).text;
         EXPECT_EQ(text.substr(text.size() - std::string(h.end).size()), h.end) << text;
+    }
+}
+
+// Repaints reuse the track's converted pixels; after every kind of change the
+// line drawn must be what converting the whole track afresh gives.
+TEST(ViewPaint, TrackAfterScrollsAppendsAndChangesIsConvertedAfresh) {
+    TempDir dir;
+    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 100, 100, "png");
+    ViewEnv e;
+    ASSERT_EQ(e.doc.maps().LoadMapInfo(dir.file("m/mapinfo.dat"), e.prompt), 1);
+    e.doc.maps().LoadWindow(12, e.prompt);
+    e.doc.settings().PenWidth = 3;
+    e.doc.settings().TrackPlotCount = 32;
+    std::mt19937 random(11);
+    double lat = 35.5, lon = 139.5;
+    const auto walk = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            lat = std::clamp(lat + (static_cast<int>(random() % 201) - 100) * 0.0004, 34.9, 36.1);
+            lon = std::clamp(lon + (static_cast<int>(random() % 201) - 100) * 0.0004, 138.9, 140.1);
+            e.addTrack({{lat, lon}});
+        }
+    };
+    enum class Step { Paint, Scroll, Append, Window, Pen, Navigate, NewTrack, NoMap };
+    struct Row {
+        Step step;
+        int a, b;
+    };
+    const Row rows[] = {
+        {Step::Append, 400, 0}, {Step::Paint, 0, 0},      {Step::Scroll, 37, 81},   {Step::Scroll, 0, 0},
+        {Step::Append, 1, 0},   {Step::Append, 50, 0},    {Step::Scroll, 150, 12},  {Step::Window, 6, 0},
+        {Step::Paint, 0, 0},    {Step::Scroll, 199, 199}, {Step::Pen, 1, 0},        {Step::Pen, 3, 0},
+        {Step::Navigate, 1, 0}, {Step::Append, 1, 0},    {Step::Append, 40, 0},    {Step::Scroll, 10, 140},
+        {Step::Navigate, 0, 0}, {Step::Window, 18, 0},    {Step::NewTrack, 300, 0}, {Step::Scroll, 60, 60},
+        {Step::NoMap, 0, 0},    {Step::Append, 5, 0},     {Step::Navigate, 1, 0},   {Step::Append, 3, 0},
+    };
+    for (size_t k = 0; k < std::size(rows); ++k) {
+        const Row& row = rows[k];
+        MapSet& maps = e.doc.maps();
+        switch (row.step) {
+            case Step::Paint: break;
+            case Step::Scroll: maps.SetScrollOrigin(row.a, row.b, e.host.client); break;
+            case Step::Append: walk(row.a); break;
+            case Step::Window: maps.LoadWindow(row.a, e.prompt); break;
+            case Step::Pen: e.doc.settings().PenWidth = static_cast<uint32_t>(row.a); break;
+            case Step::Navigate: e.view.nmeaNavigation = row.a; break;
+            case Step::NewTrack:
+                e.doc.trackLog().track = TrackField::create(1000);
+                walk(row.a);
+                break;
+            case Step::NoMap:
+                maps.DiscardMap();
+                e.plainWindow();
+                break;
+        }
+        RecordingCanvas canvas;
+        e.view.paint(canvas);
+        const TrackField& track = *e.doc.trackLog().track;
+        const uint32_t count = track.pointCount();
+        const bool navigating = e.view.navigationModeOn();
+        const uint32_t first = navigating && count > 32 ? count - 32 : 0;
+        std::vector<CanvasPoint> all;
+        for (uint32_t i = first; i < count; ++i) {
+            const MapPoint p = maps.GeoToView(track.point(i).latitude, track.point(i).longitude);
+            all.push_back({p.x, p.y});
+        }
+        const bool thin = maps.hasMap() && !navigating && e.doc.settings().PenWidth >= 2 && count > 3;
+        const auto lines = canvas.of(Op::Polyline);
+        ASSERT_FALSE(lines.empty()) << "row " << k;
+        EXPECT_EQ(lines.back()->points, thin ? ThinTrack(all, e.view.viewRect()) : all) << "row " << k;
     }
 }
 
