@@ -112,10 +112,5 @@ TEST(NmeaLineBuffer, LineNoiseCannotStopReception) {
     EXPECT_EQ(buffer.nextLine(line, sizeof line), static_cast<int>(kRmc.size()));
 }
 
-TEST(NmeaLineBuffer, ChecksumOfABody) {
-    EXPECT_EQ(NmeaChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"), 0x6A);
-    EXPECT_EQ(NmeaChecksum(""), 0);
-}
-
 }  // namespace
 }  // namespace korvance

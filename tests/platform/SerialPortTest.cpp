@@ -14,31 +14,6 @@
 
 using namespace korvance;
 
-TEST(SerialPort, TalksOverPseudoTerminal) {
-    PseudoTerminal pty;
-    ASSERT_TRUE(pty.ok());
-    PosixSerialPort port;
-    ASSERT_TRUE(port.open(pty.slavePath(), 9600)) << port.lastError();
-    EXPECT_EQ(port.baudRate(), 9600u);
-    ASSERT_TRUE(port.setBaudRate(115200));
-
-    const uint8_t out[] = {0x10, 0xFE, 0x00, 0x02, 0x10, 0x03};
-    ASSERT_TRUE(port.writeAll(out, sizeof out));
-    uint8_t got[16];
-    size_t n = 0;
-    while (n < sizeof out) {
-        size_t r = pty.read(got + n, sizeof got - n, 1000);
-        ASSERT_GT(r, 0u);
-        n += r;
-    }
-    EXPECT_EQ(std::vector<uint8_t>(got, got + n), std::vector<uint8_t>(out, out + sizeof out));
-
-    const uint8_t in[] = {0x10, 0x06, 0x0D, 0x0A, 0xFF};
-    ASSERT_TRUE(pty.writeAll(in, sizeof in));
-    for (uint8_t expected : in) EXPECT_EQ(port.readByte(1000), expected);
-    EXPECT_EQ(port.readByte(50), -1);
-}
-
 TEST(SerialPort, FlushAndQueueCount) {
     PseudoTerminal pty;
     PosixSerialPort port;

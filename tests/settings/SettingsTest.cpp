@@ -52,15 +52,6 @@ TEST(Settings, RoundTripKeepsEveryFieldAndDebugControlIsZero) {
     EXPECT_EQ(in.GPSModel, "GPS12XL(2)");
 }
 
-TEST(Settings, NegativeModelIdSurvivesTheStore) {
-    MemorySettingsStore store;
-    AppSettings out;
-    out.GPSModelID = -1;
-    saveAppSettings(store, out);
-    EXPECT_EQ(store.readDword(kSettingsKey, "GPSModelID"), 0xFFFFFFFFu);
-    EXPECT_EQ(loadAppSettings(store).GPSModelID, -1);
-}
-
 TEST(Settings, BadValuesKeepTheirDefaults) {
     struct Case {
         const char* what;
