@@ -27,9 +27,45 @@ struct Disc {
     std::pair<int, int> span[kMaxRasterWidth];
 };
 
+// Pixels across a segment of `run` along its main axis and `rise` across it,
+// so slanted lines keep the pen's width.
+int crossLength(int width, double run, double rise) {
+    return std::max(1, static_cast<int>(std::floor(width * std::hypot(run, rise) / run + 0.5)));
+}
+
 class Stroker {
 public:
-    Stroker(const PixelTarget& t, uint32_t pixel, int width) : t_(t), pixel_(pixel), width_(width), disc_(width) {}
+    Stroker(const PixelTarget& t, uint32_t pixel, int width)
+        : t_(t), pixel_(pixel), width_(width), disc_(width), axial_(crossLength(width, 1, 0)),
+          diagonal_(crossLength(width, 1, 1)) {}
+
+    // A step to one of the eight neighbouring pixels, well inside the target:
+    // what segment() draws for it, without its clipping and slope arithmetic
+    // (a dense track is mostly such steps). False when it is not such a step.
+    bool neighbourStep(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+        const int64_t dx = bx - ax, dy = by - ay;
+        if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return false;
+        constexpr int kMargin = 2 * kMaxRasterWidth;
+        const auto well = [&](int64_t x, int64_t y) {
+            return x >= t_.left + kMargin && x < t_.right - kMargin && y >= t_.top + kMargin && y < t_.bottom - kMargin;
+        };
+        if (!well(ax, ay) || !well(bx, by)) return false;
+        const int x0 = static_cast<int>(std::min(ax, bx)), y0 = static_cast<int>(std::min(ay, by));
+        if (dy == 0) {
+            fill(x0, x0 + 1, static_cast<int>(ay) - (axial_ - 1) / 2, axial_, false);
+        } else if (dx == 0) {
+            fill(y0, y0, static_cast<int>(ax) - (axial_ - 1) / 2, axial_, true);
+            fill(y0 + 1, y0 + 1, static_cast<int>(ax) - (axial_ - 1) / 2, axial_, true);
+        } else {
+            if (dx < 0) {
+                std::swap(ax, bx);
+                std::swap(ay, by);
+            }
+            fill(static_cast<int>(ax), static_cast<int>(ax), static_cast<int>(ay) - (diagonal_ - 1) / 2, diagonal_, false);
+            fill(static_cast<int>(bx), static_cast<int>(bx), static_cast<int>(by) - (diagonal_ - 1) / 2, diagonal_, false);
+        }
+        return true;
+    }
 
     void dot(double px, double py) {
         if (px < t_.left - width_ || px >= t_.right + width_ || py < t_.top - width_ || py >= t_.bottom + width_) return;
@@ -57,7 +93,7 @@ public:
         const double run = bx - ax;
         if (run == 0) return;
         const double k = (by - ay) / run;
-        const int length = std::max(1, static_cast<int>(std::floor(width_ * std::hypot(run, by - ay) / run + 0.5)));
+        const int length = crossLength(width_, run, by - ay);
         const int lo = -(length - 1) / 2;
         // Main-axis and cross-axis limits of the target, in the segment's frame.
         const int majorLo = steep ? t_.top : t_.left, majorHi = steep ? t_.bottom : t_.right;
@@ -114,12 +150,13 @@ private:
     uint32_t pixel_;
     int width_;
     Disc disc_;
+    int axial_, diagonal_;  // crossLength of a step along an axis and of a diagonal step
 };
 
 }  // namespace
 
 void StrokePolyline(const PixelTarget& target, std::span<const CanvasPoint> points, int dx, int dy, uint32_t pixel,
-                    int width) {
+                    int width, StepPath steps) {
     if (points.empty() || width < 1 || width > kMaxRasterWidth) return;
     Stroker stroker(target, pixel, width);
     double px = static_cast<double>(points[0].x) + dx, py = static_cast<double>(points[0].y) + dy;
@@ -137,7 +174,9 @@ void StrokePolyline(const PixelTarget& target, std::span<const CanvasPoint> poin
             const double cross = ux * vy - uy * vx, along = ux * vx + uy * vy;
             if (along <= 0 || cross * cross > 0.04 * (ux * ux + uy * uy) * (vx * vx + vy * vy)) stroker.dot(px, py);
         }
-        stroker.segment(px, py, x, y);
+        if (steps == StepPath::General || !stroker.neighbourStep(static_cast<int64_t>(px), static_cast<int64_t>(py),
+                                                                 static_cast<int64_t>(x), static_cast<int64_t>(y)))
+            stroker.segment(px, py, x, y);
         pending = width > 1;
         ux = vx;
         uy = vy;

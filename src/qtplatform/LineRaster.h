@@ -25,9 +25,13 @@ struct PixelTarget {
 // Widths from 1 to kMaxRasterWidth; the caller draws wider pens otherwise.
 inline constexpr int kMaxRasterWidth = 16;
 
+// Steps to a neighbouring pixel take a shortcut that draws the same pixels as
+// the general segment; General turns it off (tests compare the two).
+enum class StepPath { Shortcut, General };
+
 // Draws the polyline through `points`, each moved by (dx, dy), with `pixel`
 // as the word written. Consecutive equal points are drawn once.
 void StrokePolyline(const PixelTarget& target, std::span<const CanvasPoint> points, int dx, int dy, uint32_t pixel,
-                    int width);
+                    int width, StepPath steps = StepPath::Shortcut);
 
 }  // namespace korvance

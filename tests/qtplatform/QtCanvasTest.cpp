@@ -10,9 +10,11 @@
 
 #include <climits>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "qtplatform/LineRaster.h"
 #include "qtplatform/QtCanvas.h"
 
 namespace korvance {
@@ -102,6 +104,35 @@ TEST(QtCanvas, LinesLieWhereQPainterPutsThem) {
             EXPECT_LE(farFrom(theirs, ours), static_cast<int>(n / 200) + 2);
             EXPECT_NEAR(static_cast<double>(n), static_cast<double>(m), 0.2 * static_cast<double>(m) + 8);
             for (const QPoint& q : inked(ours)) ASSERT_EQ(ours.pixel(q) & 0xFFFFFF, 0x0000FFu);  // 0x00BBGGRR red
+        }
+    }
+}
+
+// The shortcut for steps to a neighbouring pixel draws exactly what the
+// general segment draws: random walks of such steps (with repeated points and
+// jumps) wandering across the target's edges, every width, moved by offsets.
+TEST(QtCanvas, NeighbourStepsDrawWhatGeneralSegmentsDraw) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<CanvasPoint> walk{{static_cast<int>(random() % 200), static_cast<int>(random() % 200)}};
+        for (int i = 0; i < 400; ++i) {
+            CanvasPoint p = walk.back();
+            if (random() % 50 == 0) {
+                p = {static_cast<int>(random() % 240) - 20, static_cast<int>(random() % 240) - 20};
+            } else {
+                p.x += static_cast<int>(random() % 3) - 1;
+                p.y += static_cast<int>(random() % 3) - 1;
+            }
+            walk.push_back(p);
+        }
+        const int dx = static_cast<int>(random() % 21) - 10, dy = static_cast<int>(random() % 21) - 10;
+        for (const int width : {1, 2, 3, 4, 5, 16}) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", width " << width);
+            std::vector<uint32_t> shortcut(200 * 200, 0), general(200 * 200, 0);
+            const PixelTarget a{shortcut.data(), 200, 10, 20, 190, 170}, b{general.data(), 200, 10, 20, 190, 170};
+            StrokePolyline(a, walk, dx, dy, 7, width, StepPath::Shortcut);
+            StrokePolyline(b, walk, dx, dy, 7, width, StepPath::General);
+            ASSERT_EQ(shortcut, general);
         }
     }
 }
