@@ -15,7 +15,6 @@
 #include <deque>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "files/TempDir.h"

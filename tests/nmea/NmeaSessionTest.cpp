@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
