@@ -24,136 +24,125 @@ std::vector<uint8_t> cat(std::initializer_list<std::vector<uint8_t>> parts) {
     return out;
 }
 
+// A link opened on a pseudo-terminal whose other end the test plays.
+struct PtyLink {
+    explicit PtyLink(int byteTimeoutMs = 200) : link(quickOptions(byteTimeoutMs), &clock) {
+        EXPECT_TRUE(link.OpenPort(pty.slavePath()));
+    }
+    PseudoTerminal pty;
+    FixedClock clock;
+    GarminLink link;
+};
+
 }  // namespace
 
 TEST(GarminLink, ReceiveNaksABadChecksumAndAcksTheResend) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t;
     GarminLink::setLastAckedId(0);
 
     Frame bad = makeFrame(35, {1, 0x10, 3});
     bad[bad.size() - 3] ^= 1;
-    put(pty, bad);
+    put(t.pty, bad);
     const Frame good = makeFrame(35, {1, 0x10, 3});
-    put(pty, good);
+    put(t.pty, good);
 
     Frame got;
-    ASSERT_TRUE(link.ReceivePacket(got));
+    ASSERT_TRUE(t.link.ReceivePacket(got));
     EXPECT_EQ(got, good);
     EXPECT_EQ(GarminLink::lastAckedId(), 35);
     // A NAK (data: whatever was set last, 0 at first), then the ACK naming the packet.
-    EXPECT_EQ(drain(pty), cat({wire(makeFrame(21, {0, 0})), wire(makeFrame(6, {35, 0}))}));
+    EXPECT_EQ(drain(t.pty), cat({wire(makeFrame(21, {0, 0})), wire(makeFrame(6, {35, 0}))}));
 }
 
 TEST(GarminLink, ReceiveRepeatsThePreviousAckWhileNothingArrives) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(2), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t(2);
     GarminLink::setLastAckedId(34);
     Frame got;
-    EXPECT_FALSE(link.ReceivePacket(got));
+    EXPECT_FALSE(t.link.ReceivePacket(got));
     const auto ack = wire(makeFrame(6, {34, 0}));
-    auto written = drain(pty, SIZE_MAX, 100);
+    auto written = drain(t.pty, SIZE_MAX, 100);
     ASSERT_EQ(written.size() % ack.size(), 0u);
     EXPECT_EQ(written.size() / ack.size(), 99u);  // one after each of the first 99 of 100 failed reads
     EXPECT_TRUE(std::equal(ack.begin(), ack.end(), written.begin()));
 }
 
 TEST(GarminLink, ReceiveAnswersANakWithTheLastAck) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t;
     GarminLink::setLastAckedId(12);
-    put(pty, makeFrame(21, {34, 0}));
-    put(pty, makeFrame(34, {9}));
+    put(t.pty, makeFrame(21, {34, 0}));
+    put(t.pty, makeFrame(34, {9}));
     Frame got;
-    ASSERT_TRUE(link.ReceivePacket(got));
-    EXPECT_EQ(drain(pty), cat({wire(makeFrame(6, {12, 0})), wire(makeFrame(6, {34, 0}))}));
+    ASSERT_TRUE(t.link.ReceivePacket(got));
+    EXPECT_EQ(drain(t.pty), cat({wire(makeFrame(6, {12, 0})), wire(makeFrame(6, {34, 0}))}));
 }
 
 TEST(GarminLink, SendRetriesUntilItsOwnPacketIsAcknowledged) {
-    PseudoTerminal pty;
-    FixedClock clock;
     // The answers must come within one byte timeout of the second copy: 200 ms
     // as on a real line, so that a busy machine does not bring a third.
-    GarminLink link(quickOptions(200), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t(200);
     std::vector<uint8_t> copies;
     std::thread receiver([&] {
         // First copy unanswered; the second answered by noise, an ACK naming
         // another packet and only then the ACK of this one: the noise and the
         // stray ACK must not bring a third copy.
-        copies = drain(pty, 2 * wire(commandFrame(7)).size(), 1000);
+        copies = drain(t.pty, 2 * wire(commandFrame(7)).size(), 1000);
         const uint8_t noise[] = {0x00, 0xFF, 0x03, 0x55};
-        pty.writeAll(noise, sizeof noise);
-        put(pty, makeFrame(6, {99, 0}));
-        put(pty, makeFrame(6, {10, 0}));
-        auto more = drain(pty, SIZE_MAX, 200);
+        t.pty.writeAll(noise, sizeof noise);
+        put(t.pty, makeFrame(6, {99, 0}));
+        put(t.pty, makeFrame(6, {10, 0}));
+        auto more = drain(t.pty, SIZE_MAX, 200);
         copies.insert(copies.end(), more.begin(), more.end());
     });
     Frame reply;
-    EXPECT_TRUE(link.SendPacket(commandFrame(7), &reply));
+    EXPECT_TRUE(t.link.SendPacket(commandFrame(7), &reply));
     receiver.join();
     EXPECT_EQ(frameByte(reply, 0), 10);
     EXPECT_EQ(copies.size(), 2 * wire(commandFrame(7)).size());
 }
 
 TEST(GarminLink, ReceiveReadsPastNoiseWithoutRepeatingTheAck) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(20), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t(20);
     const uint8_t noise[] = {0x00, 0xFF, 0x03, 0x55, 0xAA};
-    pty.writeAll(noise, sizeof noise);
-    put(pty, makeFrame(34, {9}));
+    t.pty.writeAll(noise, sizeof noise);
+    put(t.pty, makeFrame(34, {9}));
     Frame f;
-    ASSERT_TRUE(link.ReceivePacket(f));
+    ASSERT_TRUE(t.link.ReceivePacket(f));
     EXPECT_EQ(frameId(f), 34);
     // One acknowledgement, of the packet: noise brings no repeated ACK that
     // would make the receiver send the packet again.
-    EXPECT_EQ(drain(pty), wire(makeFrame(6, {34, 0})));
+    EXPECT_EQ(drain(t.pty), wire(makeFrame(6, {34, 0})));
 }
 
 TEST(GarminLink, OversizedOrTruncatedFramesFailCleanly) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(20), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t(20);
     // A frame announcing 255 data bytes that never come.
     const uint8_t cut[] = {0x10, 35, 0xFF, 1, 2, 3};
-    pty.writeAll(cut, sizeof cut);
+    t.pty.writeAll(cut, sizeof cut);
     Frame f;
-    EXPECT_EQ(link.ReadPacket(f), 0u);
+    EXPECT_EQ(t.link.ReadPacket(f), 0u);
     EXPECT_TRUE(f.empty());
     // The longest possible frame is read whole.
     const Frame big = makeFrame(35, std::vector<uint8_t>(255, 0x10));
-    put(pty, big);
-    EXPECT_EQ(link.ReadPacket(f), 261u);
+    put(t.pty, big);
+    EXPECT_EQ(t.link.ReadPacket(f), 261u);
     EXPECT_EQ(f, big);
 }
 
 TEST(GarminLink, SizeDataAndChecksumOf0x10CrossThePtyStuffed) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t;
     // 16 data bytes (size 0x10), data bytes 0x10, and data chosen so that the checksum is 0x10 too.
     std::vector<uint8_t> d(16, 0x10);
     Frame f = makeFrame(35, d);
     d[0] = static_cast<uint8_t>(d[0] + f[f.size() - 3] - 0x10);
     f = makeFrame(35, d);
     ASSERT_EQ(f[f.size() - 3], 0x10);
-    ASSERT_TRUE(link.WritePacket(f));
-    auto onWire = drain(pty, stuffFrame(f).size(), 1000);
+    ASSERT_TRUE(t.link.WritePacket(f));
+    auto onWire = drain(t.pty, stuffFrame(f).size(), 1000);
     EXPECT_EQ(onWire, stuffFrame(f));
     EXPECT_EQ(onWire.size(), f.size() + 1 + 15 + 1);  // size, 15 data bytes and the checksum doubled
-    put(pty, f);
+    put(t.pty, f);
     Frame back;
-    ASSERT_EQ(link.ReadPacket(back), f.size());
+    ASSERT_EQ(t.link.ReadPacket(back), f.size());
     EXPECT_EQ(back, f);
     EXPECT_TRUE(checksumOk(back));
 }
@@ -189,25 +178,22 @@ TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
 }
 
 TEST(GarminLink, NmeaTextIsDiagnosed) {
-    PseudoTerminal pty;
-    FixedClock clock;
-    GarminLink link(quickOptions(20), &clock);
-    ASSERT_TRUE(link.OpenPort(pty.slavePath()));
+    PtyLink t(20);
     std::atomic<bool> done{false};
     std::thread talker([&] {
         const std::string s = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
         while (!done) {
-            pty.writeAll(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+            t.pty.writeAll(reinterpret_cast<const uint8_t*>(s.data()), s.size());
             uint8_t sink[256];
-            pty.read(sink, sizeof sink, 20);
+            t.pty.read(sink, sizeof sink, 20);
         }
     });
     ProductInfo info;
-    EXPECT_EQ(RequestProduct(link, info), -1);
+    EXPECT_EQ(RequestProduct(t.link, info), -1);
     done = true;
     talker.join();
-    EXPECT_TRUE(link.nmeaSuspected());
-    EXPECT_EQ(link.diagnosis(), "the receiver seems to send NMEA: set its interface format to Garmin");
+    EXPECT_TRUE(t.link.nmeaSuspected());
+    EXPECT_EQ(t.link.diagnosis(), "the receiver seems to send NMEA: set its interface format to Garmin");
 }
 
 TEST(GarminLink, SpeedNegotiation) {
