@@ -47,11 +47,6 @@ struct Subcommand {
 // (decimal numbers: parseNumber of data/TextUtil.h).
 std::optional<long> parseInteger(const std::string& word);
 
-// A count with its noun: "1 segment", "2 segments".
-inline std::string counted(size_t n, const std::string& noun) {
-    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
-}
-
 // Each subcommand, defined in its own file.
 int runDatums(Args& args, std::ostream& out, std::ostream& err);
 int runConvert(Args& args, std::ostream& out, std::ostream& err);

@@ -33,6 +33,11 @@ std::string oemToUi(const CodePage* codePage, std::string_view oem, size_t maxCh
 // two-byte character (size 0: no limit).
 std::string uiToOem(const CodePage* codePage, std::string_view ui, size_t size = 0);
 
+// A count with its English noun: "1 segment", "2 segments".
+inline std::string counted(size_t n, std::string_view noun) {
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
 // The text with every carriage return and line feed replaced by a blank: a
 // field written into a line-based file must not end or split its line.
 std::string withoutLineBreaks(std::string_view text);

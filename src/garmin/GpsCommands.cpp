@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/ListMessages.h"
+#include "data/TextUtil.h"
 #include "garmin/GarminConvert.h"
 #include "garmin/Identification.h"
 #include "garmin/ReceiverSession.h"
@@ -20,10 +21,6 @@ void stop(UserPrompt& prompt, const GarminLink& link, const char* text) {
 std::unique_ptr<GarminLink> identified(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& progress) {
     return OpenIdentifiedLink(doc.settings, prompt, &doc.clock, nullptr, doc.linkTrouble, doc.byteTimeoutMs,
                               &progress);
-}
-
-std::string counted(size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 bool ready(const GpsCommandDoc& doc) { return !doc.data.trackLog.logging; }
@@ -115,7 +112,7 @@ GpsResult onUploadTrack(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink& pr
         stop(prompt, *link, kMsgUploadTrackError);
         return std::nullopt;
     }
-    progress.done("Uploaded " + counted(track->pointCount(), "track point.", "track points."));
+    progress.done("Uploaded " + counted(track->pointCount(), "track point") + ".");
     return Changes{};
 }
 
@@ -130,7 +127,7 @@ GpsResult onUploadWaypoint(GpsCommandDoc& doc, UserPrompt& prompt, ProgressSink&
         stop(prompt, *link, kMsgUploadWaypointError);
         return std::nullopt;
     }
-    progress.done("Uploaded " + counted(packets.size(), "waypoint.", "waypoints."));
+    progress.done("Uploaded " + counted(packets.size(), "waypoint") + ".");
     return Changes{};
 }
 
@@ -149,7 +146,7 @@ GpsResult uploadRoutes(GpsCommandDoc& doc, const std::vector<std::pair<uint8_t, 
             return std::nullopt;
         }
     }
-    progress.done("Uploaded " + counted(chosen.size(), "route.", "routes."));
+    progress.done("Uploaded " + counted(chosen.size(), "route") + ".");
     return Changes{};
 }
 
