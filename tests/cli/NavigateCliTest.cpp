@@ -3,6 +3,7 @@
 // simulator on a pseudo-terminal until the simulator goes away.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -187,7 +188,14 @@ TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
     ASSERT_EQ(std::system(sim.c_str()), 0);
     const std::string device = firstLineOf(dir.file("sim.txt"));
     ASSERT_FALSE(device.empty());
-    const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + device +
+    // Navigation reads the port through a name of its own that goes before the
+    // simulator does, as a USB receiver's by-id name goes with it: retrying the
+    // bare pseudo-terminal's name would open the next test's terminal once
+    // the number is given out again, and take that test's bytes.
+    const std::string link = dir.file("usb-gps");
+    ASSERT_EQ(::symlink(device.c_str(), link.c_str()), 0);
+    ASSERT_EQ(std::system(("(sleep 2; rm -f '" + link + "') &").c_str()), 0);
+    const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + link +
                                        " --track-out " + dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
     const std::string err = readText(dir.file("err.txt"));
     EXPECT_EQ(r.code, 0) << err;
