@@ -48,6 +48,12 @@ pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
 // blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
 // U+FFFD, so that strict readers take the file.
 std::string xmlText(std::string_view utf8) {
+    // Most texts (every number and time of a track) are plain ASCII that XML takes as it is.
+    const auto plain = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x80 && (u >= 0x20 || c == '\t' || c == '\n' || c == '\r');
+    };
+    if (std::all_of(utf8.begin(), utf8.end(), plain)) return std::string(utf8);
     std::u16string wide = utf8ToUtf16(utf8);
     for (char16_t& c : wide) {
         if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
