@@ -933,7 +933,7 @@ void CKorvanceView::drawTrack(Canvas& canvas, const ClientRect& r, uint32_t plot
 
     const DrawnTrackKey key{track.id(), maps.windowMapping(), first, count, maps.originX(), maps.originY(),
                             r.left, r.top, r.right, r.bottom, thin};
-    if (!(key == drawnKey_) || drawnKey_.trackId == 0) {
+    if (!(key == drawnKey_)) {  // track ids start at 1: the empty key matches nothing
         drawnKey_ = DrawnTrackKey{};  // nothing valid while it is rebuilt
         const std::span<const MapPoint> window = trackWindowPixels(track, first, count);
         std::vector<CanvasPoint>& points = drawnTrack_;
