@@ -49,7 +49,8 @@ void CKorvanceView::takeOrientation() {
     orientation = (c.right - c.left) >= (c.bottom - c.top) ? 1 : 2;
 }
 
-// The view rectangle grew by the data field's room: the map fills it where the map reaches.
+// The view rectangle changed (the window was resized, the data field went): the
+// map fills it where the map reaches.
 void CKorvanceView::keepMapInView() {
     MapSet& maps = doc_.maps();
     if (maps.hasMap()) maps.SetScrollOrigin(maps.originX(), maps.originY(), viewRect());
@@ -58,6 +59,7 @@ void CKorvanceView::keepMapInView() {
 void CKorvanceView::clientResized() {
     const ClientRect c = host_.clientRect();
     doc_.maps().setViewSize(c.right - c.left, c.bottom - c.top, doc_.prompt());
+    keepMapInView();
 }
 
 ClientRect CKorvanceView::viewRect() const {

@@ -160,6 +160,10 @@ TEST(ViewNavigation, NmeaNavigationStartsTicksAndStops) {
     e.view.onCommand(cmd::NmeaNavigation);
     EXPECT_EQ(e.view.nmeaNavigation, 0);
     EXPECT_EQ(maps.ViewToMapPixel(e.host.client.right - 1, 0).x, 499);
+    // So does a window made wider at the map's edge.
+    e.host.client.right = 400;
+    e.view.clientResized();
+    EXPECT_EQ(maps.ViewToMapPixel(e.host.client.right - 1, 0).x, 499);
     EXPECT_EQ(e.host.nmeaStops, 1);
     EXPECT_FALSE(e.doc.trackLogging());
     EXPECT_TRUE(e.doc.isModified());
