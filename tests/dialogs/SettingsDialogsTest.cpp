@@ -129,55 +129,6 @@ TEST(SettingsCommands, GpsSettingReplacesAnOddBaudRateEvenOnCancel) {
     }
 }
 
-TEST(SettingsCommands, PenSplitsAndJoinsTheColours) {
-    for (bool ok : {false, true}) {
-        DocFixture f;
-        f.doc.settings().PenColor = 0x123456;
-        f.dialogs.pens.push_back([ok](PenForm& form) {
-            EXPECT_EQ(form.colours[0].red.text, "86");    // 0x56
-            EXPECT_EQ(form.colours[0].green.text, "52");  // 0x34
-            EXPECT_EQ(form.colours[0].blue.text, "18");   // 0x12
-            EXPECT_EQ(form.colours[1].red.text, "255");   // WaypointColor: red
-            EXPECT_EQ(form.colours[2].green.text, "255"); // RouteColor: green
-            form.colours[1].red.text = "1";
-            form.colours[1].green.text = "2";
-            form.colours[1].blue.text = "3";
-            form.width.text = "7";
-            return ok;
-        });
-        EXPECT_EQ(onPen(f.doc, f.dialogs).any(), ok);
-        EXPECT_EQ(f.doc.settings().PenColor, 0x123456u);
-        EXPECT_EQ(f.doc.settings().WaypointColor, ok ? 0x030201u : 0x0000FFu);
-        EXPECT_EQ(f.doc.settings().PenWidth, ok ? 7u : 1u);
-    }
-}
-
-TEST(SettingsCommands, AlarmChoosesTheSoundFile) {
-    DocFixture f;
-    f.doc.settings().AlarmFile = "/sounds/old.wav";
-    f.chooser.add("/sounds/new.wav");
-    ScriptedFileChooser& chooser = f.chooser;
-    f.dialogs.alarms.push_back([&chooser](AlarmForm& form) {
-        EXPECT_EQ(form.alarmFile, "/sounds/old.wav");
-        form.browse(chooser);
-        EXPECT_EQ(form.alarmFile, "/sounds/new.wav");
-        form.waypointAlarm = true;
-        form.distance.text = "250";
-        return true;
-    });
-    EXPECT_TRUE(onAlarm(f.doc, f.dialogs).any());
-    ASSERT_EQ(f.chooser.calls.size(), 1u);
-    EXPECT_FALSE(f.chooser.calls[0].save);
-    EXPECT_EQ(f.chooser.calls[0].start, "/sounds/old.wav");
-    ASSERT_EQ(f.chooser.calls[0].filters.size(), 2u);
-    EXPECT_EQ(f.chooser.calls[0].filters[0].name, "Wave files(*.wav)");
-    EXPECT_EQ(f.chooser.calls[0].filters[0].pattern, "*.wav");
-    EXPECT_EQ(f.chooser.calls[0].filters[1].name, "all files");
-    EXPECT_EQ(f.doc.settings().AlarmFile, "/sounds/new.wav");
-    EXPECT_EQ(f.doc.settings().WaypointAlarm, 1u);
-    EXPECT_EQ(f.doc.settings().WaypointAlarmDistance, 250u);
-}
-
 TEST(SettingsCommands, PreferenceWithAnotherDatum) {
     for (bool ok : {false, true}) {
         DocFixture f;

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "app/CommandIds.h"
 #include "dialogs/DialogCommands.h"
 #include "dialogs/WaypointEditor.h"
 #include "dialogs/DialogFixture.h"
@@ -20,12 +17,6 @@ std::vector<std::string> rowOf(const WaypointEditor& e, size_t row) {
     std::vector<std::string> cells;
     for (size_t c = 0; c < e.columns().size(); ++c) cells.push_back(e.cell(row, c));
     return cells;
-}
-
-std::vector<std::string> identifiers(const WaypointList& list) {
-    std::vector<std::string> ids;
-    for (uint32_t i = 0; i < list.count(); ++i) ids.emplace_back(list.identifier(i));
-    return ids;
 }
 
 }  // namespace
@@ -180,50 +171,6 @@ TEST(WaypointEditor, OkRebuildsTheListThroughItsAdd) {
         EXPECT_EQ(w.displayOption(0), 1) << r.name;
         if (std::string(r.name) == "untouched rows come back exactly") {
             EXPECT_EQ(w.records(), f.doc.waypoints().records());
-        }
-    }
-}
-
-TEST(EditWaypointCommand, OkCancelRefusalAndTheDocument) {
-    const struct {
-        const char* name;
-        bool logging;
-        int result;
-        bool opened;
-        std::vector<std::string> ids;
-        bool modified;
-    } rows[] = {
-        {"OK takes the edits", false, kDialogOk, true, {"P000", "W00003", "P002", "NEW"}, true},
-        {"Cancel after many edits leaves the list as it was", false, kDialogCancel, true, {"P000", "P001", "P002"},
-         false},
-        {"while the track log records nothing opens", true, kDialogOk, false, {"P000", "P001", "P002"}, false},
-    };
-    for (const auto& r : rows) {
-        DocFixture f;
-        f.addWaypoints(3);
-        const auto before = f.doc.waypoints().records();
-        f.doc.trackLog().logging = r.logging;
-        const int result = r.result;
-        f.dialogs.forms = {[](WaypointForm& form) { form.identifier = "GONE"; return true; },
-                           [](WaypointForm& form) { form.identifier = "NEW"; return true; }};
-        f.dialogs.waypointEditors.push_back([result](WaypointEditor& e) {
-            e.setCell(1, 0, "W00003");
-            e.add();
-            e.deleteRows({3});
-            e.add();
-            return result;
-        });
-        int redraws = 0;
-        f.doc.redrawAll = [&] { ++redraws; };
-        DialogCommands counted(f.doc, f.dialogs, f.chooser, f.prompt, f.prompt);
-        counted.onCommand(cmd::EditWaypoint);
-        EXPECT_EQ(std::count(f.dialogs.opened.begin(), f.dialogs.opened.end(), "Edit Waypoint"), r.opened ? 1 : 0)
-            << r.name;
-        EXPECT_EQ(identifiers(f.doc.waypoints()), r.ids) << r.name;
-        EXPECT_EQ(f.doc.isModified(), r.modified) << r.name;
-        EXPECT_EQ(redraws, r.modified ? 1 : 0) << r.name;
-        if (!r.modified) {
-            EXPECT_EQ(f.doc.waypoints().records(), before) << r.name;
         }
     }
 }

@@ -135,11 +135,17 @@ TEST(SettingsDialogs, TypedThroughTheMenu) {
         {"pen", cmd::Pen,
          [](QDialog& d, Shell&) {
              EXPECT_EQ(d.windowTitle(), "Pen");
+             // The stored colours split into their fields, red in the low byte.
+             EXPECT_EQ(child<NumberEdit>(d, "TrackR")->text() + child<NumberEdit>(d, "TrackG")->text() +
+                           child<NumberEdit>(d, "TrackB")->text(),
+                       "865218");
+             EXPECT_EQ(child<NumberEdit>(d, "RteG")->text(), "255");
              typeNumber(child<NumberEdit>(d, "WptG"), "128");
              typeNumber(child<NumberEdit>(d, "penWidth"), "3");
              enter(d);
          },
          [](Shell& s) {
+             EXPECT_EQ(s.doc.settings().PenColor, 0x123456u);
              EXPECT_EQ(s.doc.settings().WaypointColor, 0x0080FFu);
              EXPECT_EQ(s.doc.settings().PenWidth, 3u);
          }},
@@ -147,6 +153,7 @@ TEST(SettingsDialogs, TypedThroughTheMenu) {
          [](QDialog& d, Shell& s) {
              EXPECT_EQ(d.windowTitle(), "Alarm");
              s.chooser.add("/sounds/bell.wav");
+             EXPECT_EQ(child<QLineEdit>(d, "alarmFile")->text(), "/sounds/old.wav");
              QTest::mouseClick(child<QPushButton>(d, "browse"), Qt::LeftButton);
              EXPECT_EQ(child<QLineEdit>(d, "alarmFile")->text(), "/sounds/bell.wav");
              child<QCheckBox>(d, "waypointAlarm")->setFocus();
@@ -159,12 +166,19 @@ TEST(SettingsDialogs, TypedThroughTheMenu) {
              EXPECT_EQ(s.doc.settings().WaypointAlarm, 1u);
              EXPECT_EQ(s.doc.settings().WaypointAlarmDistance, 250u);
              ASSERT_EQ(s.chooser.calls.size(), 1u);
-             EXPECT_EQ(s.chooser.calls[0].filters.at(0).pattern, "*.wav");
+             EXPECT_FALSE(s.chooser.calls[0].save);
+             EXPECT_EQ(s.chooser.calls[0].start, "/sounds/old.wav");
+             ASSERT_EQ(s.chooser.calls[0].filters.size(), 2u);
+             EXPECT_EQ(s.chooser.calls[0].filters[0].name, "Wave files(*.wav)");
+             EXPECT_EQ(s.chooser.calls[0].filters[0].pattern, "*.wav");
+             EXPECT_EQ(s.chooser.calls[0].filters[1].name, "all files");
          }},
     };
     for (const auto& r : rows) {
         Shell s;
         s.doc.settings().CommLimitBaudrate = 4800;
+        s.doc.settings().PenColor = 0x123456;
+        s.doc.settings().AlarmFile = "/sounds/old.wav";  // where the alarm's file dialog starts
         QAction* action = s.frame.actionFor(r.id);
         ASSERT_TRUE(action->isEnabled()) << r.name;
         bool acted = false;

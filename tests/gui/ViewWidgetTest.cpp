@@ -1,6 +1,6 @@
-// The view window under the offscreen platform: the demo map list loaded, the view
-// painted from the tile window, and drags that take the view past the window's
-// edge re-centre the window on the next tile while the ground stays under the pen.
+// The view window under the offscreen platform: the view painted from the tile
+// window, and drags that take the view past the window's edge re-centre the
+// window on the next tile while the ground stays under the pen.
 
 #include <gtest/gtest.h>
 
@@ -63,85 +63,6 @@ struct DemoView {
     RecordingSound sound;
     ScriptedFileChooser chooser;
 };
-
-TEST(ViewWidget, DemoListPaintsAndDragRecentres) {
-    app();
-    DemoView d;
-    const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
-    ASSERT_FALSE(folder.empty());
-    ASSERT_EQ(OpenMapOrList(d.maps, folder + "/demo.lst", d.cp, d.mapPath, d.prompt), Changes::MapOpened);
-    EXPECT_EQ(d.maps.mapFolder(), folder + "/centre/");
-    ViewWidget view(d.doc, d.dialogs, d.viewDialogs, d.sound, d.chooser);
-    view.resize(300, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    EXPECT_EQ(d.maps.centreTile(), 5);  // 4 x 4 map opened at tile 0: centre (1, 1)
-    // Start with the view in the middle of the window (the middle of tile 5).
-    const TileBounds& t5 = d.maps.tileBounds()[5];
-    ASSERT_TRUE(view.centreOn((t5.top + t5.bottom) / 2, (t5.left + t5.right) / 2));
-    const int T = d.maps.info().tileWidth;
-    ASSERT_EQ(d.maps.info().tileHeight, T);
-    EXPECT_NEAR(d.maps.originX(), 3 * T / 2 - 150, 1);
-    EXPECT_NEAR(d.maps.originY(), 3 * T / 2 - 100, 1);
-
-    // Geographic position under the view centre before and after: the drag moves it by exactly the pen movement.
-    auto centreGeo = [&] {
-        double lat, lon;
-        d.maps.ViewToGeo(150, 100, lat, lon);
-        return std::pair{lat, lon};
-    };
-    const double degPerPixelLon = 0.04 / T, degPerPixelLat = 0.02 / T;
-    struct Step {
-        int dx, dy;  // 0, 0: back to the window's left (dx) or top (dy) edge, whatever that takes
-        bool toLeft, toTop;
-        int centreAfter;
-    };
-    // Dragging the map left moves the view right over the map, and so on; the window is
-    // re-centred only once the view leaves it, and never towards a slot in the map's edge row.
-    const std::vector<Step> steps = {{-3 * T / 2, 0, false, false, 6},
-                                     {0, -3 * T / 2, false, false, 10},
-                                     {0, 0, true, false, 9},
-                                     {0, 0, false, true, 5}};
-    for (Step s : steps) {
-        if (s.toLeft) s.dx = d.maps.originX();
-        if (s.toTop) s.dy = d.maps.originY();
-        SCOPED_TRACE(::testing::Message() << s.dx << "," << s.dy);
-        const auto before = centreGeo();
-        const uint64_t reads = d.maps.tileReads();
-        drag(view, QPoint(150, 100), s.dx, s.dy);
-        EXPECT_FALSE(view.view().dragging);
-        EXPECT_EQ(d.maps.centreTile(), s.centreAfter);
-        EXPECT_EQ(d.maps.tileReads() - reads, 3u);  // one tile over: three read, six kept
-        const auto after = centreGeo();
-        // The step that crosses the window's edge is scrolled whole after the re-centring.
-        EXPECT_NEAR(after.second - before.second, -s.dx * degPerPixelLon, degPerPixelLon / 2);
-        EXPECT_NEAR(after.first - before.first, s.dy * degPerPixelLat, degPerPixelLat / 2);
-        // What is on screen is the window from the scroll origin.
-        const QImage shot = view.grab().toImage();
-        for (QPoint p : {QPoint(0, 0), QPoint(150, 100), QPoint(299, 199)})
-            EXPECT_EQ(shot.pixel(p) & 0xFFFFFF,
-                      d.maps.window().at(d.maps.originX() + p.x(), d.maps.originY() + p.y()))
-                << p.x() << "," << p.y();
-    }
-    EXPECT_TRUE(d.prompt.shown.empty());
-
-    // At the map's edge the origin is clamped: the view never leaves the map.
-    drag(view, QPoint(150, 100), 2000, 2000);
-    EXPECT_EQ(d.maps.centreTile(), 5);
-    EXPECT_EQ(d.maps.originX(), 0);
-    EXPECT_EQ(d.maps.originY(), 0);
-
-    // The window's shape sets the layout: made higher than wide it turns portrait, and back.
-    for (const QSize size : {QSize(200, 300), QSize(300, 200)}) {
-        view.resize(size);
-        EXPECT_EQ(view.view().orientation, size.width() >= size.height() ? 1 : 2);
-    }
-
-    // Without a map the view paints the blank window.
-    OnDiscardMap(d.maps);
-    view.repaint();
-    EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
-}
 
 // Drags over maps of flat-coloured PNG tiles on views of desktop and handheld size:
 // after every pen step the ground under the view's corner has moved by exactly the
@@ -236,14 +157,20 @@ TEST(ViewWidget, DragsKeepTheGroundUnderThePenAndTheMapCoversTheView) {
         EXPECT_EQ(d.maps.ViewToMapPixel(0, 0), (MapPoint{0, 0}));
         expectCovered("dragged past the top-left corner");
 
-        // A resize keeps the ground at the view's corner and lays the window out anew.
+        // A resize keeps the ground at the view's corner and lays the window out anew;
+        // made higher than wide the view turns portrait, and back.
         for (QSize size : {QSize(240, 320), QSize(c.width, c.height)}) {
             view.resize(size);
+            EXPECT_EQ(view.view().orientation, size.width() >= size.height() ? 1 : 2);
             EXPECT_EQ(d.maps.ViewToMapPixel(0, 0), (MapPoint{0, 0}));
             EXPECT_EQ(d.maps.slotColumns(), size.width() == c.width ? c.slotColumns : 3);
             expectCovered("resized to " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
         }
         EXPECT_TRUE(d.prompt.shown.empty());
+        // Without a map the view paints the blank window.
+        OnDiscardMap(d.maps);
+        view.repaint();
+        EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
     }
 }
 

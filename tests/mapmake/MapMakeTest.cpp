@@ -26,6 +26,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "files/TempDir.h"
 #include "geodesy/Datum.h"
 #include "mapmake/MapMake.h"
 #include "maps/MapImage.h"
@@ -41,33 +42,14 @@ namespace fs = std::filesystem;
 constexpr uint32_t kRed = 0xFF0000;
 constexpr uint8_t kGrey = 0xC8, kDark = 0x40;
 
-// A scratch folder that is also the tests' HOME, so nothing reaches the real one.
-class Scratch {
-public:
-    Scratch() {
-        std::string templ = (fs::temp_directory_path() / "mapmake-XXXXXX").string();
-        path_ = mkdtemp(templ.data());
-        chmod(path_.c_str(), 0755);  // readable by the unprivileged child of the read-only case
-        setenv("HOME", path_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (path_ + "/.config").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (path_ + "/.cache").c_str(), 1);
+// A scratch folder that the unprivileged child of the read-only case can read.
+struct Scratch : korvance::testing::TempDir {
+    Scratch() { chmod(path().c_str(), 0755); }
+    std::string operator/(const std::string& name) const { return file(name); }
+    std::set<std::string> names() const {
+        const std::vector<std::string> e = entries();
+        return {e.begin(), e.end()};
     }
-    ~Scratch() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto& e : fs::recursive_directory_iterator(path_, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::set<std::string> entries() const {
-        std::set<std::string> names;
-        for (auto& e : fs::directory_iterator(path_)) names.insert(e.path().filename().string());
-        return names;
-    }
-
-private:
-    std::string path_;
 };
 
 struct Marker {
@@ -479,13 +461,13 @@ TEST(MapMake, BadInputIsRefusedAndLeavesNothing) {
         MapMakeRequest request;
         request.folder = dir / "made";
         c.prepare(dir, request);
-        const std::set<std::string> before = dir.entries();
+        const std::set<std::string> before = dir.names();
         MapMakeResult result;
         const std::string message = c.unprivileged ? makeWithoutPrivileges(request) : MakeMap(request, result);
         ASSERT_FALSE(message.empty());
         EXPECT_NE(message.find(c.sayFolder ? request.folder : request.source), std::string::npos) << message;
         for (const auto& s : c.says) EXPECT_NE(message.find(s), std::string::npos) << message;
-        EXPECT_EQ(dir.entries(), before) << message;
+        EXPECT_EQ(dir.names(), before) << message;
         if (fs::exists(dir / "ro")) {
             EXPECT_TRUE(fs::is_empty(dir / "ro"));
         }

@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 #include "app/CKorvanceDoc.h"
 #include "garmin/LinkFixture.h"
 #include "navigation/PositionSources.h"
+#include "nmea/TakingConsumer.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -46,25 +45,6 @@ TEST(PositionSources, GarminPollingFollowsTheReceiverAndFailsWhenItIsGone) {
     EXPECT_EQ(source.status(), SourceStatus::Failed);
 }
 
-// Takes every position on the reader thread, as the program's queued take does.
-class Taker : public NmeaConsumer {
-public:
-    void positionReady(NmeaReceiver& receiver) override {
-        if (!receiver.takePosition()) return;
-        std::lock_guard lock(mutex);
-        ++taken;
-        changed.notify_all();
-    }
-    void logWriteFailed(const std::string&, const std::string&) override {}
-    bool waitFor(int count) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return taken >= count; });
-    }
-    std::mutex mutex;
-    std::condition_variable changed;
-    int taken = 0;
-};
-
 TEST(PositionSources, NmeaGivesTheLastPositionTakenWithSpeedAndCourse) {
     const auto track = BuiltinNmeaTrack(5);
     NmeaSource sim(track, 50.0, {}, false);
@@ -72,13 +52,13 @@ TEST(PositionSources, NmeaGivesTheLastPositionTakenWithSpeedAndCourse) {
     ASSERT_TRUE(sim.start());
     NmeaReceiver receiver;
     ASSERT_TRUE(receiver.openPort(sim.devicePath(), 4800)) << receiver.portError();
-    Taker taker;
+    TakingConsumer taker;  // takes every position on the reader thread, as the program's queued take does
     NmeaPositionSource source(receiver);
     ASSERT_TRUE(receiver.start(taker));
     ASSERT_TRUE(receiver.waitUntilReading(5000));
     EXPECT_EQ(source.status(), SourceStatus::Running);
     sim.release();
-    ASSERT_TRUE(taker.waitFor(static_cast<int>(track.size())));
+    ASSERT_TRUE(taker.waitFor(track.size(), std::chrono::seconds(10)));
     const auto fix = source.fix();
     ASSERT_TRUE(fix);
     EXPECT_NEAR(fix->latitude, track.back().latitude, 1e-6);

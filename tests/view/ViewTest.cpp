@@ -243,6 +243,7 @@ TEST(ViewWaypointEntry, FormInBothModesAndWhereTheWaypointGoes) {
         } else {
             EXPECT_EQ(shown.zoneLabel, "");
             EXPECT_EQ(shown.firstLabel, "Latitude");
+            EXPECT_EQ(shown.secondLabel, "Longitude");
             EXPECT_EQ(shown.first, "35^30'00.00\"");
         }
         ASSERT_EQ(e.doc.waypoints().count(), 1u);
