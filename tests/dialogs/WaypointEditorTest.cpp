@@ -68,17 +68,6 @@ TEST(WaypointEditor, Gestures) {
         std::vector<std::string> ids;  // the identifier column afterwards
         std::vector<std::string> messages;
     } rows[] = {
-        {"Add on an empty table names W00000 and opens the form on it", 0,
-         [](WaypointEditor& e, ScriptedDialogs& d) {
-             d.forms.push_back([](WaypointForm& form) {
-                 EXPECT_EQ(form.identifier, "W00000");
-                 form.first = "35.5";
-                 return true;
-             });
-             EXPECT_EQ(e.add(), 0u);
-             EXPECT_EQ(e.cell(0, 1), "35.5");
-         },
-         {"W00000"}, {}},
         {"Add on 12 rows names W00012 even when it exists; Cancel keeps the row", 12,
          [](WaypointEditor& e, ScriptedDialogs&) {
              e.setCell(3, 0, "W00012");

@@ -53,6 +53,11 @@ TEST(MapInfo, AcceptanceAndRejection) {
         {"huge grid", "Korvan CE\r\n101\r\npng\r\n99999\r\n99999\r\n36\r\n139\r\n35\r\n140\r\n100\r\n100\r\n", 0, "", 0},
         {"negative tile", "Korvan CE\r\n101\r\npng\r\n5\r\n5\r\n36\r\n139\r\n35\r\n140\r\n-100\r\n100\r\n", 0, "", 0},
         {"flat bounds", "Korvan CE\r\n101\r\npng\r\n5\r\n5\r\n36\r\n139\r\n36\r\n140\r\n100\r\n100\r\n", 0, "", 0},
+        // A comment after line 0 shifts every field: "101" lands on the extension line, "png" on the columns.
+        {"comment after line 0", "Korvan CE\r\n;c\r\n101\r\npng\r\n5\r\n5\r\n36\r\n139\r\n35\r\n140\r\n100\r\n100\r\n",
+         0, "", 0},
+        {"comment after line 0, fields one up", "Korvan CE\r\n;c\r\npng\r\n5\r\n4\r\n36\r\n139\r\n35\r\n140\r\n100\r\n100\r\n",
+         1, nullptr, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,27 +91,14 @@ TEST(MapInfo, AcceptanceAndRejection) {
     }
 }
 
-TEST(MapInfo, CommentAfterLineZeroShiftsEveryField) {
-    TempDir dir;
-    putFile(dir.file("m/mapinfo.dat"),
-              "Korvan CE\r\n;comment\r\n101\r\npng\r\n5\r\n5\r\n36\r\n139\r\n35\r\n140\r\n100\r\n100\r\n");
-    MapInfo info;
-    // "101" lands on the extension line, "png" on the columns line: not a usable map.
-    EXPECT_EQ(ParseMapInfo(dir.file("m/mapinfo.dat"), info), MapInfoResult::BadGeometry);
-    putFile(dir.file("n/mapinfo.dat"),
-              "Korvan CE\r\n;comment\r\npng\r\n5\r\n4\r\n36\r\n139\r\n35\r\n140\r\n100\r\n100\r\n");
-    ASSERT_EQ(ParseMapInfo(dir.file("n/mapinfo.dat"), info), MapInfoResult::Ok);
-    EXPECT_EQ(info.version, 0);
-    EXPECT_EQ(info.extension, "png");
-    EXPECT_EQ(info.columns, 5);
-    EXPECT_EQ(info.rows, 4);
-}
-
-TEST(MapInfo, TileBoundsAndFolderWithBackslashes) {
+// A loaded 5 x 5 map: its tiles' bounds and files, which tile a position is
+// on, and the scroll origin held on the map.
+TEST(MapInfo, TileBoundsTileAtAndScrollClamp) {
     TempDir dir;
     putFile(dir.file("m/mapinfo.dat"), kGood);
     MapSet maps;
     ScriptedPrompt prompt;
+    EXPECT_EQ(maps.TileAt(35.5, 139.5), -1);
     ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
     const auto& b = maps.tileBounds();
     ASSERT_EQ(b.size(), 25u);
@@ -121,6 +113,21 @@ TEST(MapInfo, TileBoundsAndFolderWithBackslashes) {
     EXPECT_EQ(FolderOf("maps\\area1\\mapinfo.dat"), "maps\\area1");
     EXPECT_EQ(FolderOf("maps/area1\\mapinfo.dat"), "maps/area1");
     EXPECT_EQ(maps.ReloadMapInfo(prompt), 1);
+
+    EXPECT_EQ(maps.TileAt(36.0, 139.0), 0);    // top edge belongs, left edge belongs
+    EXPECT_EQ(maps.TileAt(35.0, 139.5), -1);   // bottom edge does not
+    EXPECT_EQ(maps.TileAt(35.5, 140.0), -1);   // right edge does not
+    EXPECT_EQ(maps.TileAt(35.8, 139.2), 6);    // on a shared edge the later tile of the scan wins
+    EXPECT_EQ(maps.TileAt(35.01, 139.99), 24);
+    EXPECT_EQ(maps.CentreOn(ClientRect{0, 0, 100, 100}, 20, 20, 0, prompt), 0);
+
+    const ClientRect c{0, 0, 200, 150};
+    maps.SetScrollOrigin(-5, -5, c);
+    EXPECT_EQ(maps.originX(), 0);
+    EXPECT_EQ(maps.originY(), 0);
+    maps.SetScrollOrigin(500, 500, c);
+    EXPECT_EQ(maps.originX(), 100);
+    EXPECT_EQ(maps.originY(), 150);
 }
 
 TEST(MapFiles, DetectMapFile) {
@@ -228,21 +235,6 @@ TEST(Mapping, GeoToViewAndBack) {
     EXPECT_EQ(maps.GeoToView(89, -179), (MapPoint{kMin + 10, kMin}));
 }
 
-TEST(Mapping, ScrollOriginClampedWithMap) {
-    TempDir dir;
-    putFile(dir.file("m/mapinfo.dat"), kGood);
-    MapSet maps;
-    ScriptedPrompt prompt;
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
-    const ClientRect c{0, 0, 200, 150};
-    maps.SetScrollOrigin(-5, -5, c);
-    EXPECT_EQ(maps.originX(), 0);
-    EXPECT_EQ(maps.originY(), 0);
-    maps.SetScrollOrigin(500, 500, c);
-    EXPECT_EQ(maps.originX(), 100);
-    EXPECT_EQ(maps.originY(), 150);
-}
-
 TEST(Mapping, LookAheadSectorsAndHysteresis) {
     MapSet maps;  // without a map: no tiles, the mapping alone
     maps.SetWindowGeometry(300, 300, 36, 35, 139, 140);
@@ -264,21 +256,6 @@ TEST(Mapping, LookAheadSectorsAndHysteresis) {
         EXPECT_EQ(maps.lastCentrePoint(), (MapPoint{150 - s.offset.x, 150 - s.offset.y}));
         EXPECT_EQ(maps.originX(), 150 - s.offset.x - 150);
     }
-}
-
-TEST(Mapping, TileAtEdges) {
-    TempDir dir;
-    putFile(dir.file("m/mapinfo.dat"), kGood);
-    MapSet maps;
-    ScriptedPrompt prompt;
-    EXPECT_EQ(maps.TileAt(35.5, 139.5), -1);
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
-    EXPECT_EQ(maps.TileAt(36.0, 139.0), 0);    // top edge belongs, left edge belongs
-    EXPECT_EQ(maps.TileAt(35.0, 139.5), -1);   // bottom edge does not
-    EXPECT_EQ(maps.TileAt(35.5, 140.0), -1);   // right edge does not
-    EXPECT_EQ(maps.TileAt(35.8, 139.2), 6);    // on a shared edge the later tile of the scan wins
-    EXPECT_EQ(maps.TileAt(35.01, 139.99), 24);
-    EXPECT_EQ(maps.CentreOn(ClientRect{0, 0, 100, 100}, 20, 20, 0, prompt), 0);
 }
 
 TEST(ChooseMap, PrioritiesTiesAndEdges) {

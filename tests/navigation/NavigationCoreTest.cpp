@@ -129,15 +129,8 @@ TEST(WaypointAlarmTest, SoundsEveryTickUntilTappedOrLeft) {
         std::vector<Step> steps;
     };
     const std::vector<Row> rows = {
-        {"goto at 150 m of 200",
-         true,
-         true,
-         {{'t', 0.15, true, 1},
-          {'t', 0.15, true, 1},
-          {'x', 0, false, 2},
-          {'t', 0.15, false, 2},
-          {'t', 0.21, false, 0},
-          {'t', 0.15, true, 1}}},
+        // Tapped, silenced, left and met again: the navigation tick's test, on a route.
+        {"goto at 150 m of 200", true, true, {{'t', 0.15, true, 1}, {'t', 0.21, false, 0}}},
         {"alarm off", false, true, {{'t', 0.15, false, 0}}},
         {"nearest waypoint", true, false, {{'t', 0.19, true, 1}, {'t', 0.21, false, 0}, {'x', 0, false, 0}}},
     };

@@ -1,49 +1,17 @@
-// The position sources over real pseudo-terminals with the receiver
-// simulators at the other end, and a receiver that goes away.
+// The NMEA position source over a real pseudo-terminal with the NMEA
+// simulator at the other end (Garmin polling is the view's navigation test).
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "app/CKorvanceDoc.h"
-#include "garmin/LinkFixture.h"
 #include "navigation/PositionSources.h"
 #include "nmea/TakingConsumer.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "platform/testing/ScriptedPrompt.h"
-#include "sim/garmin/ReceiverSimulator.h"
 #include "sim/nmea/NmeaSentences.h"
 #include "sim/nmea/NmeaSource.h"
 
 namespace korvance {
 namespace {
-
-TEST(PositionSources, GarminPollingFollowsTheReceiverAndFailsWhenItIsGone) {
-    MemorySettingsStore store;
-    FixedClock clock;
-    ScriptedPrompt prompt;
-    CKorvanceDoc doc(store, clock, prompt);
-    auto sim = StartReceiverSimulator(SimProfile::New);
-    ASSERT_TRUE(sim);
-    GarminLink link(testing::quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(sim->devicePath()));
-    GarminPollSource source(link, doc.datum());
-    const auto track = sim->data().track;
-    ASSERT_GE(track.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        const auto fix = source.fix();
-        ASSERT_TRUE(fix);
-        EXPECT_EQ(source.status(), SourceStatus::Running);
-        const GeoPosition want = doc.datum().FromWgs84({track[i].latitude, track[i].longitude});
-        EXPECT_NEAR(fix->latitude, want.latitude, 1e-9);
-        EXPECT_NEAR(fix->longitude, want.longitude, 1e-9);
-        EXPECT_EQ(fix->unixTime, int64_t(track[i].time) + 631065600);
-    }
-    sim.reset();  // the receiver is pulled out
-    EXPECT_FALSE(source.fix());
-    EXPECT_EQ(source.status(), SourceStatus::Failed);
-}
 
 TEST(PositionSources, NmeaGivesTheLastPositionTakenWithSpeedAndCourse) {
     const auto track = BuiltinNmeaTrack(5);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files/TempDir.h"
 #include "qtplatform/QtSettingsStore.h"
 #include "settings/Settings.h"
 #include "support/ChangedSettings.h"
@@ -13,19 +14,9 @@
 using namespace korvance;
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path freshFolder(const char* name) {
-    const fs::path dir = fs::temp_directory_path() / (std::string("korvance-qtstore-") + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-}  // namespace
-
 TEST(QtSettingsStore, EveryFieldSurvivesARoundTripThroughTheFile) {
-    const std::string ini = (freshFolder("roundtrip") / "korvance.ini").string();
+    const korvance::testing::TempDir dir;
+    const std::string ini = dir.file("korvance.ini");
     AppSettings s = korvance::testing::changedSettings();
     s.DebugControl = 5;
     {
@@ -45,8 +36,8 @@ TEST(QtSettingsStore, EveryFieldSurvivesARoundTripThroughTheFile) {
 // keeps the default and is named once on stderr. Keys the program does not
 // know are still in the file after a save.
 TEST(QtSettingsStore, HandWrittenFileIsReadAndKeptBySave) {
-    const fs::path dir = freshFolder("handwritten");
-    const std::string ini = (dir / "korvance.ini").string();
+    const korvance::testing::TempDir dir;
+    const std::string ini = dir.file("korvance.ini");
     {
         std::ofstream out(ini, std::ios::binary);
         out << "[SOFTWARE/Ostrel/Korvance]\n"
@@ -98,8 +89,7 @@ TEST(QtSettingsStore, HandWrittenFileIsReadAndKeptBySave) {
     EXPECT_EQ(err.find("PenWidth"), std::string::npos) << err;
 
     // Plain values after the save, and what the program does not know is still there.
-    std::ifstream in(ini);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = korvance::testing::readText(ini);
     for (const char* line : {"PenWidth=4\n", "CommDevice=/dev/ttyUSB0\n", "ColourScheme=night\n", "kept=yes\n",
                              "MapPath=/maps/old style\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
@@ -113,7 +103,8 @@ TEST(QtSettingsStore, HandWrittenFileIsReadAndKeptBySave) {
 }
 
 TEST(QtSettingsStore, TypedValuesAndBinary) {
-    QtSettingsStore store((freshFolder("typed") / "k.ini").string());
+    const korvance::testing::TempDir dir;
+    QtSettingsStore store(dir.file("k.ini"));
     ASSERT_TRUE(store.writeBinary("A\\B", "bin", {0, 1, 0xFF}));
     ASSERT_TRUE(store.writeString("A\\B", "text", "x"));
     EXPECT_EQ(store.readBinary("A\\B", "bin"), (std::vector<uint8_t>{0, 1, 0xFF}));

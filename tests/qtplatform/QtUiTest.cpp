@@ -294,15 +294,6 @@ TEST_F(FileChooserTest, OpenStartsInTheFolderWithTheFirstFilter) {
     EXPECT_FALSE(save);
 }
 
-TEST_F(FileChooserTest, CancelGivesNothing) {
-    for (bool save : {false, true}) {
-        onModal<QFileDialog>([](QFileDialog* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
-        const auto chosen = save ? chooser.chooseSave(saveFilters, dir.path().toStdString(), "kvn")
-                                 : chooser.chooseOpen(openFilters, dir.path().toStdString(), "");
-        EXPECT_FALSE(chosen.has_value()) << "save=" << save;
-    }
-}
-
 TEST_F(FileChooserTest, WindowsStartTextSelectsFolderAndName) {
     // The stored start text of a handheld: backslashes, a file name at the end.
     QString start = dir.filePath("old.kvn");

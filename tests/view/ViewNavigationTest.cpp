@@ -79,6 +79,8 @@ TEST(ViewNavigation, GarminPollingPacesReadsAndSurvivesAPulledReceiver) {
         EXPECT_EQ(points(e.doc), 2u);
         const TrackPoint& p = e.doc.trackLog().track->point(1);
         EXPECT_EQ(p.time, sim->data().track[0].time);  // the receiver's epoch
+        EXPECT_NEAR(p.latitude, sim->data().track[0].latitude, 1e-9);
+        EXPECT_NEAR(p.longitude, sim->data().track[0].longitude, 1e-9);
         EXPECT_FALSE(e.doc.isModified());
 
         sim.reset();  // the receiver is pulled out: the read fails at once
