@@ -112,13 +112,6 @@ TEST(RouteEditor, RowGestures) {
              EXPECT_EQ(e.add(), 5u);
          },
          {"R2-0", "R2-1", "R2-2", "R2-3", "R2-4", "TYPED"}, {"Input Waypoint"}},
-        {"Add takes the picked waypoint", 3,
-         [](RouteEditor& e, ScriptedDialogs& d) {
-             d.waypointPicks.push_back(2u);
-             e.add();
-             EXPECT_EQ(e.cell(5, 3), "comment 2");
-         },
-         {"R2-0", "R2-1", "R2-2", "R2-3", "R2-4", "P002"}, {"waypoint picker"}},
         {"Add with the picker cancelled opens the form", 3,
          [](RouteEditor& e, ScriptedDialogs& d) { d.waypointPicks.push_back(std::nullopt); e.add(); },
          {"R2-0", "R2-1", "R2-2", "R2-3", "R2-4", "W00005"}, {"waypoint picker", "Input Waypoint"}},

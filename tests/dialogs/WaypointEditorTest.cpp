@@ -121,12 +121,6 @@ TEST(WaypointEditor, OkRebuildsTheListThroughItsAdd) {
         std::vector<std::string> messages;
     } rows[] = {
         {"untouched rows come back exactly", false, [](WaypointEditor&) {}, true, 35.0, 139.0, {}},
-        {"typed coordinates are parsed", false,
-         [](WaypointEditor& e) {
-             e.setCell(0, 1, "N35.25");
-             e.setCell(0, 2, "139 30");
-         },
-         true, 35.25, 139.5, {}},
         {"a zone of one character is in band N", true,
          [](WaypointEditor& e) {
              e.setCell(0, 1, "5");

@@ -287,6 +287,9 @@ TEST(RouteEditorDialog, UpLoadPutsTheRouteIntoTheReceiver) {
     // The document took the edits, and the new waypoints joined its list.
     ASSERT_EQ(s.doc.routes().routeWaypointCount(0), 3u);
     EXPECT_EQ(s.doc.routes().routeName(0), "ALPS");
+    EXPECT_NEAR(s.doc.routes().waypointLatitude(0, 1), 46.5, 1e-9);  // the picked waypoint's own fields
+    EXPECT_NEAR(s.doc.routes().waypointLongitude(0, 1), 7.9, 1e-9);
+    EXPECT_EQ(s.doc.routes().waypointComment(0, 1), "mountain hut");
     EXPECT_EQ(s.doc.waypoints().count(), 3u);
     EXPECT_TRUE(s.doc.isModified());
     EXPECT_EQ(s.prompt.waitDepth, 0);

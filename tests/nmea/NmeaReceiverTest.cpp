@@ -229,90 +229,109 @@ TEST(NmeaReceiver, AReceiverPulledOutIsReopenedUnderTheSameName) {
     EXPECT_EQ(receiver.counters().linesRejected, 0u);
 }
 
+// The log in a file, and on a full disk: the failure reaches the consumer and reading goes on.
 TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
-    testing::TempDir dir;
-    auto track = BuiltinNmeaTrack(20);
-    NmeaSource source(track, 200.0, {}, false);
-    source.hold();
-    ASSERT_TRUE(source.start());
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full disk" : "file");
+        testing::TempDir dir;
+        auto track = BuiltinNmeaTrack(20);
+        NmeaSource source(track, 200.0, {}, false);
+        source.hold();
+        ASSERT_TRUE(source.start());
 
-    AppSettings settings;
-    settings.NMEABaudrate = 300;
-    settings.CommDevice = source.devicePath();
-    settings.DataPath = dir.path();
-    settings.NMEASentence = "RMC;GGA";
-    ScriptedPrompt prompt({Answer::Yes});
-    ScriptedFileChooser chooser({"/" + dir.file("track.")});
-    NmeaReceiver receiver;
-    TakingConsumer consumer;
-    ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
-    EXPECT_EQ(settings.NMEABaudrate, 4800u);
-    EXPECT_EQ(receiver.port().baudRate(), 4800u);
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "Do you wish to save NMEA sentence?");
-    EXPECT_EQ(prompt.shown[0].buttons, Buttons::YesNo);
-    ASSERT_EQ(chooser.calls.size(), 1u);
-    EXPECT_TRUE(chooser.calls[0].save);
-    EXPECT_EQ(chooser.calls[0].start, dir.path());
-    EXPECT_EQ(chooser.calls[0].defaultExtension, "nme");
-    ASSERT_EQ(chooser.calls[0].filters.size(), 2u);
-    EXPECT_EQ(chooser.calls[0].filters[0].name, "NMEA file");
-    EXPECT_EQ(chooser.calls[0].filters[0].pattern, "*.nme");
-    EXPECT_EQ(chooser.calls[0].filters[1].name, "all files");
-    EXPECT_EQ(chooser.calls[0].filters[1].pattern, "*.*");
-    EXPECT_TRUE(receiver.logOpen());
-    ASSERT_TRUE(receiver.waitUntilReading(5000));
-    source.release();
+        AppSettings settings;
+        settings.NMEABaudrate = 300;
+        settings.CommDevice = source.devicePath();
+        settings.DataPath = dir.path();
+        settings.NMEASentence = "RMC;GGA";
+        ScriptedPrompt prompt({Answer::Yes});
+        ScriptedFileChooser chooser({full ? "/dev/full" : "/" + dir.file("track.")});
+        NmeaReceiver receiver;
+        TakingConsumer consumer;
+        ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
+        EXPECT_EQ(settings.NMEABaudrate, 4800u);
+        EXPECT_EQ(receiver.port().baudRate(), 4800u);
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].text, "Do you wish to save NMEA sentence?");
+        EXPECT_EQ(prompt.shown[0].buttons, Buttons::YesNo);
+        ASSERT_EQ(chooser.calls.size(), 1u);
+        EXPECT_TRUE(chooser.calls[0].save);
+        EXPECT_EQ(chooser.calls[0].start, dir.path());
+        EXPECT_EQ(chooser.calls[0].defaultExtension, "nme");
+        ASSERT_EQ(chooser.calls[0].filters.size(), 2u);
+        EXPECT_EQ(chooser.calls[0].filters[0].name, "NMEA file");
+        EXPECT_EQ(chooser.calls[0].filters[0].pattern, "*.nme");
+        EXPECT_EQ(chooser.calls[0].filters[1].name, "all files");
+        EXPECT_EQ(chooser.calls[0].filters[1].pattern, "*.*");
+        EXPECT_TRUE(receiver.logOpen());
+        ASSERT_TRUE(receiver.waitUntilReading(5000));
+        source.release();
 
-    ASSERT_TRUE(source.waitFinished(10000));
-    EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
-    StopNmea(receiver);
-    EXPECT_FALSE(receiver.port().isOpen());
-    EXPECT_FALSE(receiver.logOpen());
-    // Every epoch of the simulator's track arrived intact.
-    const auto got = consumer.taken();
-    ASSERT_EQ(got.size(), track.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].utcTime, track[i].utc);
-        EXPECT_NEAR(got[i].latitude, track[i].latitude, 1e-6);
-        EXPECT_NEAR(got[i].longitude, track[i].longitude, 1e-6);
-        EXPECT_NEAR(got[i].altitude, track[i].altitude, 0.051);
-        EXPECT_NEAR(got[i].speedKmh, track[i].speedKmh, 0.01);
-        EXPECT_EQ(got[i].course, static_cast<int>(track[i].course));
+        ASSERT_TRUE(source.waitFinished(10000));
+        EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
+        StopNmea(receiver);
+        EXPECT_FALSE(receiver.port().isOpen());
+        EXPECT_FALSE(receiver.logOpen());
+        // Every epoch of the simulator's track arrived intact.
+        const auto got = consumer.taken();
+        ASSERT_EQ(got.size(), track.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].utcTime, track[i].utc);
+            EXPECT_NEAR(got[i].latitude, track[i].latitude, 1e-6);
+            EXPECT_NEAR(got[i].longitude, track[i].longitude, 1e-6);
+            EXPECT_NEAR(got[i].altitude, track[i].altitude, 0.051);
+            EXPECT_NEAR(got[i].speedKmh, track[i].speedKmh, 0.01);
+            EXPECT_EQ(got[i].course, static_cast<int>(track[i].course));
+        }
+        EXPECT_EQ(receiver.counters().linesRejected, 0u);
+        if (full) {
+            EXPECT_EQ(consumer.failures, std::vector<std::string>{"file write error\n" +
+                                                                  std::string(std::strerror(ENOSPC)) + "|GetLastError=28"});
+            continue;
+        }
+        EXPECT_TRUE(consumer.failures.empty());
+        std::string expected;
+        for (const auto& p : track) expected += FormatGga(p) + FormatRmc(p);
+        // The first GGA comes before any valid RMC and is not logged.
+        expected.erase(0, FormatGga(track[0]).size());
+        EXPECT_EQ(readText(dir.file("track.nme")), expected);
     }
-    EXPECT_EQ(receiver.counters().linesRejected, 0u);
-    std::string expected;
-    for (const auto& p : track) expected += FormatGga(p) + FormatRmc(p);
-    // The first GGA comes before any valid RMC and is not logged.
-    expected.erase(0, FormatGga(track[0]).size());
-    EXPECT_EQ(readText(dir.file("track.nme")), expected);
 }
 
-TEST(StartNmea, NoLogUnlessAskedAndChosen) {
+TEST(StartNmea, NoLogUnlessAskedAndChosenNorWithoutAPort) {
     PseudoTerminal pty;
+    const std::string missing = "/dev/nonexistent-korvance-port";
     struct Row {
         Answer answer;
         std::optional<std::string> chosen;
         bool ownReceiver;  // a receiver of the program's own: its device, no log offered
-        size_t questions, dialogs;
-    } rows[] = {{Answer::No, std::nullopt, false, 1, 0},
-                {Answer::Yes, std::nullopt, false, 1, 1},
-                {Answer::Yes, "/tmp/never.nme", true, 0, 0}};
+        std::string device;
+        size_t questions, dialogs;  // a port that does not open is one message and nothing runs
+    } rows[] = {{Answer::No, std::nullopt, false, pty.slavePath(), 1, 0},
+                {Answer::Yes, std::nullopt, false, pty.slavePath(), 1, 1},
+                {Answer::Yes, "/tmp/never.nme", true, missing, 0, 0},
+                {Answer::Yes, std::nullopt, false, missing, 1, 0}};
     for (const auto& row : rows) {
         AppSettings settings;
         settings.NMEABaudrate = 9600;
-        settings.CommDevice = row.ownReceiver ? "/dev/nonexistent-korvance-port" : pty.slavePath();
+        settings.CommDevice = row.device;
         ScriptedPrompt prompt({row.answer});
         ScriptedFileChooser chooser({row.chosen});
         NmeaReceiver receiver;
         TakingConsumer consumer;
         NmeaStartOptions options;
         if (row.ownReceiver) options = {pty.slavePath(), false};
-        ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer, options));
+        const bool opens = row.ownReceiver || row.device != missing;
+        ASSERT_EQ(StartNmea(receiver, settings, prompt, chooser, consumer, options), opens);
         EXPECT_EQ(settings.NMEABaudrate, 9600u);
         EXPECT_EQ(prompt.shown.size(), row.questions);
         EXPECT_EQ(chooser.calls.size(), row.dialogs);
         EXPECT_FALSE(receiver.logOpen());
+        if (!opens) {
+            EXPECT_NE(prompt.shown.at(0).text.find(missing), std::string::npos);
+            EXPECT_EQ(prompt.shown.at(0).icon, Icon::Stop);
+            EXPECT_FALSE(receiver.running());
+        }
         StopNmea(receiver);
     }
 }
@@ -327,41 +346,6 @@ TEST(StartNmea, SpeedRule) {
         EXPECT_EQ(CorrectNmeaBaudrate(settings), row.used);
         EXPECT_EQ(settings.NMEABaudrate, row.used);
     }
-}
-
-TEST(StartNmea, APortThatDoesNotOpenIsReported) {
-    AppSettings settings;
-    settings.CommDevice = "/dev/nonexistent-korvance-port";
-    ScriptedPrompt prompt({Answer::Yes});
-    ScriptedFileChooser chooser;
-    NmeaReceiver receiver;
-    TakingConsumer consumer;
-    EXPECT_FALSE(StartNmea(receiver, settings, prompt, chooser, consumer));
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_NE(prompt.shown[0].text.find("/dev/nonexistent-korvance-port"), std::string::npos);
-    EXPECT_EQ(prompt.shown[0].icon, Icon::Stop);
-    EXPECT_FALSE(receiver.running());
-}
-
-TEST(StartNmea, LogWriteErrorReachesTheConsumerAndReadingGoesOn) {
-    auto track = BuiltinNmeaTrack(10);
-    NmeaSource source(track, 200.0, {}, false);
-    source.hold();
-    ASSERT_TRUE(source.start());
-    AppSettings settings;
-    settings.CommDevice = source.devicePath();
-    ScriptedPrompt prompt({Answer::Yes});
-    ScriptedFileChooser chooser({"/dev/full"});
-    NmeaReceiver receiver;
-    TakingConsumer consumer;
-    ASSERT_TRUE(StartNmea(receiver, settings, prompt, chooser, consumer));
-    ASSERT_TRUE(receiver.waitUntilReading(5000));
-    source.release();
-    ASSERT_TRUE(source.waitFinished(10000));
-    EXPECT_TRUE(consumer.waitFor(track.size(), 5000ms));
-    StopNmea(receiver);
-    EXPECT_EQ(consumer.failures, std::vector<std::string>{"file write error\n" + std::string(std::strerror(ENOSPC)) + "|GetLastError=28"});
-    EXPECT_EQ(consumer.taken().size(), track.size());
 }
 
 }  // namespace
