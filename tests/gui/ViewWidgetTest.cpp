@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdio>
 #include <cstdlib>
 
 #include <QApplication>
@@ -14,7 +12,6 @@
 #include <QTest>
 
 #include "files/TempDir.h"
-#include "maps/DemoMaps.h"
 #include "maps/MapTestUtil.h"
 #include "gui/ViewWidget.h"
 #include "maps/MapCommands.h"
@@ -172,29 +169,6 @@ TEST(ViewWidget, DragsKeepTheGroundUnderThePenAndTheMapCoversTheView) {
         view.repaint();
         EXPECT_EQ(view.grab().toImage().pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
     }
-}
-
-// QApplication takes the C library's numeric locale from the environment; a
-// comma-decimal locale must not change how mapinfo.dat reads.
-TEST(ViewWidget, DemoMapLoadsUnderACommaDecimalLocale) {
-    app();
-    const std::string before = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
-        if (std::getenv("CI")) FAIL() << "the de_DE.UTF-8 locale is missing";
-        GTEST_SKIP() << "the de_DE.UTF-8 locale is missing";
-    }
-    char decimal[8];
-    std::snprintf(decimal, sizeof decimal, "%.1f", 0.5);
-    EXPECT_STREQ(decimal, "0,5");  // the locale is really in force
-    DemoView d;
-    const std::string folder = FindDemoMaps(std::string(KORVANCE_BINARY_DIR) + "/src/gui/korvance");
-    const Changes loaded = OpenMapOrList(d.maps, folder + "/demo.lst", d.cp, d.mapPath, d.prompt);
-    std::setlocale(LC_ALL, before.c_str());
-    ASSERT_EQ(loaded, Changes::MapOpened);
-    EXPECT_TRUE(d.prompt.shown.empty());
-    const MapInfo& info = d.maps.info();
-    EXPECT_NEAR(info.right - info.left, 0.04 * info.columns, 1e-9);
-    EXPECT_NEAR(info.top - info.bottom, 0.02 * info.rows, 1e-9);
 }
 
 // The data field's texts stand at fixed places in a 90-pixel strip or a

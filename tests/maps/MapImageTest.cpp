@@ -91,7 +91,7 @@ void writePng(const std::string& path, const PngSpec& s, const std::function<voi
 
 uint32_t grey(unsigned v) { return v << 16 | v << 8 | v; }
 
-TEST(DecodePng, ColourTypesAndBitDepths) {
+TEST(DecodePng, ColourTypesBitDepthsAndPalettes) {
     TempDir dir;
     // Gray ramps: x / 6 across the row, so every depth has exact levels at 0 and 1.
     auto grayRamp = [](int x, int, double* v) { v[0] = x % 2 ? 1.0 : 0.0; };
@@ -105,6 +105,19 @@ TEST(DecodePng, ColourTypesAndBitDepths) {
         PngSpec spec;
         std::function<void(int, int, double*)> sample;
         std::function<uint32_t(int, int)> expect;
+        std::vector<png_color> palette = {};
+        std::vector<png_byte> paletteAlpha = {};
+        int bpp = 24;
+    };
+    const std::vector<png_color> palette = {{10, 20, 30}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}};
+    auto paletteRow = [&](int depth) {
+        const int n = depth == 1 ? 2 : 4;
+        return Case{"palette", {PNG_COLOR_TYPE_PALETTE, depth}, [n](int x, int, double* v) { v[0] = x % n; },
+                    [n, palette](int x, int) {
+                        const png_color& p = palette[size_t(x % n)];
+                        return static_cast<uint32_t>(p.red << 16 | p.green << 8 | p.blue);
+                    },
+                    std::vector<png_color>(palette.begin(), palette.begin() + n), {}, 8};
     };
     auto expectGray = [](int x, int) { return x % 2 ? grey(255) : grey(0); };
     auto expectWhite = [](int, int) { return 0xFFFFFFu; };
@@ -155,47 +168,24 @@ TEST(DecodePng, ColourTypesAndBitDepths) {
          [](int x, int) { return x % 2 ? grey(255) : grey(0x80); }},
         {"rgb 16 tRNS key with bKGD", {PNG_COLOR_TYPE_RGB, 16, true, true}, grayRamp,
          [](int x, int) { return x % 2 ? 0xFF0000u : 0xFF0000u; }},
+        paletteRow(1), paletteRow(2), paletteRow(4), paletteRow(8),
+        // Entry 0 fully transparent: shown white.
+        {"palette with tRNS", {PNG_COLOR_TYPE_PALETTE, 8, true}, [](int x, int, double* v) { v[0] = x % 2; },
+         [](int x, int) { return x % 2 ? 0xC80000u : 0xFFFFFFu; }, palette, {0, 255}, 8},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(::testing::Message() << c.name << " " << c.spec.bitDepth);
         const std::string path = dir.file("t.png");
-        writePng(path, c.spec, c.sample);
+        writePng(path, c.spec, c.sample, c.palette, c.paletteAlpha);
         RasterImage img;
         int w = 0, h = 0, bpp = 0;
         ASSERT_EQ(DecodePng(path, img, &w, &h, &bpp), 1);
         EXPECT_EQ(w, 7);
         EXPECT_EQ(h, 3);
-        EXPECT_EQ(bpp, 24);
+        EXPECT_EQ(bpp, c.bpp);
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 7; ++x) ASSERT_EQ(img.at(x, y), c.expect(x, y)) << x << "," << y;
     }
-}
-
-TEST(DecodePng, PaletteDepthsAndTransparency) {
-    TempDir dir;
-    const std::vector<png_color> palette = {{10, 20, 30}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}};
-    for (int depth : {1, 2, 4, 8}) {
-        SCOPED_TRACE(depth);
-        const int n = depth == 1 ? 2 : 4;
-        const std::string path = dir.file("p.png");
-        writePng(path, {PNG_COLOR_TYPE_PALETTE, depth}, [n](int x, int, double* v) { v[0] = x % n; },
-                 std::vector<png_color>(palette.begin(), palette.begin() + n));
-        RasterImage img;
-        int bpp = 0;
-        ASSERT_EQ(DecodePng(path, img, nullptr, nullptr, &bpp), 1);
-        EXPECT_EQ(bpp, 8);
-        for (int x = 0; x < 7; ++x) {
-            const png_color& p = palette[x % n];
-            EXPECT_EQ(img.at(x, 2), static_cast<uint32_t>(p.red << 16 | p.green << 8 | p.blue));
-        }
-    }
-    // Entry 0 fully transparent: shown white.
-    const std::string path = dir.file("t.png");
-    writePng(path, {PNG_COLOR_TYPE_PALETTE, 8, true}, [](int x, int, double* v) { v[0] = x % 2; }, palette, {0, 255});
-    RasterImage img;
-    ASSERT_EQ(DecodePng(path, img), 1);
-    EXPECT_EQ(img.at(0, 0), 0xFFFFFFu);
-    EXPECT_EQ(img.at(1, 0), 0xC80000u);
 }
 
 // Every kind of damage must give 0 and no crash (the sanitizer build checks the rest).
