@@ -265,16 +265,7 @@ TEST(ViewPaint, TrackAfterScrollsAppendsAndChangesIsConvertedAfresh) {
     }
 }
 
-TEST(ViewPaint, NewestPointsWhileNavigatingAndThinningOverAMap) {
-    {  // navigation draws only the newest TrackPlotCount points
-        ViewEnv e;
-        e.doc.settings().TrackPlotCount = 32;
-        e.view.nmeaNavigation = 1;
-        for (int i = 0; i < 40; ++i) e.addTrack({{35 + i * 0.01, 139 + i * 0.01}});
-        RecordingCanvas canvas;
-        e.view.paint(canvas);
-        EXPECT_EQ(canvas.of(Op::Polyline).at(0)->points.size(), 32u);
-    }
+TEST(ViewPaint, ThinningOverAMap) {
     // Thinning against an independent statement of the rule, on random tracks:
     // point j is kept when it or a neighbour is inside; the first two only as a
     // pair; a point that ends a run of hidden ones is kept when the point two
