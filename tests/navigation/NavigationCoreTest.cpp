@@ -220,7 +220,6 @@ TEST(DataFieldTest, FiguresFromTheTrackAndTarget) {
     const std::vector<Row> rows = {
         {"no target", -1, false, {0, 1}, texts("60.0", "000", "", "", "", "")},
         {"goto, empty track", 1, false, {}, texts("0.0", "000", "GOAL", "", "", "")},
-        {"goto behind", 0, false, {0, 1}, texts("60.0", "000", "BACK", "2.00", "180", "--:--:--")},
         {"deleted goto falls back to the route", 7, true, {0, 1}, texts("60.0", "000", "RW1", "4.00", "000",
                                                                          "00:04:00")},
     };

@@ -270,39 +270,32 @@ protected:
     const std::vector<FileFilter> saveFilters = {{"korvan file", "*.kvn"}, {"All files", "*.*"}};
 };
 
+// The stored start text of a handheld (backslashes, a file name at the end)
+// selects the folder and the name; OK gives the file, Cancel nothing.
 TEST_F(FileChooserTest, OpenStartsInTheFolderWithTheFirstFilter) {
-    QString folder, filter;
-    QStringList filters;
-    bool save = true;
-    onModal<QFileDialog>([&](QFileDialog* dlg) {
-        folder = dlg->directory().absolutePath();
-        filter = dlg->selectedNameFilter();
-        filters = dlg->nameFilters();
-        save = dlg->acceptMode() == QFileDialog::AcceptSave;
-        typeAndAccept(dlg, "old.kvn");
-    });
-    const auto chosen = chooser.chooseOpen(openFilters, dir.path().toStdString(), "");
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, path("old.kvn"));
-    EXPECT_EQ(native(folder), native(dir.path()));
-    EXPECT_EQ(filter, "korvan file (*.kvn)");
-    EXPECT_EQ(filters.size(), 3);
-    EXPECT_FALSE(save);
-}
-
-TEST_F(FileChooserTest, WindowsStartTextSelectsFolderAndName) {
-    // The stored start text of a handheld: backslashes, a file name at the end.
     QString start = dir.filePath("old.kvn");
     start.replace('/', '\\');
-    QString folder, typed;
-    onModal<QFileDialog>([&](QFileDialog* dlg) {
-        folder = dlg->directory().absolutePath();
-        if (auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit")) typed = edit->text();
-        dlg->reject();
-    });
-    EXPECT_FALSE(chooser.chooseOpen(openFilters, start.toStdString(), "").has_value());
-    EXPECT_EQ(native(folder), native(dir.path()));
-    EXPECT_EQ(typed, "old.kvn");
+    for (const bool ok : {true, false}) {
+        QString folder, filter, typed;
+        QStringList filters;
+        bool save = true;
+        onModal<QFileDialog>([&](QFileDialog* dlg) {
+            folder = dlg->directory().absolutePath();
+            filter = dlg->selectedNameFilter();
+            filters = dlg->nameFilters();
+            save = dlg->acceptMode() == QFileDialog::AcceptSave;
+            if (auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit")) typed = edit->text();
+            if (ok) static_cast<QDialog*>(dlg)->accept();
+            else QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+        const auto chosen = chooser.chooseOpen(openFilters, start.toStdString(), "");
+        EXPECT_EQ(chosen, ok ? std::optional(path("old.kvn")) : std::nullopt);
+        EXPECT_EQ(native(folder), native(dir.path()));
+        EXPECT_EQ(typed, "old.kvn");
+        EXPECT_EQ(filter, "korvan file (*.kvn)");
+        EXPECT_EQ(filters.size(), 3);
+        EXPECT_FALSE(save);
+    }
 }
 
 TEST_F(FileChooserTest, SaveAppendsTheDefaultExtension) {
