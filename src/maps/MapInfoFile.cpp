@@ -162,6 +162,7 @@ int MapSet::WriteMapInfo(const CalibrationPoint& p1, const CalibrationPoint& p2,
     }
     const std::string target = folder_ + "mapinfo.dat";
     const int error = WriteMapInfoFile(target, info);
+    knownBounds_.clear();  // a rewrite within the clock's granularity keeps the old time stamp
     if (error == EDOM) {
         prompt.message("The calibration gives no usable map bounds; mapinfo.dat was not changed.", "Error",
                        Icon::Stop);

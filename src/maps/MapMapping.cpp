@@ -143,14 +143,42 @@ int MapSet::CentreOn(const ClientRect& c, double latitude, double longitude, int
     return 1;
 }
 
+int MapSet::knownBounds(const std::string& path, double& left, double& top, double& right, double& bottom,
+                        bool recheck, UserPrompt& prompt) {
+    auto known = std::find_if(knownBounds_.begin(), knownBounds_.end(),
+                              [&](const KnownBounds& k) { return k.path == path; });
+    const auto cached = [&] {
+        left = known->left, top = known->top, right = known->right, bottom = known->bottom;
+        return known->result;
+    };
+    if (known != knownBounds_.end() && !recheck) return cached();
+    const std::optional<FileStamp> stamp = fileStampOf(path);
+    if (!stamp) {
+        if (known != knownBounds_.end()) knownBounds_.erase(known);
+        return ReadMapBounds(path, left, top, right, bottom, prompt);
+    }
+    if (known == knownBounds_.end()) {
+        known = knownBounds_.insert(knownBounds_.end(), KnownBounds{path, *stamp, 0});
+    } else if (known->stamp == *stamp) {
+        return cached();
+    }
+    known->result = ReadMapBounds(path, left, top, right, bottom, prompt);
+    known->stamp = *stamp;
+    known->left = left, known->top = top, known->right = right, known->bottom = bottom;
+    return known->result;
+}
+
 std::optional<std::string> MapSet::ChooseMapAt(double latitude, double longitude, UserPrompt& prompt) {
     if (list_.count() == 0) return std::nullopt;
     const size_t before = list_.current();
     int best = 32767;
     std::optional<std::string> chosen;
+    const auto now = std::chrono::steady_clock::now();
+    const bool recheck = now - boundsChecked_ >= std::chrono::seconds(1);
+    if (recheck) boundsChecked_ = now;
     for (size_t i = 0; i < list_.count(); ++i) {
         double l, t, r, b;
-        if (!ReadMapBounds(*list_.path(i), l, t, r, b, prompt)) continue;
+        if (!knownBounds(*list_.path(i), l, t, r, b, recheck, prompt)) continue;
         if (l < longitude && longitude < r && b < latitude && latitude < t && list_.priority(i) < best) {
             best = list_.priority(i);
             chosen = list_.path(i);

@@ -5,6 +5,7 @@
 // tiles). Qt-free; the GUI paints window() and calls the operations below with
 // its client rectangle.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "maps/MapImage.h"
 #include "maps/MapInfo.h"
 #include "maps/MapList.h"
+#include "platform/AtomicFile.h"
 #include "platform/UserPrompt.h"
 
 namespace korvance {
@@ -37,7 +39,10 @@ public:
     // ---- files and the map list
     MapList& list() { return list_; }
     const MapList& list() const { return list_; }
-    bool LoadMapList(const std::string& path, const CodePage& codePage) { return list_.load(path, codePage); }
+    bool LoadMapList(const std::string& path, const CodePage& codePage) {
+        knownBounds_.clear();
+        return list_.load(path, codePage);
+    }
     int LoadMapInfo(const std::string& path, UserPrompt& prompt);
     int ReloadMapInfo(UserPrompt& prompt);
     // Writes the current map's mapinfo.dat from two calibration points; 0 (nothing
@@ -139,6 +144,20 @@ private:
     bool readTile(int slot, int tile);
     void shiftWindow(int dx, int dy);
     void clearSlot(int slot);
+    // ReadMapBounds for the automatic choice, which runs at every navigation tick:
+    // a list entry's bounds are read again only when its file changed, so a tick
+    // opens no files and a broken entry is reported once, not at every tick.
+    // Whether a file changed is looked at no more than once a second (`recheck`).
+    int knownBounds(const std::string& path, double& left, double& top, double& right, double& bottom,
+                    bool recheck, UserPrompt& prompt);
+    struct KnownBounds {
+        std::string path;
+        FileStamp stamp;
+        int result = 0;
+        double left = 0, top = 0, right = 0, bottom = 0;
+    };
+    std::vector<KnownBounds> knownBounds_;
+    std::chrono::steady_clock::time_point boundsChecked_{};
 
     MapList list_;
     MapInfo info_;

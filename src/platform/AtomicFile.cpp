@@ -135,6 +135,14 @@ void AtomicFile::discard() {
     buffer_.clear();
 }
 
+std::optional<FileStamp> fileStampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtim.tv_sec),
+                     static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, int* error, size_t maxBytes) {
     auto setError = [&](int e) {
         if (error) *error = e;

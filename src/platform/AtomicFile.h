@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,5 +53,16 @@ private:
 // read, or when it is larger than maxBytes.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& out, int* error = nullptr,
                    size_t maxBytes = size_t(1) << 31);
+
+// What tells one version of a file from another without reading it: equal
+// stamps mean the file was not replaced or rewritten (save within the clock's
+// granularity with the same size, which a reader that also writes the file
+// must allow for). Empty when the file cannot be reached.
+struct FileStamp {
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t seconds = 0, nanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> fileStampOf(const std::string& path);
 
 }  // namespace korvance

@@ -1,11 +1,15 @@
 #include "qtplatform/QtCanvas.h"
 
 #include <QGuiApplication>
+#include <QFontMetrics>
 #include <QPolygon>
 #include <QStaticText>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "qtplatform/LineRaster.h"
 
@@ -33,26 +37,83 @@ bool directFormat(QImage::Format f) {
 
 // Laid-out texts, kept across paints: waypoint identifiers, distance labels
 // and the data field's labels come back on every paint, and laying a text out
-// costs more than drawing it. Cleared whole when it grows large.
+// once for drawing it many times is cheaper than laying it out at each. A text
+// is kept from the second time it is drawn: the status line and the data
+// field's figures change at every tick, and preparing them for reuse would only
+// cost. Cleared whole when it grows large.
+//
+// A one-bit text is kept as the runs of pixels it sets, found by drawing it
+// once into a white image: drawing it again is filling those runs, with none
+// of the painter's work per glyph.
 class TextCache {
 public:
-    const QStaticText& get(const std::string& text, const CanvasFont& font, bool oneBit, const QFont& qfont) {
-        key_.assign(font.family).append(1, '\x1f').append(std::to_string(font.tenthsOfPoint)).append(oneBit ? "m" : "a");
-        key_.append(1, '\x1f').append(text);
+    struct Run {
+        int dy, dx0, dx1;  // row and columns [dx0, dx1) from the text's top-left corner
+        uint32_t pixel;
+    };
+    struct Entry {
+        QStaticText laidOut;
+        std::vector<Run> runs;  // one-bit texts only
+    };
+
+    // The kept text, or null the first time it is asked for.
+    const Entry* get(const std::string& text, const CanvasFont& font, bool oneBit, const QFont& qfont) {
+        key_.assign(font.family).append(1, '\x1f');
+        key_.append(reinterpret_cast<const char*>(&font.tenthsOfPoint), sizeof font.tenthsOfPoint);
+        key_.append(oneBit ? "m" : "a").append(text);
         auto it = texts_.find(key_);
-        if (it != texts_.end()) return it->second;
+        if (it != texts_.end()) return &it->second;
+        if (seenOnce_.insert(key_).second) {
+            if (seenOnce_.size() >= kLimit) seenOnce_.clear();
+            return nullptr;
+        }
         if (texts_.size() >= kLimit) texts_.clear();
-        QStaticText st(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-        st.setTextFormat(Qt::PlainText);
-        st.setPerformanceHint(QStaticText::AggressiveCaching);
-        st.prepare(QTransform(), qfont);
-        return texts_.emplace(key_, std::move(st)).first->second;
+        Entry e;
+        const QString q = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        e.laidOut = QStaticText(q);
+        e.laidOut.setTextFormat(Qt::PlainText);
+        e.laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        e.laidOut.prepare(QTransform(), qfont);
+        if (oneBit) e.runs = runsOf(e.laidOut, q, qfont);
+        return &texts_.emplace(key_, std::move(e)).first->second;
     }
 
 private:
+    static std::vector<Run> runsOf(const QStaticText& laidOut, const QString& text, const QFont& font) {
+        const QFontMetrics metrics(font);
+        // A margin of a line's height on every side holds whatever a glyph draws
+        // outside its advance.
+        const int pad = metrics.height();
+        QImage image(metrics.horizontalAdvance(text) + 2 * pad, 3 * pad, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.drawStaticText(QPoint(pad, pad), laidOut);
+        }
+        const uint32_t white = QColor(Qt::white).rgb();
+        std::vector<Run> runs;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+            for (int x = 0; x < image.width();) {
+                if (row[x] == white) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < image.width() && row[x] == row[start]) ++x;
+                runs.push_back({y - pad, start - pad, x - pad, row[start]});
+            }
+        }
+        return runs;
+    }
+
     static constexpr size_t kLimit = 4096;
     std::string key_;
-    std::unordered_map<std::string, QStaticText> texts_;
+    std::unordered_map<std::string, Entry> texts_;
+    std::unordered_set<std::string> seenOnce_;
 };
 
 TextCache& textCache() {
@@ -108,15 +169,22 @@ void QtCanvas::polyline(std::span<const CanvasPoint> points, ColourValue colour,
     if (points.size() < 2) return;
     if (stroke(points, 0, 0, colour, width, image_.rect())) return;
     painter_.setPen(penOf(colour, width));
+    textPen_ = false;
     painter_.setBrush(Qt::NoBrush);
     painter_.drawPolyline(polygonOf(points));
 }
 
 void QtCanvas::polygon(std::span<const CanvasPoint> points, ColourValue outline, int width, ColourValue fill) {
-    painter_.setPen(penOf(outline, width));
+    if (points.empty()) return;
+    // The inside through the painter, the outline as a closed polyline over it.
+    painter_.setPen(Qt::NoPen);
+    textPen_ = false;
     painter_.setBrush(colourOf(fill));
     painter_.drawPolygon(polygonOf(points));
     painter_.setBrush(Qt::NoBrush);
+    std::vector<CanvasPoint> closed(points.begin(), points.end());
+    if (!(closed.back() == closed.front())) closed.push_back(closed.front());
+    polyline(closed, outline, width);
 }
 
 void QtCanvas::fillRect(int left, int top, int right, int bottom, ColourValue colour) {
@@ -128,17 +196,39 @@ void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont&
         qfont_ = fontOf(font);
         if (oneBit) qfont_.setStyleStrategy(QFont::NoAntialias);
         painter_.setFont(qfont_);
+        ascent_ = QFontMetrics(qfont_).ascent();
         font_ = font;
         oneBit_ = oneBit;
         fontSet_ = true;
     }
-    painter_.setPen(Qt::black);
+    if (!textPen_) {
+        painter_.setPen(Qt::black);
+        textPen_ = true;
+    }
     if (text.find('\n') != std::string::npos) {
         painter_.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
                           QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
         return;
     }
-    painter_.drawStaticText(QPoint(x, y), textCache().get(text, font, oneBit, qfont_));
+    if (const TextCache::Entry* kept = textCache().get(text, font, oneBit, qfont_)) {
+        if (!oneBit || !bits_) {
+            painter_.drawStaticText(QPoint(x, y), kept->laidOut);
+            return;
+        }
+        const QRect clip = (painter_.hasClipping() ? painter_.clipBoundingRect().toAlignedRect() : image_.rect())
+                               .intersected(image_.rect());
+        const qsizetype words = image_.bytesPerLine() / 4;
+        for (const TextCache::Run& run : kept->runs) {
+            const int row = y + run.dy;
+            if (row < clip.top() || row > clip.bottom()) continue;
+            const int from = std::max(x + run.dx0, clip.left()), to = std::min(x + run.dx1, clip.right() + 1);
+            if (from < to) std::fill(bits_ + row * words + from, bits_ + row * words + to, run.pixel);
+        }
+        return;
+    }
+    // A text's top at y, as a laid-out text is placed.
+    painter_.drawText(QPoint(x, y + ascent_),
+                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) { drawText(x, y, text, font, false); }
@@ -168,6 +258,7 @@ bool QtCanvas::blitStrip(const MonoStrip& strip, int x, int y) {
     for (const MonoStrip::Line& l : strip.lines) {
         if (l.points.size() < 2 || stroke(l.points, x, y, kBlackValue, l.width, area)) continue;
         painter_.setPen(penOf(kBlackValue, l.width));
+        textPen_ = false;
         painter_.drawPolyline(polygonOf(l.points).translated(x, y));
     }
     painter_.setClipping(false);

@@ -40,8 +40,10 @@ private:
     uint32_t* bits_;
     QPainter painter_;
     bool fontSet_ = false, oneBit_ = false;
+    bool textPen_ = false;  // the painter's pen is the text's black
     CanvasFont font_;
     QFont qfont_;
+    int ascent_ = 0;  // of qfont_
     QImage saved_;
     QPoint savedAt_;
 };

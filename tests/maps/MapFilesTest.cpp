@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <thread>
 
 #include "files/TempDir.h"
 #include "maps/MapSet.h"
@@ -301,6 +303,32 @@ TEST(ChooseMap, PrioritiesTiesAndEdges) {
         EXPECT_EQ(chosen.value_or(""), c.expect);
         EXPECT_EQ(maps.list().current(), c.currentAfter);
     }
+}
+
+// The choice runs at every navigation tick: a list's files are read once, a
+// broken one is reported once, and a map rewritten meanwhile is seen anew.
+TEST(ChooseMap, ListFilesReadOnceUntilTheyChange) {
+    TempDir dir;
+    CodePage cp;
+    putFile(dir.file("maps/a/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 10, 10));
+    putFile(dir.file("maps/broken/mapinfo.dat"), "junk");
+    putFile(dir.file("maps/list.lst"), "Map List for Korvan CE\n102\nbroken\\mapinfo.dat\t0\na\\mapinfo.dat\t5\n");
+    MapSet maps;
+    ASSERT_TRUE(maps.LoadMapList(dir.file("maps/list.lst"), cp));
+    ScriptedPrompt prompt;
+    for (int tick = 0; tick < 3; ++tick) {
+        maps.list().setCurrent(0);
+        EXPECT_EQ(maps.ChooseMapAt(35.5, 139.5, prompt).value_or(""), dir.file("maps") + "/a/mapinfo.dat");
+    }
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "not a mapinfo.dat");
+    // Map a is made again elsewhere; the next look at the files, a second on, finds it gone from here.
+    putFile(dir.file("maps/a/mapinfo.dat"), korvance::testing::infoText(5, 5, 51, 9, 50, 10, 10, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    maps.list().setCurrent(0);
+    EXPECT_FALSE(maps.ChooseMapAt(35.5, 139.5, prompt).has_value());
+    EXPECT_EQ(maps.ChooseMapAt(50.5, 9.5, prompt).value_or(""), dir.file("maps") + "/a/mapinfo.dat");
+    EXPECT_EQ(prompt.shown.size(), 1u);
 }
 
 TEST(Calibration, RoundTripAndRefusal) {
