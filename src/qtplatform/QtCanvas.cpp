@@ -56,8 +56,10 @@ public:
         std::vector<Run> runs;  // one-bit texts only
     };
 
-    // The kept text, or null the first time it is asked for.
-    const Entry* get(const std::string& text, const CanvasFont& font, bool oneBit, const QFont& qfont) {
+    // The kept text, or null the first time it is asked for; `qfontOf()` gives
+    // the font, asked for only when the text is laid out.
+    template <typename FontOf>
+    const Entry* get(const std::string& text, const CanvasFont& font, bool oneBit, FontOf&& qfontOf) {
         key_.assign(font.family).append(1, '\x1f');
         key_.append(reinterpret_cast<const char*>(&font.tenthsOfPoint), sizeof font.tenthsOfPoint);
         key_.append(oneBit ? "m" : "a").append(text);
@@ -69,6 +71,7 @@ public:
         }
         if (texts_.size() >= kLimit) texts_.clear();
         Entry e;
+        const QFont& qfont = qfontOf();
         const QString q = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         e.laidOut = QStaticText(q);
         e.laidOut.setTextFormat(Qt::PlainText);
@@ -191,30 +194,33 @@ void QtCanvas::fillRect(int left, int top, int right, int bottom, ColourValue co
     painter_.fillRect(QRect(left, top, right - left, bottom - top), colourOf(colour));
 }
 
+void QtCanvas::useFont(const CanvasFont& font, bool oneBit) {
+    if (fontSet_ && font == font_ && oneBit == oneBit_) return;
+    qfont_ = fontOf(font);
+    if (oneBit) qfont_.setStyleStrategy(QFont::NoAntialias);
+    painter_.setFont(qfont_);
+    ascent_ = QFontMetrics(qfont_).ascent();
+    font_ = font;
+    oneBit_ = oneBit;
+    fontSet_ = true;
+}
+
 void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit) {
-    if (!fontSet_ || !(font == font_) || oneBit != oneBit_) {
-        qfont_ = fontOf(font);
-        if (oneBit) qfont_.setStyleStrategy(QFont::NoAntialias);
-        painter_.setFont(qfont_);
-        ascent_ = QFontMetrics(qfont_).ascent();
-        font_ = font;
-        oneBit_ = oneBit;
-        fontSet_ = true;
-    }
+    const auto q = [&] { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); };
     if (!textPen_) {
         painter_.setPen(Qt::black);
         textPen_ = true;
     }
     if (text.find('\n') != std::string::npos) {
-        painter_.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        useFont(font, oneBit);
+        painter_.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, q());
         return;
     }
-    if (const TextCache::Entry* kept = textCache().get(text, font, oneBit, qfont_)) {
-        if (!oneBit || !bits_) {
-            painter_.drawStaticText(QPoint(x, y), kept->laidOut);
-            return;
-        }
+    const TextCache::Entry* kept = textCache().get(text, font, oneBit, [&]() -> const QFont& {
+        useFont(font, oneBit);
+        return qfont_;
+    });
+    if (kept && oneBit && bits_) {
         const QRect clip = (painter_.hasClipping() ? painter_.clipBoundingRect().toAlignedRect() : image_.rect())
                                .intersected(image_.rect());
         const qsizetype words = image_.bytesPerLine() / 4;
@@ -226,9 +232,13 @@ void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont&
         }
         return;
     }
+    useFont(font, oneBit);
+    if (kept) {
+        painter_.drawStaticText(QPoint(x, y), kept->laidOut);
+        return;
+    }
     // A text's top at y, as a laid-out text is placed.
-    painter_.drawText(QPoint(x, y + ascent_),
-                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    painter_.drawText(QPoint(x, y + ascent_), q());
 }
 
 void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) { drawText(x, y, text, font, false); }

@@ -35,6 +35,8 @@ private:
     // image's format or the width needs QPainter.
     bool stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width, const QRect& clip);
     void drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit);
+    // Makes `font` the painter's (and qfont_ and ascent_ its) unless it is already.
+    void useFont(const CanvasFont& font, bool oneBit);
 
     QImage& image_;
     uint32_t* bits_;
