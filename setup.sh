@@ -12,7 +12,7 @@ PACKAGES=(
   nlohmann-json3-dev libpugixml-dev
   libgdal-dev gdal-bin
   clang libclang-rt-dev
-  geographiclib-tools proj-bin gpsbabel
+  geographiclib-tools gpsbabel
   python3
   xvfb xauth
   fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35 fonts-noto-cjk

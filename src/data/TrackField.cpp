@@ -48,14 +48,6 @@ std::unique_ptr<TrackField> TrackField::create(uint32_t capacity) {
     }
 }
 
-std::vector<uint8_t> TrackField::encode() const {
-    std::vector<uint8_t> out(TrackHeader::kSize + TrackPoint::kSize * points_.size());
-    ByteWriter w(out);
-    header().encode(w);
-    for (const auto& p : points_) p.encode(w);
-    return out;
-}
-
 namespace {
 
 struct Box {

@@ -41,8 +41,6 @@ public:
     const std::vector<TrackPoint>& points() const { return points_; }
 
     TrackHeader header() const { return {pointCount(), segmentCount_}; }
-    // The header and the points in use (8 + 32 x point count bytes).
-    std::vector<uint8_t> encode() const;
 
 private:
     explicit TrackField(uint32_t capacity);

@@ -95,18 +95,6 @@ TEST(RecordLayout, FixedTextFieldsAreCutAndTerminated) {
     }
 }
 
-TEST(RecordLayout, TwoByteCharactersAreNeverSplit) {
-    CodePage cp932("CP932");
-    ASSERT_TRUE(cp932.valid());
-    // 22 single bytes then a kanji (2 bytes): the kanji would need bytes 22 and 23,
-    // but only 23 are allowed, so it is left out whole.
-    std::string id = std::string(22, 'A') + "\x93\x8C";
-    FixedText<24> f(id, &cp932);
-    EXPECT_EQ(f.view(), std::string(22, 'A'));
-    FixedText<24> cut(id);  // without a code page: plain byte cut
-    EXPECT_EQ(cut.view().size(), 23u);
-}
-
 TEST(RecordLayout, DecodedRecordForcesTerminatorsOfCorruptFields) {
     std::vector<uint8_t> img(116, 'Z');
     WaypointRecord rec;
@@ -131,21 +119,6 @@ TEST(RecordLayout, ShortInputIsReported) {
     ByteReader r3(img);
     EXPECT_FALSE(decodeWaypoints(r3, 0xFFFFFFFFu, out));
     EXPECT_EQ(out.size(), 1u);
-}
-
-TEST(RecordLayout, WaypointArraysRoundTrip) {
-    std::vector<WaypointRecord> recs(3);
-    for (int i = 0; i < 3; ++i) {
-        recs[i].latitude = i;
-        recs[i].identifier.set(std::string(1, char('A' + i)));
-    }
-    auto bytes = encodeWaypoints(recs);
-    ASSERT_EQ(bytes.size(), 3u * 116u);
-    EXPECT_EQ(bytes[116 + 28], 'B');
-    std::vector<WaypointRecord> back;
-    ByteReader r(bytes);
-    ASSERT_TRUE(decodeWaypoints(r, 3, back));
-    EXPECT_EQ(back, recs);
 }
 
 TEST(RecordLayout, RouteRecordMatchesHandBuiltImage) {

@@ -94,29 +94,6 @@ TEST(TrackLog, AllocationFailureIsReported) {
     EXPECT_FALSE(log.logging);
 }
 
-TEST(TrackField, DownloadSegmentNumbering) {
-    // New-segment flags of received points: the count rises first, then numbers the point.
-    const int flags[] = {1, 0, 0, 1, 0, 1};
-    const uint16_t want[] = {1, 1, 1, 2, 2, 3};
-    auto t = TrackField::create(6);
-    ASSERT_TRUE(t);
-    uint32_t segments = 0;
-    for (int f : flags) {
-        segments += uint32_t(f);
-        TrackPoint p;
-        p.segment = uint16_t(segments);
-        ASSERT_TRUE(t->append(p));
-    }
-    t->setSegmentCount(segments);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(t->point(i).segment, want[i]);
-    auto bytes = t->encode();
-    ASSERT_EQ(bytes.size(), 8u + 6u * 32u);
-    EXPECT_EQ(bytes[0], 6);
-    EXPECT_EQ(bytes[4], 3);
-    EXPECT_EQ(bytes[8 + 3 * 32 + 20], 2) << "segment number of the fourth point";
-    EXPECT_FALSE(t->append(TrackPoint{}));
-}
-
 namespace {
 std::unique_ptr<TrackField> trackOf(std::initializer_list<std::pair<double, double>> pts) {
     auto t = TrackField::create(uint32_t(pts.size()));

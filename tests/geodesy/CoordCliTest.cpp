@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Coord.h"
-#include "support/RunCommand.h"
 
 namespace korvance::cli {
 namespace {
@@ -118,37 +114,6 @@ TEST(DatumsCli, ListsTheTableInOrder) {
     EXPECT_NE(text.find("\nTokyo\n"), std::string::npos);
     Args extra({"x"});
     EXPECT_EQ(runDatums(extra, out, err), kUsage);
-}
-
-}  // namespace
-}  // namespace korvance::cli
-
-namespace korvance::cli {
-namespace {
-
-// The real program: the subcommand table and the exit codes as a shell sees them.
-TEST(CoordCliProgram, ExitCodesThroughTheBinary) {
-    const std::string program = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli";
-    struct Case {
-        std::string arguments;
-        int code;
-        std::string out;
-    };
-    const Case cases[] = {
-        {"coord utm 35 139", 0, "54S 317483.91 3874870.63\n"},
-        {"coord latlon 31N 1e12 0", 1, ""},
-        {"coord utm 35 139 --datum 'WGS-84'", 2, ""},
-        {"datums", 0, ""},
-        {"coord --help", 0, ""},
-    };
-    for (const Case& c : cases) {
-        const auto run = korvance::testing::RunCommand(program + " " + c.arguments + " 2>/dev/null");
-        ASSERT_NE(run.code, -1) << c.arguments;
-        EXPECT_EQ(run.code, c.code) << c.arguments;
-        if (!c.out.empty()) {
-            EXPECT_EQ(run.out, c.out) << c.arguments;
-        }
-    }
 }
 
 }  // namespace

@@ -136,43 +136,6 @@ TEST(Reference, UtmOnOtherEllipsoidsAgainstTransverseMercatorProj) {
     std::printf("UTM other ellipsoids: worst %.4f m\n", worst);
 }
 
-// A second, unrelated implementation: PROJ's UTM (cs2cs), southern hemisphere
-// included through +south.
-TEST(Reference, UtmAgainstProj) {
-    KORVANCE_REQUIRE_TOOL("cs2cs");
-    double worst = 0;
-    for (const char* name : {"WGS 84", "European 1950"}) {
-        TransverseMercator tm{Datum(name)};
-        const std::string ellipsoid = " +a=" + fixed(tm.a(), 6) + " +f=" + formatSignificant(tm.f(), 17);
-        for (const auto& [zone, points] : byZone(tm)) {
-            for (bool south : {false, true}) {
-                std::string in;
-                std::vector<Point> used;
-                for (const Point& p : points) {
-                    if ((p.lat < 0) != south) continue;
-                    in += fixed(p.lon, 12) + " " + fixed(p.lat, 12) + "\n";
-                    used.push_back(p);
-                }
-                if (used.empty()) continue;
-                std::string cmd = std::string("cs2cs -f %.4f +proj=longlat") + ellipsoid + " +to +proj=utm +zone=" +
-                                  std::to_string(zone) + (south ? " +south" : "") + ellipsoid;
-                auto out = runTool(cmd, in);
-                ASSERT_EQ(out.size(), used.size()) << cmd;
-                for (size_t i = 0; i < used.size(); ++i) {
-                    UtmReference r;
-                    ASSERT_TRUE(tm.LatLonToUtm({used[i].lat, used[i].lon}, r));
-                    auto en = numbers(out[i]);
-                    ASSERT_GE(en.size(), 2u) << out[i];
-                    double d = std::hypot(en[0] - r.easting, en[1] - r.northing);
-                    worst = std::max(worst, d);
-                    EXPECT_LT(d, 0.01) << name << " " << used[i].lat << " " << used[i].lon << " " << out[i];
-                }
-            }
-        }
-    }
-    std::printf("UTM against PROJ: worst %.4f m\n", worst);
-}
-
 struct ShiftCase {
     const char* datum;
     std::vector<Point> points;

@@ -12,11 +12,6 @@
 #include <fstream>
 #include <string>
 
-#include "garmin/Identification.h"
-#include "garmin/Transfers.h"
-#include "platform/Clock.h"
-#include "platform/testing/ScriptedPrompt.h"
-#include "settings/AppSettings.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "support/RequireTool.h"
 #include "support/XmlNumber.h"
@@ -174,41 +169,6 @@ TEST_P(GpsbabelHost, ItsUploadsAreAcceptedAndArriveIntact) {
     if (GetParam() == SimProfile::New) {
         EXPECT_NEAR(t[2].altitude, 520, 1e-3);
     }
-}
-
-TEST_P(GpsbabelHost, OurHostAndGpsbabelSeeTheSameTrack) {
-    KORVANCE_REQUIRE_TOOL("gpsbabel");
-    ReceiverSimulator sim(GetParam());
-    ASSERT_TRUE(sim.start());
-    const auto out = scratch(std::string("same-") + SimProfileName(GetParam()) + ".gpx");
-    ASSERT_EQ(gpsbabel("-t -i garmin -f " + sim.devicePath() + " -o gpx -F " + out.string()), 0);
-
-    FixedClock clock;
-    GarminLink link({}, &clock);
-    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
-    AppSettings s;
-    s.GPSModelID = GetParam() == SimProfile::New ? -1 : sim.productId();
-    ScriptedPrompt prompt;
-    ASSERT_TRUE(IdentifyReceiver(link, s, GetParam() == SimProfile::New ? -1 : 4103, prompt));
-    std::vector<TrackSlot> ours;
-    ASSERT_EQ(DownloadTrack(link, ours, prompt), 24);
-
-    pugi::xml_document doc;
-    ASSERT_TRUE(doc.load_file(out.c_str()));
-    size_t k = 0;
-    for (auto trk : doc.child("gpx").children("trk"))
-        for (auto seg : trk.children("trkseg")) {
-            bool first = true;
-            for (auto p : seg.children("trkpt")) {
-                ASSERT_LT(k, ours.size());
-                EXPECT_NEAR(xmlNumber(p.attribute("lat")), SemicirclesToDegrees(ours[k].latitude), 1e-8);
-                EXPECT_NEAR(xmlNumber(p.attribute("lon")), SemicirclesToDegrees(ours[k].longitude), 1e-8);
-                EXPECT_EQ(ours[k].newSegment, first) << k;
-                first = false;
-                ++k;
-            }
-        }
-    EXPECT_EQ(k, ours.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, GpsbabelHost,
