@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "files/SampleDocument.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
 
@@ -13,55 +14,6 @@ using namespace korvance::files;
 using namespace korvance::testing;
 
 namespace {
-
-WaypointRecord waypoint(const char* id, double lat, double lon, const char* comment = "") {
-    WaypointRecord w;
-    w.latitude = lat;
-    w.longitude = lon;
-    w.altitude = 12.5f;
-    w.proximity = 50.0f;
-    w.symbol = 18;
-    w.displayOption = 2;
-    w.identifier.set(id);
-    w.comment.set(comment);
-    return w;
-}
-
-struct Sample {
-    TrackData track;
-    std::vector<WaypointRecord> waypoints;
-    std::vector<Route> routes;
-    DocumentSource source(int32_t bias = -32400) const {
-        DocumentSource s;
-        s.timeZoneBias = bias;
-        s.hasTrack = true;
-        s.segmentCount = track.segmentCount;
-        s.points = track.points;
-        s.waypoints = waypoints;
-        s.routes = routes;
-        return s;
-    }
-};
-
-Sample sample() {
-    Sample s;
-    s.track.segmentCount = 2;
-    for (int i = 0; i < 3; ++i) {
-        TrackPoint p;
-        p.latitude = 35.0 + i * 0.001;
-        p.longitude = 139.0 + i * 0.002;
-        p.time = 600000000u + uint32_t(i) * 10;
-        p.segment = uint16_t(i < 2 ? 1 : 2);
-        p.altitude = float(100 + i);
-        s.track.points.push_back(p);
-    }
-    s.waypoints = {waypoint("HOME", 35.1, 139.1, "house"), waypoint("WORK", 35.2, 139.2)};
-    Route r;
-    r.name.set("TO WORK");
-    for (int i = 0; i < 4; ++i) r.waypoints.push_back(waypoint(("R" + std::to_string(i)).c_str(), 35 + i, 139 + i));
-    s.routes.push_back(r);
-    return s;
-}
 
 int32_t i32At(const std::vector<uint8_t>& b, size_t at) {
     ByteReader r(b);
@@ -147,8 +99,7 @@ DocumentReadResult decode(const std::vector<uint8_t>& b, DocumentContents& c, Sc
 }  // namespace
 
 TEST(DocumentFile, NoTrackWritesFourZeroBytes) {
-    Sample s = sample();
-    DocumentSource src = s.source();
+    DocumentSource src = SampleDocument().source();
     src.hasTrack = false;
     std::vector<uint8_t> b = encodeDocument(src);
     EXPECT_EQ(i32At(b, 20), 108);
@@ -279,7 +230,7 @@ TEST(DocumentFile, Versions6And7SegmentNumbering) {
         b.segmentPoint(36.1, 140.1, 210, 1, 0);
         b.markWaypoints();
         b.u32(1);
-        WaypointRecord w = waypoint("NEW", 1, 2, "comment");
+        WaypointRecord w = sampleWaypoint("NEW", 1, 2, "comment", 18, 12.5f);
         ByteWriter ww = b.append(116);
         w.encode(ww);
         b.markRoutes();
@@ -303,26 +254,6 @@ TEST(DocumentFile, Versions6And7SegmentNumbering) {
     }
 }
 
-TEST(DocumentFile, SegmentNumbersOfTheTwoSegmentExample) {
-    Builder b(6);
-    b.markTrack();
-    b.u32(2);
-    b.segmentRecord(3, 1);
-    b.segmentPoint(1, 1, 0, 1, 0);
-    b.segmentPoint(1, 1, 0, 1, 0);
-    b.segmentPoint(1, 1, 0, 0, 0);
-    b.segmentRecord(2, 1);
-    b.segmentPoint(1, 1, 0, 1, 0);
-    b.segmentPoint(1, 1, 0, 1, 0);
-    ScriptedPrompt prompt;
-    DocumentContents c;
-    ASSERT_TRUE(decode(b.bytes, c, prompt).ok());
-    std::vector<uint16_t> segs;
-    for (auto& p : c.track->points) segs.push_back(p.segment);
-    EXPECT_EQ(segs, (std::vector<uint16_t>{1, 1, 2, 3, 3}));
-    EXPECT_FALSE(c.waypoints.has_value());  // no waypoint offset in this file
-}
-
 TEST(DocumentFile, Version6WithoutSegmentsEndsTheRead) {
     Builder b(6);
     b.markTrack();
@@ -331,7 +262,7 @@ TEST(DocumentFile, Version6WithoutSegmentsEndsTheRead) {
     b.u32(0);
     ScriptedPrompt prompt;
     DocumentContents c;
-    c.waypoints = std::vector<WaypointRecord>{waypoint("KEEP", 1, 1)};
+    c.waypoints = std::vector<WaypointRecord>{sampleWaypoint("KEEP", 1, 1, "", 0, 0)};
     EXPECT_EQ(decode(b.bytes, c, prompt).status, DocumentReadStatus::NoTrack);
     ASSERT_TRUE(c.waypoints.has_value());  // nothing of the output was touched
     EXPECT_EQ((*c.waypoints)[0].identifier.str(), "KEEP");
@@ -351,13 +282,14 @@ TEST(DocumentFile, Version6IncompleteSegmentIsDropped) {
     ASSERT_EQ(c.track->points.size(), 1u);
     EXPECT_EQ(c.track->points[0].latitude, 1.0);
     EXPECT_EQ(c.track->segmentCount, 1u);
+    EXPECT_FALSE(c.waypoints.has_value());  // no waypoint offset in this file
 }
 
 // Damaged files: every truncation of a good file, lying counts and offsets,
 // a wrong magic. None may crash, allocate wildly or yield records made of
 // bytes that are not in the file; the whole file reads back as written.
 TEST(DocumentFileCorrupted, EveryTruncation) {
-    Sample s = sample();
+    const SampleDocument s;
     std::vector<uint8_t> full = encodeDocument(s.source());
     for (size_t len = 0; len <= full.size(); ++len) {
         SCOPED_TRACE(len);
@@ -374,7 +306,7 @@ TEST(DocumentFileCorrupted, EveryTruncation) {
             continue;
         }
         ASSERT_TRUE(r.ok());
-        EXPECT_EQ(*c.track, s.track);
+        EXPECT_EQ(*c.track, s.track());
         size_t wpBytes = len >= 216 ? len - 216 : 0;
         if (len < 216) {
             EXPECT_FALSE(c.waypoints.has_value());
@@ -407,7 +339,7 @@ TEST(DocumentFileCorrupted, EveryTruncation) {
 }
 
 TEST(DocumentFileCorrupted, LyingCountsAndOffsets) {
-    Sample s = sample();
+    const SampleDocument s;
     const std::vector<uint8_t> full = encodeDocument(s.source());
     struct Row {
         const char* what;
@@ -453,8 +385,7 @@ TEST(DocumentFileCorrupted, LyingCountsAndOffsets) {
 }
 
 TEST(DocumentFileCorrupted, WrongMagicAndUnreadableFile) {
-    Sample s = sample();
-    std::vector<uint8_t> b = encodeDocument(s.source());
+    std::vector<uint8_t> b = encodeDocument(SampleDocument().source());
     for (size_t i : {0u, 5u, 6u}) {
         std::vector<uint8_t> bad = b;
         bad[i] = 'x';

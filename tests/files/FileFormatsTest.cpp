@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include "data/WaypointList.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
@@ -75,20 +72,4 @@ TEST(FileFormats, EveryKindRoundTrips) {
         EXPECT_EQ(c.routes.has_value() ? c.routes->size() : 0u, r.routes ? 1u : 0u);
         EXPECT_TRUE(prompt.shown.empty());  // duplicates are kept without a question
     }
-}
-
-TEST(FileFormats, ProblemsNameTheFile) {
-    TempDir dir;
-    ScriptedPrompt prompt;
-    DocumentContents c;
-    FileOptions o;
-    EXPECT_EQ(readAnyFile(dir.file("x.kml"), c, o, prompt).problem, dir.file("x.kml") +
-                                                                          ": unknown file kind (use .kvn, .kv2, .pot, .txt or .gpx)");
-    EXPECT_EQ(readAnyFile(dir.file("none.kvn"), c, o, prompt).problem,
-              dir.file("none.kvn") + ": cannot be read: " + std::strerror(ENOENT));  // in the user's language
-    writeText(dir.file("bad.kvn"), std::string(200, 'z'));
-    EXPECT_EQ(readAnyFile(dir.file("bad.kvn"), c, o, prompt).problem, dir.file("bad.kvn") + ": is not a korvan file: it does not begin with \"KORVAN\"");
-    writeText(dir.file("bad.gpx"), "<gpx>");
-    EXPECT_EQ(readAnyFile(dir.file("bad.gpx"), c, o, prompt).problem.rfind(dir.file("bad.gpx") + ": not a GPX file (", 0),
-              0u);
 }

@@ -3,19 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
-#include "data/WaypointList.h"
 #include "files/FileFormats.h"
+#include "files/SampleDocument.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "support/RunCommand.h"
@@ -39,33 +37,11 @@ CliRun run(int (*sub)(cli::Args&, std::ostream&, std::ostream&), std::vector<std
     return {code, out.str(), err.str()};
 }
 
-// A document with a track of two segments, two waypoints and a route of two.
+// The sample document as a file of `dir`.
 std::string writeSample(const TempDir& dir) {
-    std::vector<TrackPoint> points;
-    for (int i = 0; i < 5; ++i) {
-        TrackPoint p;
-        p.latitude = 35 + 0.001 * i;
-        p.longitude = 139 + 0.002 * i;
-        p.time = 600000000u + uint32_t(i) * 10;
-        p.segment = i < 3 ? 1 : 2;
-        points.push_back(p);
-    }
-    std::vector<WaypointRecord> wps = {makeWaypointRecord("HOME", 35.5, 139.5, "house", 18, 0, 0, 0, nullptr),
-                                       makeWaypointRecord("PEAK", 35.6, 139.6, "top", 0, 0, 0, 0, nullptr)};
-    std::vector<Route> routes(1);
-    routes[0].name.set("HOME TO PEAK");
-    routes[0].waypoints = wps;
-    DocumentSource s;
-    s.hasTrack = true;
-    s.segmentCount = 2;
-    s.timeZoneBias = -32400;
-    s.points = points;
-    s.waypoints = wps;
-    s.routes = routes;
     const std::string path = dir.file("sample.kvn");
     ScriptedPrompt prompt;
-    FileOptions o;
-    EXPECT_TRUE(writeAnyFile(path, s, o, prompt).ok);
+    EXPECT_TRUE(writeAnyFile(path, korvance::testing::SampleDocument().source(), FileOptions{}, prompt).ok);
     return path;
 }
 
@@ -76,13 +52,13 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
 
     CliRun toGpx = run(cli::runConvert, {kvn, gpx, "--datum", "Tokyo"});
     ASSERT_EQ(toGpx.code, cli::kOk) << toGpx.err;
-    EXPECT_EQ(toGpx.out, "wrote " + gpx + ": 5 track points in 2 segments, 2 waypoints, 1 route\n");
+    EXPECT_EQ(toGpx.out, "wrote " + gpx + ": 3 track points in 2 segments, 2 waypoints, 1 route\n");
     CliRun fromGpx = run(cli::runConvert, {gpx, back, "--datum", "Tokyo"});
     ASSERT_EQ(fromGpx.code, cli::kOk) << fromGpx.err;
 
     CliRun toText = run(cli::runConvert, {kvn, txt});
     ASSERT_EQ(toText.code, cli::kOk);
-    EXPECT_NE(toText.err.find("5 track points left out"), std::string::npos) << toText.err;
+    EXPECT_NE(toText.err.find("3 track points left out"), std::string::npos) << toText.err;
     EXPECT_NE(toText.err.find("1 route left out"), std::string::npos) << toText.err;
 
     CliRun info = run(cli::runInfo, {back, "--json"});
@@ -90,12 +66,12 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
     nlohmann::json j = nlohmann::json::parse(info.out);
     EXPECT_EQ(j["kind"], "document");
     EXPECT_EQ(j["version"], 5);
-    EXPECT_EQ(j["track"]["points"], 5);
+    EXPECT_EQ(j["track"]["points"], 3);
     EXPECT_EQ(j["track"]["segments"], 2);
     EXPECT_EQ(j["waypoints"], 2);
     ASSERT_EQ(j["routes"].size(), 1u);
-    EXPECT_EQ(j["routes"][0]["name"], "HOME TO PEAK");
-    EXPECT_EQ(j["routes"][0]["waypoints"], 2);
+    EXPECT_EQ(j["routes"][0]["name"], "TO WORK");
+    EXPECT_EQ(j["routes"][0]["waypoints"], 4);
     EXPECT_EQ(j["damaged"], false);
 
     // The positions came back through WGS 84 into the same datum.
@@ -104,8 +80,8 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
     FileOptions o;
     ASSERT_TRUE(readAnyFile(back, c, o, prompt).ok);
     ASSERT_TRUE(c.track);
-    EXPECT_NEAR(c.track->points[4].latitude, 35.004, 1e-6);
-    EXPECT_NEAR(c.track->points[4].longitude, 139.008, 1e-6);
+    EXPECT_NEAR(c.track->points[2].latitude, 35.51, 1e-6);
+    EXPECT_NEAR(c.track->points[2].longitude, -139.2, 1e-6);
 
     // A GPX file names the version it declares.
     for (const char* version : {"1.0", "1.1"}) {
@@ -120,7 +96,7 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
     CliRun plain = run(cli::runInfo, {kvn});
     ASSERT_EQ(plain.code, cli::kOk);
     EXPECT_NE(plain.out.find("time-zone bias: -32400 s\n"), std::string::npos) << plain.out;
-    EXPECT_NE(plain.out.find("  HOME TO PEAK: 2 waypoints\n"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("  TO WORK: 4 waypoints\n"), std::string::npos) << plain.out;
 }
 
 TEST(FilesCli, ExitCodes) {
@@ -165,6 +141,7 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + 13) % 251);
     writeText(dir.file("random.kvn"), noise);
     writeText(dir.file("empty.kvn"), "");
+    writeText(dir.file("in.gpx"), "<kml/>");
     writeText(dir.file("README.txt"), "korvance, a moving map for GPS receivers and their data\n\n"
                                       "Build it with cmake, then run the tests, and read the docs\n");
     std::filesystem::create_directory(dir.file("ro"));
@@ -187,6 +164,12 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
          "korvance-cli info: " + dir.file("random.kvn") + ": is not a korvan file: it does not begin with \"KORVAN\""},
         {"info " + dir.file("empty.kvn"), 1,
          "korvance-cli info: " + dir.file("empty.kvn") + ": is empty: it is not a korvan file"},
+        {"info " + dir.file("in.gpx"), 1,
+         "korvance-cli info: " + dir.file("in.gpx") + ": not a GPX file (no <gpx> element)"},
+        {"info " + dir.file("none.kvn"), 1,
+         "korvance-cli info: " + dir.file("none.kvn") + ": cannot be read: No such file or directory"},
+        {"info " + dir.file("x.kml"), 1,
+         "korvance-cli info: " + dir.file("x.kml") + ": unknown file kind (use .kvn, .kv2, .pot, .txt or .gpx)"},
         {"convert " + dir.file("README.txt") + " " + dir.file("readme.gpx"), 0,
          "korvance-cli: " + dir.file("README.txt") + ": 2 lines without a readable position were skipped."},
     };
@@ -213,16 +196,9 @@ TEST(FilesCli, InfoJsonOfAFileNameThatIsNotUtf8) {
     TempDir dir;
     const std::string path = dir.file("caf\xe9.kvn");
     std::filesystem::rename(writeSample(dir), path);
-    const std::string cmd = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli info --json '" + path + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    const int status = pclose(p);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    const auto j = nlohmann::json::parse(out);  // throws on invalid UTF-8
+    const auto run = korvance::testing::RunCommand(std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-cli info --json '" + path + "'");
+    EXPECT_EQ(run.code, 0);
+    const auto j = nlohmann::json::parse(run.out);  // throws on invalid UTF-8
     EXPECT_EQ(j["file"], dir.file("caf\xef\xbf\xbd.kvn"));
     EXPECT_EQ(j["waypoints"], 2);
 }
