@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,19 +65,17 @@ TEST(CliHelp, EachSubcommandListsEachOfItsOptions) {
     }
 }
 
-TEST(CliHelp, VersionAndUnknownWords) {
+TEST(CliHelp, VersionUnknownWordsAndDemoMaps) {
     const korvance::testing::CommandResult version = run(kCli, "--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, std::string("korvance-cli ") + KORVANCE_VERSION + "\n");
     EXPECT_EQ(run(kCli, "frobnicate").code, 2);
     EXPECT_EQ(run(kCli, "map frobnicate").code, 2);
     EXPECT_EQ(run(kCli, "map demo extra").code, 2);
-}
-
-TEST(CliHelp, MapDemoNamesTheBuildTreesDemoMaps) {
-    const korvance::testing::CommandResult r = run(kCli, "map demo");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, std::string(KORVANCE_BINARY_DIR) + "/demo-maps\n");
+    // map demo names the build tree's demo maps.
+    const korvance::testing::CommandResult demo = run(kCli, "map demo");
+    EXPECT_EQ(demo.code, 0);
+    EXPECT_EQ(demo.out, std::string(KORVANCE_BINARY_DIR) + "/demo-maps\n");
 }
 
 #ifdef KORVANCE_HAS_GUI

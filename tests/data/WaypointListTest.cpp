@@ -85,13 +85,10 @@ TEST(WaypointList, LimitRefusesWithMessageAndBeepAndKeepsRecords) {
     EXPECT_FALSE(list.nextAutoIdentifier(p));
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, "Waypoint overflow!");
-}
 
-TEST(WaypointList, ListFromFileBeyondLimitReportsEveryAdd) {
-    ScriptedPrompt p;
-    WaypointList list(2);
+    // A list read from a file may hold more than the limit: every add is refused.
+    p.clear();
     list.assign(std::vector<WaypointRecord>(5));
-    EXPECT_EQ(list.count(), 5u);
     EXPECT_EQ(addSimple(list, p, "X"), 0);
     EXPECT_EQ(addSimple(list, p, "Y"), 0);
     EXPECT_EQ(p.texts(), (std::vector<std::string>{"Waypoint overflow!", "Waypoint overflow!"}));

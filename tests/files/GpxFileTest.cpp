@@ -7,6 +7,7 @@
 
 #include "data/TextUtil.h"
 #include "data/WaypointList.h"
+#include "files/SampleDocument.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
 #include "support/RequireTool.h"
@@ -18,43 +19,14 @@ using namespace korvance::testing;
 
 namespace {
 
-struct Data {
-    std::vector<TrackPoint> points;
-    std::vector<WaypointRecord> waypoints;
-    std::vector<Route> routes;
-    DocumentSource source() const {
-        DocumentSource s;
-        s.hasTrack = !points.empty();
-        s.segmentCount = 2;
-        s.points = points;
-        s.waypoints = waypoints;
-        s.routes = routes;
-        return s;
-    }
-};
-
-Data sampleData() {
-    Data d;
-    for (int i = 0; i < 6; ++i) {
-        TrackPoint p;
-        p.latitude = 35.6585805 + i * 0.0012345;
-        p.longitude = 139.7454329 - i * 0.0023456;
-        p.altitude = 40.5f + float(i) * 1.25f;
-        p.time = i == 5 ? 0 : uint32_t((daysFromCivil(2009, 5, 15) * 86400 + 12 * 3600 + i * 7) - kReceiverEpochUnix);
-        p.segment = uint16_t(i < 3 ? 1 : 2);
-        d.points.push_back(p);
-    }
-    d.waypoints = {makeWaypointRecord("HOME", 35.1, 139.2, "my house", 18, 0, 0, 12.5, nullptr),
-                   makeWaypointRecord("CAF\xC9", -33.8567844, 151.2152967, "", 7, 0, 0, 0, nullptr)};
-    Route r;
-    r.name.set("TO WORK");
-    r.waypoints = {makeWaypointRecord("R1", 35.0, 139.0, "start", 1, 0, 0, 5, nullptr),
-                   makeWaypointRecord("R2", 35.5, 139.5, "end", 2, 0, 0, 6, nullptr)};
-    d.routes.push_back(r);
+// The sample document with one point of unknown time, which is written without one.
+SampleDocument sampleData() {
+    SampleDocument d;
+    d.points[1].time = 0;
     return d;
 }
 
-void expectSameData(const DocumentContents& c, const Data& d, double tol) {
+void expectSameData(const DocumentContents& c, const SampleDocument& d, double tol) {
     ASSERT_TRUE(c.track.has_value());
     ASSERT_EQ(c.track->points.size(), d.points.size());
     EXPECT_EQ(c.track->segmentCount, 2u);
@@ -66,22 +38,21 @@ void expectSameData(const DocumentContents& c, const Data& d, double tol) {
         EXPECT_EQ(c.track->points[i].time, d.points[i].time);
         EXPECT_EQ(c.track->points[i].segment, d.points[i].segment);
     }
-    ASSERT_EQ(c.waypoints->size(), d.waypoints.size());
-    for (size_t i = 0; i < d.waypoints.size(); ++i) {
-        const WaypointRecord& a = (*c.waypoints)[i];
-        const WaypointRecord& b = d.waypoints[i];
-        EXPECT_EQ(a.identifier, b.identifier);
-        EXPECT_EQ(a.comment, b.comment);
-        EXPECT_EQ(a.symbol, b.symbol);
-        EXPECT_EQ(a.altitude, b.altitude);
-        EXPECT_NEAR(a.latitude, b.latitude, tol);
-        EXPECT_NEAR(a.longitude, b.longitude, tol);
-    }
+    auto expectSameWaypoints = [tol](const std::vector<WaypointRecord>& got, const std::vector<WaypointRecord>& want) {
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(got[i].identifier, want[i].identifier);
+            EXPECT_EQ(got[i].comment, want[i].comment);
+            EXPECT_EQ(got[i].symbol, want[i].symbol);
+            EXPECT_EQ(got[i].altitude, want[i].altitude);
+            EXPECT_NEAR(got[i].latitude, want[i].latitude, tol);
+            EXPECT_NEAR(got[i].longitude, want[i].longitude, tol);
+        }
+    };
+    expectSameWaypoints(*c.waypoints, d.waypoints);
     ASSERT_EQ(c.routes->size(), 1u);
     EXPECT_EQ((*c.routes)[0].name, d.routes[0].name);
-    ASSERT_EQ((*c.routes)[0].waypoints.size(), 2u);
-    EXPECT_EQ((*c.routes)[0].waypoints[1].identifier.str(), "R2");
-    EXPECT_NEAR((*c.routes)[0].waypoints[1].latitude, 35.5, tol);
+    expectSameWaypoints((*c.routes)[0].waypoints, d.routes[0].waypoints);
 }
 
 }  // namespace
@@ -109,14 +80,14 @@ TEST(GpxTime, FormatAndParse) {
 }
 
 TEST(GpxRoundTrip, Wgs84IsExact) {
-    Data d = sampleData();
+    SampleDocument d = sampleData();
     Datum wgs("WGS 84");
     DocumentContents c;
     ASSERT_TRUE(decodeGpx(encodeGpx(d.source(), wgs), c, wgs).ok());
     expectSameData(c, d, 0.0);
 
     // A route without waypoints (the document's empty slot) is neither written nor read.
-    Data withEmpty = d;
+    SampleDocument withEmpty = d;
     Route empty;
     empty.name.set("ROUTE-00");
     withEmpty.routes.insert(withEmpty.routes.begin(), empty);
@@ -127,14 +98,14 @@ TEST(GpxRoundTrip, Wgs84IsExact) {
 }
 
 TEST(GpxRoundTrip, OtherDatumShiftsBothWays) {
-    Data d = sampleData();
+    SampleDocument d = sampleData();
     Datum tokyo("Tokyo");
     std::string text = encodeGpx(d.source(), tokyo);
     // In the file the positions are WGS 84: Tokyo datum lies some 300 m off.
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(text.c_str()));
     double fileLat = xmlNumber(doc.child("gpx").child("wpt").attribute("lat"));
-    EXPECT_GT(std::abs(fileLat - 35.1), 0.002);
+    EXPECT_GT(std::abs(fileLat - d.waypoints[0].latitude), 0.002);
     DocumentContents c;
     ASSERT_TRUE(decodeGpx(text, c, tokyo).ok());
     expectSameData(c, d, 1e-6);
@@ -308,7 +279,7 @@ TEST(GpxRead, RefusesWhatIsNotGpx) {
 TEST(GpxGpsbabel, RoundTrip) {
     KORVANCE_REQUIRE_TOOL("gpsbabel");
     TempDir dir;
-    Data d = sampleData();
+    SampleDocument d = sampleData();
     // gpsbabel fills an empty comment with the name: give every waypoint one.
     d.waypoints[1].comment.set("opera");
     Datum wgs("WGS 84");
@@ -329,17 +300,19 @@ TEST(GpxGpsbabel, RoundTrip) {
 // are written with blanks in their place.
 TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
     KORVANCE_REQUIRE_TOOL("gpsbabel");
-    Data d;
+    std::vector<WaypointRecord> waypoints;
     for (int b = 0; b < 0x20; ++b) {
         const std::string t = std::string("A") + char(b) + "B";
-        d.waypoints.push_back(makeWaypointRecord(t, 35 + b * 0.01, 139, t + "C", 0, 0, 0, 0, nullptr));
+        waypoints.push_back(makeWaypointRecord(t, 35 + b * 0.01, 139, t + "C", 0, 0, 0, 0, nullptr));
     }
-    Route r;
-    r.name.set("R\x01\x1f");
-    r.waypoints = {makeWaypointRecord("R\x7f\x02", 35.0, 139.0, "\x1b[0m", 1, 0, 0, 5, nullptr)};
-    d.routes.push_back(r);
+    std::vector<Route> routes(1);
+    routes[0].name.set("R\x01\x1f");
+    routes[0].waypoints = {makeWaypointRecord("R\x7f\x02", 35.0, 139.0, "\x1b[0m", 1, 0, 0, 5, nullptr)};
+    DocumentSource d;
+    d.waypoints = waypoints;
+    d.routes = routes;
     Datum wgs("WGS 84");
-    const std::string text = encodeGpx(d.source(), wgs);
+    const std::string text = encodeGpx(d, wgs);
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         ASSERT_TRUE(c >= 0x20 || c == '\t' || c == '\n' || c == '\r') << "byte " << int(c) << " at " << i;
@@ -366,7 +339,7 @@ TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
     TempDir dir;
     ScriptedPrompt prompt;
     const std::string ours = dir.file("control.gpx"), theirs = dir.file("theirs.gpx");
-    ASSERT_TRUE(writeGpxFile(ours, d.source(), wgs, prompt));
+    ASSERT_TRUE(writeGpxFile(ours, d, wgs, prompt));
     const std::string cmd = "gpsbabel -w -r -i gpx -f '" + ours + "' -o gpx -F '" + theirs + "' 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     DocumentContents back;

@@ -25,43 +25,6 @@ TEST(Utm, BandsAndZonesAtTheEdges) {
     EXPECT_EQ(r.zone, 60);
 }
 
-// Longitude 180 lies in zone 1: it must give the same grid reference as -180,
-// 3 degrees west of zone 1's central meridian, not a point 357 degrees away.
-TEST(Utm, AntimeridianGivesOneGridReference) {
-    TransverseMercator tm;
-    for (double lat : {-45.0, 0.0, 10.0, 65.0}) {
-        UtmReference east, west;
-        ASSERT_TRUE(tm.LatLonToUtm({lat, 180.0}, east));
-        ASSERT_TRUE(tm.LatLonToUtm({lat, -180.0}, west));
-        EXPECT_EQ(east.zone, 1);
-        EXPECT_EQ(west.zone, 1);
-        EXPECT_EQ(east.northing, west.northing);
-        EXPECT_EQ(east.easting, west.easting);
-        EXPECT_GT(east.easting, 100000.0);
-        EXPECT_LT(east.easting, 500000.0);
-        GeoPosition back;
-        ASSERT_TRUE(tm.UtmToLatLon(east, back));
-        EXPECT_NEAR(back.latitude, lat, 1e-8);
-        EXPECT_NEAR(back.longitude, -180.0, 1e-8);
-    }
-}
-
-TEST(Utm, InverseConvergesInFivePasses) {
-    TransverseMercator tm;
-    double lat, lon;
-    ASSERT_TRUE(tm.UtmToLatLon(3874870.63, 317483.91, 54, 'S', lat, lon));
-    EXPECT_NEAR(lat, 35.0, 1e-7);
-    EXPECT_NEAR(lon, 139.0, 1e-7);
-    int16_t zone;
-    char letter;
-    double n, e;
-    ASSERT_TRUE(tm.LatLonToUtm(35.0, 139.0, zone, letter, n, e));
-    ASSERT_TRUE(tm.UtmToLatLon(n, e, zone, letter, lat, lon));
-    EXPECT_NEAR(lat, 35.0, 1e-9);
-    EXPECT_NEAR(lon, 139.0, 1e-9);
-    EXPECT_EQ(tm.lastPasses(), 5);
-}
-
 TEST(Utm, LowerCaseLetterCountsAsNorthern) {
     TransverseMercator tm;
     double latUpper, lonUpper, latLower, lonLower;

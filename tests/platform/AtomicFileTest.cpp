@@ -54,15 +54,6 @@ TEST(AtomicFile, TargetIsReplacedOnlyByACommitThatSucceeds) {
     }
 }
 
-TEST(AtomicFile, MissingFolderFailsAtOpen) {
-    TempDir dir;
-    AtomicFile f(dir.file("no/such/folder/doc.kvn"));
-    EXPECT_FALSE(f.open());
-    EXPECT_EQ(f.error(), ENOENT);
-    EXPECT_FALSE(f.write("x"));
-    EXPECT_FALSE(f.commit());
-}
-
 TEST(AtomicFile, KeepsModeOfExistingTarget) {
     TempDir dir;
     std::string path = dir.file("doc.kvn");

@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "files/TempDir.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
 
 using namespace korvance;
+using korvance::testing::TempDir;
 
 TEST(SerialPort, FlushAndQueueCount) {
     PseudoTerminal pty;
@@ -63,9 +65,8 @@ TEST(SerialPort, OpenFailuresNameTheDevice) {
 
 // A device the user may not open names the group that may, or the administrator.
 TEST(SerialPort, PermissionRemedyNamesTheOwningGroup) {
-    char folder[] = "/tmp/korvance-perm-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string device = std::string(folder) + "/ttyUSB0";
+    TempDir dir;
+    const std::string device = dir.file("ttyUSB0");
     std::fclose(std::fopen(device.c_str(), "w"));
     const group* g = getgrgid(getegid());
     ASSERT_NE(g, nullptr);
@@ -83,16 +84,14 @@ TEST(SerialPort, PermissionRemedyNamesTheOwningGroup) {
         ASSERT_EQ(chmod(device.c_str(), row.mode), 0);
         EXPECT_EQ(permissionRemedy(device), row.expected) << std::oct << row.mode;
     }
-    EXPECT_EQ(permissionRemedy(std::string(folder) + "/none"), "");
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(permissionRemedy(dir.file("none")), "");
 }
 
 // The GPS Setting dialog shows what a port stands for, with udev's stable name.
 TEST(SerialPort, DescribedWithTheirStableNames) {
-    char folder[] = "/tmp/korvance-byid-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    TempDir dir;
     namespace fs = std::filesystem;
-    const fs::path root = folder, byId = root / "by-id";
+    const fs::path root = dir.path(), byId = root / "by-id";
     fs::create_directory(byId);
     for (const char* name : {"ttyUSB0", "ttyUSB1"}) std::fclose(std::fopen((root / name).c_str(), "w"));
     fs::create_symlink("../ttyUSB0", byId / "usb-Garmin_GPS_18x-if00-port0");
@@ -109,5 +108,4 @@ TEST(SerialPort, DescribedWithTheirStableNames) {
     };
     for (const Row& row : rows) EXPECT_EQ(describeSerialPort(row.device, row.port, byId.string()), row.expected);
     EXPECT_EQ(serialByIdName(usb0, (root / "missing").string()), "");
-    fs::remove_all(root);
 }

@@ -8,10 +8,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "files/TempDir.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "support/RequireTool.h"
 #include "support/XmlNumber.h"
@@ -21,11 +21,7 @@ using korvance::testing::xmlNumber;
 
 namespace {
 
-std::filesystem::path scratch(const std::string& name) {
-    auto p = std::filesystem::temp_directory_path() / ("korvance-babel-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(p);
-    return p / name;
-}
+const korvance::testing::TempDir kScratch;
 
 int gpsbabel(const std::string& args) {
     return std::system(("timeout 60 gpsbabel " + args + " > /dev/null 2>&1").c_str());
@@ -62,8 +58,8 @@ TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
     ReceiverSimulator sim(GetParam());
     ASSERT_TRUE(sim.start());
     const ReceiverData want = sim.data();
-    const auto out = scratch(std::string("down-") + SimProfileName(GetParam()) + ".gpx");
-    ASSERT_EQ(gpsbabel("-w -t -r -i garmin -f " + sim.devicePath() + " -o gpx -F " + out.string()), 0);
+    const std::string out = kScratch.file(std::string("down-") + SimProfileName(GetParam()) + ".gpx");
+    ASSERT_EQ(gpsbabel("-w -t -r -i garmin -f " + sim.devicePath() + " -o gpx -F " + out), 0);
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file(out.c_str()));
     const auto gpx = doc.child("gpx");
@@ -108,7 +104,7 @@ TEST_P(GpsbabelHost, DownloadsExactlyTheReceiversData) {
 
 TEST_P(GpsbabelHost, ItsUploadsAreAcceptedAndArriveIntact) {
     KORVANCE_REQUIRE_TOOL("gpsbabel");
-    const auto in = scratch(std::string("up-") + SimProfileName(GetParam()) + ".gpx");
+    const std::string in = kScratch.file(std::string("up-") + SimProfileName(GetParam()) + ".gpx");
     {
         std::ofstream f(in);
         f << R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -131,9 +127,9 @@ TEST_P(GpsbabelHost, ItsUploadsAreAcceptedAndArriveIntact) {
     ReceiverSimulator sim(GetParam());
     ASSERT_TRUE(sim.start());
     const std::string dev = sim.devicePath();
-    ASSERT_EQ(gpsbabel("-w -i gpx -f " + in.string() + " -o garmin -F " + dev), 0);
-    ASSERT_EQ(gpsbabel("-r -i gpx -f " + in.string() + " -o garmin -F " + dev), 0);
-    ASSERT_EQ(gpsbabel("-t -i gpx -f " + in.string() + " -o garmin -F " + dev), 0);
+    ASSERT_EQ(gpsbabel("-w -i gpx -f " + in + " -o garmin -F " + dev), 0);
+    ASSERT_EQ(gpsbabel("-r -i gpx -f " + in + " -o garmin -F " + dev), 0);
+    ASSERT_EQ(gpsbabel("-t -i gpx -f " + in + " -o garmin -F " + dev), 0);
     const auto ups = sim.uploads();
     ASSERT_EQ(ups.size(), 3u);
     for (const auto& u : ups) EXPECT_TRUE(u.accepted) << u.reason;

@@ -34,21 +34,16 @@ struct CliRun {
     std::string out, err;
 };
 
-std::filesystem::path scratch() {
-    auto p = std::filesystem::temp_directory_path() / ("korvance-rcli-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(p);
-    return p;
-}
+const korvance::testing::TempDir kScratch;
 
 using korvance::testing::readText;
 
 // Runs the program with `args`; `shellSetup` runs first in the same shell.
 CliRun cli(const std::string& args, const std::string& shellSetup = "") {
-    const auto dir = scratch();
-    const std::string cmd = (shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " + args + " --write-wait 0 > " + (dir / "out").string() +
-                            " 2> " + (dir / "err").string() + " < /dev/null";
+    const std::string cmd = (shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " + args +
+                            " --write-wait 0 > " + kScratch.file("out") + " 2> " + kScratch.file("err") + " < /dev/null";
     int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, readText(dir / "out"), readText(dir / "err")};
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, readText(kScratch.file("out")), readText(kScratch.file("err"))};
 }
 
 }  // namespace
@@ -80,7 +75,7 @@ TEST(ReceiverCli, IdentificationAnswers) {
     for (const auto& row : rows) {
         ReceiverSimulator sim(SimProfile::Old);
         ASSERT_TRUE(sim.start());
-        const auto out = (scratch() / "w.gpx").string();
+        const auto out = kScratch.file("w.gpx");
         CliRun r = cli("receiver download waypoints --port " + sim.devicePath() + " " + row.options + " -o " + out);
         EXPECT_EQ(r.status, row.status) << row.what << ": " << r.err;
         EXPECT_NE(r.err.find(row.says), std::string::npos) << row.what << ": " << r.err;
@@ -91,9 +86,8 @@ TEST(ReceiverCli, DownloadThenUploadElsewhere) {
     ReceiverSimulator from(SimProfile::New), to(SimProfile::New);
     ASSERT_TRUE(from.start());
     ASSERT_TRUE(to.start());
-    const auto dir = scratch();
     for (const char* what : {"track", "waypoints", "routes"}) {
-        const std::string file = (dir / (std::string(what) + ".kvn")).string();
+        const std::string file = kScratch.file(std::string(what) + ".kvn");
         CliRun d = cli("receiver download " + std::string(what) + " --limit 9600 --port " + from.devicePath() + " -o " + file);
         ASSERT_EQ(d.status, 0) << what << ": " << d.err;
         CliRun u = cli("receiver upload " + std::string(what) + " --limit 9600 --port " + to.devicePath() + " -i " + file);
@@ -122,7 +116,7 @@ TEST(ReceiverCli, PositionAndFailures) {
     EXPECT_NE(missing.err.find("/dev/korvance-no-such-port"), std::string::npos) << missing.err;
     // A device that is no serial line: the reason once, for info and for a transfer alike.
     for (const std::string& args : {std::string("receiver info --port /dev/null"),
-                                    "receiver download track --port /dev/null -o " + (scratch() / "t.gpx").string()}) {
+                                    "receiver download track --port /dev/null -o " + kScratch.file("t.gpx")}) {
         CliRun notSerial = cli(args);
         EXPECT_EQ(notSerial.status, 1);
         const size_t first = notSerial.err.find("not a serial device");
@@ -156,7 +150,7 @@ TEST(ReceiverCli, DownloadIsKeptWhenItsFileCannotBeWritten) {
     }
     ReceiverSimulator sim(SimProfile::New, data);
     ASSERT_TRUE(sim.start());
-    const auto dir = scratch() / "kept";
+    const std::filesystem::path dir = kScratch.file("kept");
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     // The signal of an oversized write is ignored, so the write fails with EFBIG.
@@ -194,7 +188,7 @@ TEST(ReceiverCli, SimulateReceiverServesUntilItsInputCloses) {
     std::string path(line);
     while (!path.empty() && path.back() == '\n') path.pop_back();
     EXPECT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
-    CliRun r = cli("receiver download track --model GPS12XL --port " + path + " -o " + (scratch() / "t.gpx").string());
+    CliRun r = cli("receiver download track --model GPS12XL --port " + path + " -o " + kScratch.file("t.gpx"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("24 track points"), std::string::npos) << r.out;
     EXPECT_EQ(::pclose(p), 0);
@@ -212,7 +206,7 @@ TEST(ReceiverCli, NmeaOnTheLineIsDiagnosed) {
             pty.read(sink, sizeof sink, 50);
         }
     });
-    CliRun r = cli("receiver download track --port " + pty.slavePath() + " -o " + (scratch() / "n.gpx").string());
+    CliRun r = cli("receiver download track --port " + pty.slavePath() + " -o " + kScratch.file("n.gpx"));
     done = true;
     talker.join();
     EXPECT_EQ(r.status, 1);

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
+#include "files/TempDir.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
 using namespace korvance;
 
 TEST(ReceiverData, WritesAndReadsBack) {
-    auto dir = std::filesystem::temp_directory_path() / ("korvance-rdata-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto path = (dir / "data.txt").string();
+    korvance::testing::TempDir dir;
+    const std::string path = dir.file("data.txt");
     ReceiverData d = BuiltinReceiverData(SimProfile::New);
     std::string error;
     ASSERT_TRUE(WriteReceiverData(path, d, error)) << error;
@@ -42,7 +41,6 @@ TEST(ReceiverData, WritesAndReadsBack) {
         EXPECT_NE(error.find(path), std::string::npos) << error;
         EXPECT_EQ(keep.waypoints, d.waypoints);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ReceiverData, FaultSpecs) {
