@@ -99,39 +99,11 @@ TEST(FilesCli, ConvertGpxAndTextThenInfo) {
     EXPECT_NE(plain.out.find("  TO WORK: 4 waypoints\n"), std::string::npos) << plain.out;
 }
 
-TEST(FilesCli, ExitCodes) {
-    TempDir dir;
-    const std::string kvn = writeSample(dir);
-    struct Row {
-        const char* what;
-        int (*sub)(cli::Args&, std::ostream&, std::ostream&);
-        std::vector<std::string> words;
-        int code;
-    } rows[] = {
-        {"help", cli::runConvert, {"--help"}, cli::kOk},
-        {"one file only", cli::runConvert, {kvn}, cli::kUsage},
-        {"unknown output kind", cli::runConvert, {kvn, dir.file("x.kml")}, cli::kUsage},
-        {"unknown datum", cli::runConvert, {kvn, dir.file("x.gpx"), "--datum", "Nowhere 99"}, cli::kUsage},
-        {"bad --pot", cli::runConvert, {kvn, dir.file("x.pot"), "--pot", "all"}, cli::kUsage},
-        {"missing input", cli::runConvert, {dir.file("none.kvn"), dir.file("x.gpx")}, cli::kFailed},
-        {"output folder missing", cli::runConvert, {kvn, dir.file("no/x.gpx")}, cli::kFailed},
-        {"info of a missing file", cli::runInfo, {dir.file("none.gpx")}, cli::kFailed},
-        {"info unknown option", cli::runInfo, {kvn, "--xml"}, cli::kUsage},
-    };
-    for (const auto& r : rows) {
-        CliRun c = run(r.sub, r.words);
-        EXPECT_EQ(c.code, r.code) << r.what << "\n" << c.err;
-        if (r.code == cli::kFailed) {
-            EXPECT_FALSE(c.err.empty()) << r.what;
-        }
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.gpx")));  // refused conversions write nothing
-}
-
 // Failures on the command line name the file or device and give the
 // system's reason in words, through the program itself: a full disk
 // (/dev/full), a file-size limit, a folder that cannot be written, a device
-// that does not exist, files that are not what their names say.
+// that does not exist, files that are not what their names say; a command
+// line the program cannot take exits with 2 and says why, or how it is used.
 TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
     TempDir dir;
     const std::string kvn = writeSample(dir);
@@ -170,6 +142,14 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
          "korvance-cli info: " + dir.file("none.kvn") + ": cannot be read: No such file or directory"},
         {"info " + dir.file("x.kml"), 1,
          "korvance-cli info: " + dir.file("x.kml") + ": unknown file kind (use .kvn, .kv2, .pot, .txt or .gpx)"},
+        {"convert " + kvn + " " + dir.file("x.kml"), 2,
+         "korvance-cli convert: " + dir.file("x.kml") + ": unknown file kind (use .kvn, .kv2, .pot, .txt or .gpx)"},
+        {"convert " + kvn + " " + dir.file("x.gpx") + " --datum 'Nowhere 99'", 2, "  (korvance-cli datums lists them all)"},
+        {"convert " + kvn + " " + dir.file("x.pot") + " --pot all", 2,
+         "korvance-cli convert: --pot takes track, waypoints or routes"},
+        {"convert " + kvn + " " + dir.file("no/x.gpx"), 1, "korvance-cli: " + dir.file("no/x.gpx") + ": No such file or directory"},
+        {"convert " + kvn, 2, "usage: korvance-cli convert IN OUT [--datum NAME] [--utm] [--pot track|waypoints|routes]"},
+        {"info " + kvn + " --xml", 2, "usage: korvance-cli info FILE [--json] [--code-page NAME]"},
         {"convert " + dir.file("README.txt") + " " + dir.file("readme.gpx"), 0,
          "korvance-cli: " + dir.file("README.txt") + ": 2 lines without a readable position were skipped."},
     };
@@ -186,6 +166,7 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
         EXPECT_EQ(run.code, r.code) << r.arguments << "\n" << err;
         EXPECT_NE(err.find(r.err + "\n"), std::string::npos) << r.arguments << "\n" << err;
     }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.gpx")));  // refused conversions write nothing
 }
 
 }  // namespace

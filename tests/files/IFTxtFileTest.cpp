@@ -47,6 +47,7 @@ TEST_F(LineReaderTest, LineEnds) {
         const char* name;
         std::string bytes;
         std::vector<std::string> lines;
+        char terminator = '\n';
     } rows[] = {
         {"CR LF", "PQ\r\nRS\r\n", {"PQ", "RS"}},
         {"LF only keeps every character", "PQ\nRS\n", {"PQ", "RS"}},
@@ -59,10 +60,11 @@ TEST_F(LineReaderTest, LineEnds) {
         {"CR inside a line stays", "a\rb\n", {"a\rb"}},
         {"other bytes before LF stay", "ab;\n", {"ab;"}},
         {"zero byte inside a line", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+        {"another terminator", "a;b\r;c", {"a", "b", "c"}, ';'},
     };
     for (const auto& r : rows) {
         ScriptedPrompt p;
-        IFTxtFile f(p, '\n');
+        IFTxtFile f(p, r.terminator);
         ASSERT_TRUE(f.open(write("t.txt", r.bytes))) << r.name;
         EXPECT_EQ(readAll(f), r.lines) << r.name;
         std::string line = "kept";
@@ -228,11 +230,4 @@ TEST_F(LineReaderTest, OpenAndClose) {
     EXPECT_FALSE(f.isOpen());
     ASSERT_TRUE(f.open(path));
     EXPECT_EQ(readAll(f), (std::vector<std::string>{"one", "two"}));
-}
-
-TEST_F(LineReaderTest, OtherTerminator) {
-    ScriptedPrompt p;
-    IFTxtFile f(p, ';');
-    ASSERT_TRUE(f.open(write("t.txt", "a;b\r;c")));
-    EXPECT_EQ(readAll(f), (std::vector<std::string>{"a", "b", "c"}));
 }
