@@ -36,44 +36,46 @@ struct PtyLink {
 
 }  // namespace
 
-TEST(GarminLink, ReceiveNaksABadChecksumAndAcksTheResend) {
-    PtyLink t;
-    GarminLink::setLastAckedId(0);
-
-    Frame bad = makeFrame(35, {1, 0x10, 3});
-    bad[bad.size() - 3] ^= 1;
-    put(t.pty, bad);
+// What the receiving side writes back while it waits for a packet.
+TEST(GarminLink, ReceiveAnswers) {
     const Frame good = makeFrame(35, {1, 0x10, 3});
-    put(t.pty, good);
-
-    Frame got;
-    ASSERT_TRUE(t.link.ReceivePacket(got));
-    EXPECT_EQ(got, good);
-    EXPECT_EQ(GarminLink::lastAckedId(), 35);
-    // A NAK (data: whatever was set last, 0 at first), then the ACK naming the packet.
-    EXPECT_EQ(drain(t.pty), cat({wire(makeFrame(21, {0, 0})), wire(makeFrame(6, {35, 0}))}));
-}
-
-TEST(GarminLink, ReceiveRepeatsThePreviousAckWhileNothingArrives) {
-    PtyLink t(2);
-    GarminLink::setLastAckedId(34);
-    Frame got;
-    EXPECT_FALSE(t.link.ReceivePacket(got));
-    const auto ack = wire(makeFrame(6, {34, 0}));
-    auto written = drain(t.pty, SIZE_MAX, 100);
-    ASSERT_EQ(written.size() % ack.size(), 0u);
-    EXPECT_EQ(written.size() / ack.size(), 99u);  // one after each of the first 99 of 100 failed reads
-    EXPECT_TRUE(std::equal(ack.begin(), ack.end(), written.begin()));
-}
-
-TEST(GarminLink, ReceiveAnswersANakWithTheLastAck) {
-    PtyLink t;
-    GarminLink::setLastAckedId(12);
-    put(t.pty, makeFrame(21, {34, 0}));
-    put(t.pty, makeFrame(34, {9}));
-    Frame got;
-    ASSERT_TRUE(t.link.ReceivePacket(got));
-    EXPECT_EQ(drain(t.pty), cat({wire(makeFrame(6, {12, 0})), wire(makeFrame(6, {34, 0}))}));
+    Frame bad = good;
+    bad[bad.size() - 3] ^= 1;
+    const std::vector<uint8_t> noise = {0x00, 0xFF, 0x03, 0x55, 0xAA};
+    const auto ack = [](uint8_t id) { return wire(makeFrame(6, {id, 0})); };
+    std::vector<uint8_t> ackAfterEachFailedRead;
+    for (int i = 0; i < 99; ++i) ackAfterEachFailedRead = cat({ackAfterEachFailedRead, ack(34)});
+    struct Row {
+        const char* what;
+        int byteTimeoutMs;
+        uint8_t lastAcked;
+        std::vector<uint8_t> input;
+        Frame received;  // empty: the receive fails
+        std::vector<uint8_t> written;
+    };
+    const Row rows[] = {
+        {"a bad checksum gets a NAK (data: whatever was set last), the resend its ACK", 200, 0,
+         cat({wire(bad), wire(good)}), good, cat({wire(makeFrame(21, {0, 0})), ack(35)})},
+        {"a NAK gets the last ACK again", 200, 12, cat({wire(makeFrame(21, {34, 0})), wire(makeFrame(34, {9}))}),
+         makeFrame(34, {9}), cat({ack(12), ack(34)})},
+        // A repeated ACK would make the receiver send the packet again.
+        {"noise gets no ACK", 20, 0, cat({noise, wire(makeFrame(34, {9}))}), makeFrame(34, {9}), ack(34)},
+        {"silence: the previous ACK after each of the first 99 of 100 failed reads", 2, 34, {}, {},
+         ackAfterEachFailedRead},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        PtyLink t(r.byteTimeoutMs);
+        GarminLink::setLastAckedId(r.lastAcked);
+        ASSERT_TRUE(r.input.empty() || t.pty.writeAll(r.input.data(), r.input.size()));
+        Frame got;
+        EXPECT_EQ(t.link.ReceivePacket(got), !r.received.empty());
+        if (!r.received.empty()) {
+            EXPECT_EQ(got, r.received);
+            EXPECT_EQ(GarminLink::lastAckedId(), frameId(r.received));
+        }
+        EXPECT_EQ(drain(t.pty), r.written);
+    }
 }
 
 TEST(GarminLink, SendRetriesUntilItsOwnPacketIsAcknowledged) {
@@ -98,19 +100,6 @@ TEST(GarminLink, SendRetriesUntilItsOwnPacketIsAcknowledged) {
     receiver.join();
     EXPECT_EQ(frameByte(reply, 0), 10);
     EXPECT_EQ(copies.size(), 2 * wire(commandFrame(7)).size());
-}
-
-TEST(GarminLink, ReceiveReadsPastNoiseWithoutRepeatingTheAck) {
-    PtyLink t(20);
-    const uint8_t noise[] = {0x00, 0xFF, 0x03, 0x55, 0xAA};
-    t.pty.writeAll(noise, sizeof noise);
-    put(t.pty, makeFrame(34, {9}));
-    Frame f;
-    ASSERT_TRUE(t.link.ReceivePacket(f));
-    EXPECT_EQ(frameId(f), 34);
-    // One acknowledgement, of the packet: noise brings no repeated ACK that
-    // would make the receiver send the packet again.
-    EXPECT_EQ(drain(t.pty), wire(makeFrame(6, {34, 0})));
 }
 
 TEST(GarminLink, OversizedOrTruncatedFramesFailCleanly) {
