@@ -88,23 +88,7 @@ struct Snapshot {
 };
 
 Snapshot snapshot(const Doc& d) {
-    Snapshot s;
-    if (d.track)
-        for (uint32_t i = 0; i < d.track->pointCount(); ++i) s.track.push_back(d.track->point(i));
-    for (uint32_t i = 0; i < d.waypoints.count(); ++i) {
-        WaypointRecord w;
-        w.identifier.set(d.waypoints.identifier(i));
-        w.latitude = d.waypoints.latitude(i);
-        w.longitude = d.waypoints.longitude(i);
-        s.waypoints.push_back(w);
-    }
-    for (uint32_t r = 0; r < d.routes.routeCount(); ++r) {
-        Route route;
-        route.name.set(d.routes.routeName(r));
-        for (uint32_t i = 0; i < d.routes.routeWaypointCount(r); ++i) route.waypoints.push_back(*d.routes.routeWaypoint(r, i));
-        s.routes.push_back(route);
-    }
-    return s;
+    return {d.track ? d.track->points() : std::vector<TrackPoint>{}, d.waypoints.records(), d.routes.routes()};
 }
 
 std::string rtrim(std::string_view v) {
