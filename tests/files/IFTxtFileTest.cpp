@@ -1,35 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <cstring>
+#include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "files/IFTxtFile.h"
+#include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
 
 using namespace korvance;
-namespace fs = std::filesystem;
+using namespace korvance::testing;
 
 namespace {
 
 class LineReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("korvance-iftxt-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string write(const std::string& name, const std::string& bytes) {
-        auto p = (dir_ / name).string();
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        writeText(dir_.file(name), bytes);
+        return dir_.file(name);
     }
     static std::vector<std::string> readAll(IFTxtFile& f, int capacity = 16383) {
         std::vector<std::string> lines;
@@ -37,7 +26,7 @@ protected:
         while (f.readLine(line, capacity) >= 0) lines.push_back(line);
         return lines;
     }
-    fs::path dir_;
+    TempDir dir_;
 };
 
 }  // namespace
@@ -220,8 +209,8 @@ TEST_F(LineReaderTest, OpenAndClose) {
     std::string line = "x";
     EXPECT_EQ(f.readLine(line), 0) << "no file: an empty line";
     EXPECT_EQ(line, "");
-    EXPECT_FALSE(f.open((dir_ / "missing.txt").string()));
-    EXPECT_FALSE(f.open(dir_.string())) << "a folder is not a text file";
+    EXPECT_FALSE(f.open(dir_.file("missing.txt")));
+    EXPECT_FALSE(f.open(dir_.path())) << "a folder is not a text file";
     auto path = write("t.txt", "one\ntwo\n");
     ASSERT_TRUE(f.open(path));
     EXPECT_FALSE(f.open(path)) << "already open";

@@ -3,7 +3,6 @@
 // (a fixed clock), and a simulator at the other end when wanted.
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -55,13 +54,5 @@ struct GpsDoc {
     CRouteField& routes = data.routes;
     int32_t& bias = data.trackLog.timeZoneBias;
 };
-
-inline std::filesystem::path tempFolder(const std::string& name) {
-    auto p = std::filesystem::temp_directory_path() /
-             ("korvance-garmin-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    return p;
-}
 
 }  // namespace korvance::testing

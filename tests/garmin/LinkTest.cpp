@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 
 #include "LinkFixture.h"
+#include "files/TempDir.h"
 #include "garmin/Identification.h"
 
 using namespace korvance;
@@ -137,12 +137,12 @@ TEST(GarminLink, SizeDataAndChecksumOf0x10CrossThePtyStuffed) {
 }
 
 TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
-    auto dir = tempFolder("log");
+    TempDir dir;
     PseudoTerminal pty;
     FixedClock clock;
     LinkOptions o = quickOptions();
     o.debug = true;
-    o.logPath = (dir / "commdbg.bin").string();
+    o.logPath = dir.file("commdbg.bin");
     const Frame ack = makeFrame(6, {10, 0});
     {
         GarminLink link(o, &clock);
@@ -151,11 +151,8 @@ TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
         put(pty, ack);
         ASSERT_TRUE(link.SendPacket(commandFrame(0x10)));
     }
-    std::ifstream raw(o.logPath, std::ios::binary);
-    std::vector<uint8_t> log((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(log, cat({wire(commandFrame(0x10)), wire(ack)}));
-    std::ifstream trace(dir / "commdbg.txt");
-    std::string text((std::istreambuf_iterator<char>(trace)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(readBytes(o.logPath), cat({wire(commandFrame(0x10)), wire(ack)}));
+    const std::string text = readText(dir.file("commdbg.txt"));
     EXPECT_NE(text.find("send id  10 command"), std::string::npos) << text;
     EXPECT_NE(text.find("recv id   6 ACK"), std::string::npos) << text;
     // A new link truncates the log.
@@ -163,7 +160,6 @@ TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
         GarminLink again(o, &clock);
     }
     EXPECT_EQ(std::filesystem::file_size(o.logPath), 0u);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(GarminLink, NmeaTextIsDiagnosed) {

@@ -3,49 +3,27 @@
 // TransverseMercatorProj and CartConvert) on a batch of input lines.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "data/TextUtil.h"
+#include "files/TempDir.h"
 #include "support/RequireTool.h"
+#include "support/RunCommand.h"
 
 namespace korvance::testing {
 
 // Feeds `input` to `command` on standard input; returns its output lines.
 inline std::vector<std::string> runTool(const std::string& command, const std::string& input) {
-    char path[] = "/tmp/korvance-geodesy-XXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0) return {};
-    {
-        std::ofstream f(path);
-        f << input;
-    }
-    close(fd);
-    std::vector<std::string> lines;
+    TempDir dir;
+    writeText(dir.file("in"), input);
     // The tools read and write numbers in the C locale whatever the test runs under.
-    std::string cmd = "LC_ALL=C " + command + " < " + path;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        std::string line;
-        int c;
-        while ((c = std::fgetc(p)) != EOF) {
-            if (c == '\n') {
-                lines.push_back(line);
-                line.clear();
-            } else {
-                line += static_cast<char>(c);
-            }
-        }
-        if (!line.empty()) lines.push_back(line);
-        pclose(p);
-    }
-    unlink(path);
+    std::istringstream out(RunCommand("LC_ALL=C " + command + " < " + dir.file("in")).out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
     return lines;
 }
 
