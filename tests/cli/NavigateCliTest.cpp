@@ -89,11 +89,11 @@ TEST(NavigateCli, AnNmeaLogDrivesARouteToItsEndWithTheAlarm) {
     testing::makeFlatMap(dir.file("maps/north"), 2, 2, 16, 16, "png", north(2.1), 138.99, north(1.02), 139.01);
     testing::putFile(dir.file("maps/all.lst"),
                      "Map List for Korvan CE\r\n101\r\nsouth\\mapinfo.dat\r\nnorth\\mapinfo.dat\r\n");
-    const auto r = testing::RunCommand("TZ=JST-9 '" + kCli + "' navigate --nmea-file " + dir.file("trip.nme") +
+    const auto r = testing::RunProgram("TZ=JST-9 '" + kCli + "' navigate --nmea-file " + dir.file("trip.nme") +
                                        " --data " + dir.file("route.gpx") + " --map " + dir.file("maps/all.lst") +
                                        " --route 0 --reach 100 --alarm 150 --datum 'WGS 84' --track-out " +
-                                       dir.file("out.gpx") + " 2>" + dir.file("err.txt"));
-    ASSERT_EQ(r.code, 0) << readText(dir.file("err.txt"));
+                                       dir.file("out.gpx"));
+    ASSERT_EQ(r.code, 0) << r.err;
     const auto lines = linesOf(r.out);
     ASSERT_EQ(lines.size(), 40u);
     std::vector<std::string> keys;
@@ -160,14 +160,13 @@ TEST(NavigateCli, GarminPollingUntilTheReceiverGoesAway) {
     ASSERT_EQ(std::system(sim.c_str()), 0);
     const std::string device = firstLineOf(dir.file("sim.txt"));
     ASSERT_FALSE(device.empty());
-    const auto r = testing::RunCommand("TZ=UTC '" + kCli + "' navigate --port " + device + " --data " +
+    const auto r = testing::RunProgram("TZ=UTC '" + kCli + "' navigate --port " + device + " --data " +
                                        dir.file("route.gpx") + " --goto MID --datum 'WGS 84' --track-out " +
-                                       dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
-    const std::string err = readText(dir.file("err.txt"));
-    EXPECT_EQ(r.code, 1) << err;
-    EXPECT_NE(err.find("stopped answering"), std::string::npos) << err;
+                                       dir.file("kept.gpx"));
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("stopped answering"), std::string::npos) << r.err;
     const auto lines = linesOf(r.out);
-    ASSERT_GE(lines.size(), 2u) << err;
+    ASSERT_GE(lines.size(), 2u) << r.err;
     for (size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i]["points"], int(i) + 1);
         EXPECT_EQ(lines[i]["target"], "MID");
@@ -195,13 +194,12 @@ TEST(NavigateCli, NmeaPortUntilTheReceiverGoesAway) {
     const std::string link = dir.file("usb-gps");
     ASSERT_EQ(::symlink(device.c_str(), link.c_str()), 0);
     ASSERT_EQ(std::system(("(sleep 2; rm -f '" + link + "') &").c_str()), 0);
-    const auto r = testing::RunCommand("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + link +
-                                       " --track-out " + dir.file("kept.gpx") + " 2>" + dir.file("err.txt"));
-    const std::string err = readText(dir.file("err.txt"));
-    EXPECT_EQ(r.code, 0) << err;
-    EXPECT_NE(err.find("korvance-cli navigate: NMEA receiver lost ("), std::string::npos) << err;
+    const auto r = testing::RunProgram("timeout --preserve-status -s TERM 6 '" + kCli + "' navigate --nmea-port " + link +
+                                       " --track-out " + dir.file("kept.gpx"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("korvance-cli navigate: NMEA receiver lost ("), std::string::npos) << r.err;
     const auto lines = linesOf(r.out);
-    ASSERT_GE(lines.size(), 2u) << err;
+    ASSERT_GE(lines.size(), 2u) << r.err;
     const std::string kept = readText(dir.file("kept.gpx"));
     EXPECT_EQ(trackPointsIn(kept), lines.size());
 }

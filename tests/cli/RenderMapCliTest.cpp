@@ -22,24 +22,13 @@ using korvance::testing::TempDir;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
 using korvance::testing::readText;
 
 // Runs korvance-cli with its home, settings and runtime folders in `dir`.
-CliRun cli(const TempDir& dir, const std::string& words) {
-    const std::string env = "HOME=" + dir.path() + " XDG_CONFIG_HOME=" + dir.file("config") +
-                            " XDG_RUNTIME_DIR=" + dir.path() + " QT_QPA_PLATFORM=offscreen ";
-    const std::string cmd = env + KORVANCE_BINARY_DIR "/src/cli/korvance-cli " + words + " 2>" + dir.file("err");
-    const auto run = korvance::testing::RunCommand(cmd);
-    CliRun r;
-    r.code = run.code;
-    r.out = run.out;
-    r.err = readText(dir.file("err"));
-    return r;
+korvance::testing::ProgramResult cli(const TempDir& dir, const std::string& words) {
+    return korvance::testing::RunProgram("HOME=" + dir.path() + " XDG_CONFIG_HOME=" + dir.file("config") +
+                                         " XDG_RUNTIME_DIR=" + dir.path() + " QT_QPA_PLATFORM=offscreen " +
+                                         KORVANCE_BINARY_DIR "/src/cli/korvance-cli " + words);
 }
 
 // Two waypoints 0.1 degree apart and a route between them, as waypoint text.
@@ -80,7 +69,7 @@ TEST(RenderCli, ExitCodesAndPictures) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const CliRun r = cli(dir, c.words);
+        const auto r = cli(dir, c.words);
         EXPECT_EQ(r.code, c.code) << r.err;
         EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
     }
@@ -100,7 +89,7 @@ TEST(RenderCli, ExitCodesAndPictures) {
     for (const Picture& p : pictures) {
         SCOPED_TRACE(p.name);
         std::remove(out.c_str());
-        const CliRun r = cli(dir, "render -o " + out + " " + p.words);
+        const auto r = cli(dir, "render -o " + out + " " + p.words);
         ASSERT_EQ(r.code, 0) << r.err;
         RasterImage img;
         ASSERT_EQ(korvance::DecodePng(out, img), 1);
@@ -128,7 +117,7 @@ TEST(MapCli, InfoChooseAndCalibrate) {
             "Map List for Korvan CE\r\n102\r\na\\mapinfo.dat\t30000\r\nb\\mapinfo.dat\t25000\r\ngone\\mapinfo.dat\r\n");
     const std::string info = dir.file("maps/a/mapinfo.dat");
 
-    CliRun r = cli(dir, "map info " + info);
+    auto r = cli(dir, "map info " + info);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("tiles: 3 x 3\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("top: 36.000000000\n"), std::string::npos) << r.out;

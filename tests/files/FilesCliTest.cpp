@@ -158,13 +158,11 @@ TEST(FilesCliProgram, FailuresSayWhichFileAndWhy) {
         // A shell that ignores SIGXFSZ and allows files of one 512-byte block: the
         // GPX file of the sample is larger, so its writing fails with EFBIG.
         const bool limited = r.arguments.find("big.gpx") != std::string::npos;
-        const std::string cmd = "sh -c \"" + std::string(limited ? "trap '' XFSZ; ulimit -f 1; " : "") + "exec " +
-                                program + " " + r.arguments + "\" 2>&1 >/dev/null";
-        const auto run = korvance::testing::RunCommand(cmd);  // standard error, through 2>&1
-        const std::string& err = run.out;
+        const auto run = korvance::testing::RunProgram(
+            "sh -c \"" + std::string(limited ? "trap '' XFSZ; ulimit -f 1; " : "") + "exec " + program + " " + r.arguments + "\"");
         ASSERT_NE(run.code, -1) << r.arguments;
-        EXPECT_EQ(run.code, r.code) << r.arguments << "\n" << err;
-        EXPECT_NE(err.find(r.err + "\n"), std::string::npos) << r.arguments << "\n" << err;
+        EXPECT_EQ(run.code, r.code) << r.arguments << "\n" << run.err;
+        EXPECT_NE(run.err.find(r.err + "\n"), std::string::npos) << r.arguments << "\n" << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.gpx")));  // refused conversions write nothing
 }

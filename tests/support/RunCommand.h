@@ -7,6 +7,8 @@
 
 #include <sys/wait.h>
 
+#include "files/TempDir.h"
+
 namespace korvance::testing {
 
 struct CommandResult {
@@ -23,6 +25,19 @@ inline CommandResult RunCommand(const std::string& commandLine) {
     const int status = ::pclose(p);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+struct ProgramResult {
+    int code = -1;
+    std::string out, err;
+};
+
+// The same, keeping standard error too: it is redirected at the end of the
+// command line, so that takes one command (or a list whose last one counts).
+inline ProgramResult RunProgram(const std::string& commandLine) {
+    TempDir dir;
+    const CommandResult r = RunCommand(commandLine + " 2>" + dir.file("err"));
+    return {r.code, r.out, readText(dir.file("err"))};
 }
 
 }  // namespace korvance::testing

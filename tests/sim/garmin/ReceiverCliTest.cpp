@@ -9,16 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <atomic>
 #include <thread>
 
 #include "files/TempDir.h"
 #include "platform/PseudoTerminal.h"
-
 #include "sim/garmin/ReceiverData.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "support/RunCommand.h"
 
 using namespace korvance;
 
@@ -29,21 +28,12 @@ const std::string kCli = std::string(KORVANCE_BINARY_DIR) + "/src/cli/korvance-c
 constexpr uint32_t kKeptTrackPoints = 1500;
 constexpr int kKeptFileLimitBlocks = 250;  // of 512 bytes
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
 const korvance::testing::TempDir kScratch;
 
-using korvance::testing::readText;
-
 // Runs the program with `args`; `shellSetup` runs first in the same shell.
-CliRun cli(const std::string& args, const std::string& shellSetup = "") {
-    const std::string cmd = (shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " + args +
-                            " --write-wait 0 > " + kScratch.file("out") + " 2> " + kScratch.file("err") + " < /dev/null";
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, readText(kScratch.file("out")), readText(kScratch.file("err"))};
+korvance::testing::ProgramResult cli(const std::string& args, const std::string& shellSetup = "") {
+    return korvance::testing::RunProgram((shellSetup.empty() ? "" : shellSetup + " ") + "timeout 120 " + kCli + " " +
+                                         args + " --write-wait 0 < /dev/null");
 }
 
 }  // namespace
@@ -51,8 +41,8 @@ CliRun cli(const std::string& args, const std::string& shellSetup = "") {
 TEST(ReceiverCli, InfoNamesTheProtocol) {
     ReceiverSimulator sim(SimProfile::New);
     ASSERT_TRUE(sim.start());
-    CliRun r = cli("receiver info --port " + sim.devicePath());
-    EXPECT_EQ(r.status, 0) << r.err;
+    auto r = cli("receiver info --port " + sim.devicePath());
+    EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("product 130 version 3.70"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("protocol array: yes"), std::string::npos);
     EXPECT_NE(r.out.find("track points D301"), std::string::npos) << r.out;
@@ -62,7 +52,7 @@ TEST(ReceiverCli, IdentificationAnswers) {
     struct Row {
         const char* what;
         const char* options;
-        int status;
+        int code;
         const char* says;
     };
     const Row rows[] = {
@@ -76,8 +66,8 @@ TEST(ReceiverCli, IdentificationAnswers) {
         ReceiverSimulator sim(SimProfile::Old);
         ASSERT_TRUE(sim.start());
         const auto out = kScratch.file("w.gpx");
-        CliRun r = cli("receiver download waypoints --port " + sim.devicePath() + " " + row.options + " -o " + out);
-        EXPECT_EQ(r.status, row.status) << row.what << ": " << r.err;
+        auto r = cli("receiver download waypoints --port " + sim.devicePath() + " " + row.options + " -o " + out);
+        EXPECT_EQ(r.code, row.code) << row.what << ": " << r.err;
         EXPECT_NE(r.err.find(row.says), std::string::npos) << row.what << ": " << r.err;
     }
 }
@@ -88,10 +78,10 @@ TEST(ReceiverCli, DownloadThenUploadElsewhere) {
     ASSERT_TRUE(to.start());
     for (const char* what : {"track", "waypoints", "routes"}) {
         const std::string file = kScratch.file(std::string(what) + ".kvn");
-        CliRun d = cli("receiver download " + std::string(what) + " --limit 9600 --port " + from.devicePath() + " -o " + file);
-        ASSERT_EQ(d.status, 0) << what << ": " << d.err;
-        CliRun u = cli("receiver upload " + std::string(what) + " --limit 9600 --port " + to.devicePath() + " -i " + file);
-        ASSERT_EQ(u.status, 0) << what << ": " << u.err;
+        auto d = cli("receiver download " + std::string(what) + " --limit 9600 --port " + from.devicePath() + " -o " + file);
+        ASSERT_EQ(d.code, 0) << what << ": " << d.err;
+        auto u = cli("receiver upload " + std::string(what) + " --limit 9600 --port " + to.devicePath() + " -i " + file);
+        ASSERT_EQ(u.code, 0) << what << ": " << u.err;
     }
     const auto ups = to.uploads();
     ASSERT_EQ(ups.size(), 4u);  // two routes travel in two exchanges
@@ -107,29 +97,29 @@ TEST(ReceiverCli, PositionAndFailures) {
     ReceiverSimulator sim(SimProfile::New);
     sim.setPosition(12.5, -45.25, 1600000000);
     ASSERT_TRUE(sim.start());
-    CliRun p = cli("receiver position --port " + sim.devicePath());
-    EXPECT_EQ(p.status, 0) << p.err;
+    auto p = cli("receiver position --port " + sim.devicePath());
+    EXPECT_EQ(p.code, 0) << p.err;
     EXPECT_EQ(p.out, "12.5000000 -45.2500000 1600000000\n");
 
-    CliRun missing = cli("receiver info --port /dev/korvance-no-such-port");
-    EXPECT_EQ(missing.status, 1);
+    auto missing = cli("receiver info --port /dev/korvance-no-such-port");
+    EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("/dev/korvance-no-such-port"), std::string::npos) << missing.err;
     // A device that is no serial line: the reason once, for info and for a transfer alike.
     for (const std::string& args : {std::string("receiver info --port /dev/null"),
                                     "receiver download track --port /dev/null -o " + kScratch.file("t.gpx")}) {
-        CliRun notSerial = cli(args);
-        EXPECT_EQ(notSerial.status, 1);
+        auto notSerial = cli(args);
+        EXPECT_EQ(notSerial.code, 1);
         const size_t first = notSerial.err.find("not a serial device");
         ASSERT_NE(first, std::string::npos) << notSerial.err;
         EXPECT_EQ(notSerial.err.find("not a serial device", first + 1), std::string::npos) << notSerial.err;
     }
 
-    CliRun unwritable = cli("receiver download track --port " + sim.devicePath() + " -o /nonexistent-dir/t.kvn");
-    EXPECT_EQ(unwritable.status, 1);
+    auto unwritable = cli("receiver download track --port " + sim.devicePath() + " -o /nonexistent-dir/t.kvn");
+    EXPECT_EQ(unwritable.code, 1);
     EXPECT_NE(unwritable.err.find("/nonexistent-dir/t.kvn"), std::string::npos) << unwritable.err;
 
-    CliRun usage = cli("receiver download nothing --port x");
-    EXPECT_EQ(usage.status, 2);
+    auto usage = cli("receiver download nothing --port x");
+    EXPECT_EQ(usage.code, 2);
 }
 
 // A long download is not thrown away when its file cannot be written at the
@@ -154,9 +144,9 @@ TEST(ReceiverCli, DownloadIsKeptWhenItsFileCannotBeWritten) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     // The signal of an oversized write is ignored, so the write fails with EFBIG.
-    CliRun r = cli("receiver download track --port " + sim.devicePath() + " -o " + (dir / "t.gpx").string(),
+    auto r = cli("receiver download track --port " + sim.devicePath() + " -o " + (dir / "t.gpx").string(),
                    "trap '' XFSZ; ulimit -f " + std::to_string(kKeptFileLimitBlocks) + "; TMPDIR=" + dir.string());
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.code, 1) << r.err;
     // The command line speaks the C library's untranslated texts whatever the test's locale.
     const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
     EXPECT_NE(r.err.find((dir / "t.gpx").string() + ": " + strerror_l(EFBIG, c)), std::string::npos) << r.err;
@@ -188,8 +178,8 @@ TEST(ReceiverCli, SimulateReceiverServesUntilItsInputCloses) {
     std::string path(line);
     while (!path.empty() && path.back() == '\n') path.pop_back();
     EXPECT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
-    CliRun r = cli("receiver download track --model GPS12XL --port " + path + " -o " + kScratch.file("t.gpx"));
-    EXPECT_EQ(r.status, 0) << r.err;
+    auto r = cli("receiver download track --model GPS12XL --port " + path + " -o " + kScratch.file("t.gpx"));
+    EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("24 track points"), std::string::npos) << r.out;
     EXPECT_EQ(::pclose(p), 0);
 }
@@ -206,10 +196,10 @@ TEST(ReceiverCli, NmeaOnTheLineIsDiagnosed) {
             pty.read(sink, sizeof sink, 50);
         }
     });
-    CliRun r = cli("receiver download track --port " + pty.slavePath() + " -o " + kScratch.file("n.gpx"));
+    auto r = cli("receiver download track --port " + pty.slavePath() + " -o " + kScratch.file("n.gpx"));
     done = true;
     talker.join();
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("communication error."), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("the receiver seems to send NMEA: set its interface format to Garmin"), std::string::npos)
         << r.err;
