@@ -1,31 +1,13 @@
 #include "app/CKorvanceDoc.h"
 
+#include "geodesy/DisplayDatum.h"
+
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/UserPrompt.h"
 #include "settings/Settings.h"
 
 namespace korvance {
-
-namespace {
-
-// Length in UTF-16 units, the unit of the name buffer.
-size_t utf16Length(const std::string& text) {
-    size_t n = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if ((c & 0xC0) == 0x80) continue;
-        n += (c >= 0xF0) ? 2 : 1;
-    }
-    return n;
-}
-
-}  // namespace
-
-std::string datumNameForDocument(const std::string& datumName) {
-    if (utf16Length(datumName) + 1 > kDatumNameBufferChars) return kFallbackDatumName;
-    return datumName;
-}
 
 CKorvanceDoc::CKorvanceDoc(SettingsStore& store, Clock& clock, UserPrompt& prompt)
     : store_(store), clock_(clock), prompt_(prompt) {
@@ -37,7 +19,7 @@ CKorvanceDoc::CKorvanceDoc(SettingsStore& store, Clock& clock, UserPrompt& promp
     logInterval = settings_->LogInterval;
     takeTimeZoneBias();
     fitPending = true;
-    setDatum(datumNameForDocument(settings_->DatumName));
+    setDatum(DisplayDatumName(settings_->DatumName));
 }
 
 CKorvanceDoc::~CKorvanceDoc() { closeDocument(); }

@@ -29,11 +29,6 @@ class Clock;
 class SettingsStore;
 class UserPrompt;
 
-// The datum name the document falls back to when DatumName does not fit its
-// 512-character buffer; written without a blank, it is not a row name.
-inline constexpr const char* kFallbackDatumName = "WGS84";
-inline constexpr size_t kDatumNameBufferChars = 512;
-
 class CKorvanceDoc {
 public:
     // Builds in this order: map set, settings (loaded from `store`), lists,
@@ -114,9 +109,5 @@ private:
     std::unique_ptr<Datum> datum_;
     TransverseMercator tm_;
 };
-
-// The name the document builds its datum from: DatumName when it fits the
-// 512-character buffer, else kFallbackDatumName.
-std::string datumNameForDocument(const std::string& datumName);
 
 }  // namespace korvance

@@ -4,6 +4,7 @@
 #include "dialogs/DialogText.h"
 #include "geodesy/Coordinates.h"
 #include "geodesy/Datum.h"
+#include "geodesy/DisplayDatum.h"
 #include "platform/SerialPort.h"
 #include "settings/GpsModelList.h"
 
@@ -49,7 +50,7 @@ int64_t NumberField::value() const {
 PreferenceForm PreferenceForm::from(const AppSettings& s) {
     PreferenceForm f;
     for (const DatumRow& row : DatumTable()) f.datumNames.push_back(row.name);
-    f.datum = indexOf(f.datumNames, datumNameForDocument(s.DatumName));
+    f.datum = indexOf(f.datumNames, DisplayDatumName(s.DatumName));
     for (int i = 0; i < kUnitSystemCount; ++i) f.units.emplace_back(UnitFor(static_cast<uint32_t>(i)).name);
     f.unit = s.Unit < f.units.size() ? static_cast<int>(s.Unit) : 0;
     f.logInterval = numberField(s.LogInterval, 1, 30000, 1, 999);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CKorvanceDoc.h"
+#include "geodesy/DisplayDatum.h"
 #include "files/TempDir.h"
 #include "maps/MapCommands.h"
 #include "maps/MapTestUtil.h"
@@ -76,8 +77,13 @@ TEST(CKorvanceDoc, DatumNameReachesTheDocumentOrFallsBack) {
         // The stored text stays as the user set it.
         EXPECT_EQ(doc.settings().DatumName, c.stored);
     }
-    EXPECT_EQ(datumNameForDocument(std::string(511, 'x')), std::string(511, 'x'));
-    EXPECT_EQ(datumNameForDocument(std::string(512, 'x')), kFallbackDatumName);
+    // The buffer counts UTF-16 units: 511 two-byte letters fit, 256 characters
+    // outside the basic plane (two units each) do not.
+    std::string letters, faces;
+    for (int i = 0; i < 511; ++i) letters += "\xC3\xA9";
+    for (int i = 0; i < 256; ++i) faces += "\xF0\x9F\x98\x80";
+    EXPECT_EQ(DisplayDatumName(letters), letters);
+    EXPECT_EQ(DisplayDatumName(faces), kFallbackDatumName);
 }
 
 TEST(CKorvanceDoc, SaveModifiedQuestion) {

@@ -4,7 +4,6 @@
 #include <limits>
 #include <string>
 
-#include "geodesy/DisplayDatum.h"
 #include "geodesy/TransverseMercator.h"
 
 namespace korvance {
@@ -95,41 +94,6 @@ TEST(Utm, StatePerObject) {
     ASSERT_TRUE(wgs.LatLonToUtm({35, 139}, c));
     EXPECT_EQ(b.northing, c.northing);
     EXPECT_DOUBLE_EQ(tokyo.a(), 6378137.0 - 739.845);
-}
-
-}  // namespace
-}  // namespace korvance
-
-namespace korvance {
-namespace {
-
-TEST(DisplayDatum, BuiltFromTheSettingAndSetAgainOnChange) {
-    struct Case {
-        std::string setting;
-        const char* row;
-    };
-    const Case cases[] = {
-        {"WGS 84", "WGS 84"},         {"Tokyo", "Tokyo"},       {"", "Tokyo"},
-        {std::string(511, 'x'), "Tokyo"}, {std::string(512, 'x'), "Tokyo"}, {"European 1950", "European 1950"},
-    };
-    for (const Case& c : cases) {
-        DisplayDatum d(c.setting);
-        EXPECT_EQ(d.datum().name(), c.row);
-        EXPECT_EQ(d.projection().a(), 6378137.0 - d.datum().da());
-    }
-    EXPECT_EQ(DisplayDatumName(std::string(512, 'x')), "WGS84");
-    EXPECT_EQ(DisplayDatumName(std::string(511, 'x')), std::string(511, 'x'));
-
-    DisplayDatum d("WGS 84");
-    UtmReference before, after, tokyo;
-    ASSERT_TRUE(d.projection().LatLonToUtm({35, 139}, before));
-    d.select("Tokyo");
-    EXPECT_EQ(d.datum().name(), "Tokyo");
-    ASSERT_TRUE(d.projection().LatLonToUtm({35, 139}, after));
-    ASSERT_TRUE(TransverseMercator(Datum("Tokyo")).LatLonToUtm({35, 139}, tokyo));
-    EXPECT_NE(before.northing, after.northing);
-    EXPECT_EQ(after.northing, tokyo.northing);
-    EXPECT_EQ(after.easting, tokyo.easting);
 }
 
 }  // namespace
