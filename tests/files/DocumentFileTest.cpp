@@ -97,7 +97,8 @@ DocumentReadResult decode(const std::vector<uint8_t>& b, DocumentContents& c, Sc
 }  // namespace
 
 TEST(DocumentFile, NoTrackWritesFourZeroBytes) {
-    DocumentSource src = SampleDocument().source();
+    const SampleDocument sample;  // the source points into it
+    DocumentSource src = sample.source();
     src.hasTrack = false;
     std::vector<uint8_t> b = encodeDocument(src);
     EXPECT_EQ(i32At(b, 20), 108);
