@@ -265,7 +265,9 @@ TEST(StartNmea, CorrectsTheSpeedAsksForTheLogAndLogsTheSentences) {
         EXPECT_EQ(chooser.calls[0].filters[1].pattern, "*.*");
         // On the full disk the reader closes the log at its first write, which
         // may come at once: only the reader may look at it then.
-        if (!full) EXPECT_TRUE(receiver.logOpen());
+        if (!full) {
+            EXPECT_TRUE(receiver.logOpen());
+        }
         ASSERT_TRUE(receiver.waitUntilReading(5000));
         source.release();
 
