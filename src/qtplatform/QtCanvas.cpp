@@ -158,12 +158,21 @@ void QtCanvas::blitImage(const RasterImage& image, int sourceX, int sourceY, int
     painter_.drawImage(visible.topLeft() - QPoint(sourceX, sourceY) + target.topLeft(), source, visible);
 }
 
+void QtCanvas::shapePen(const QPen& pen) {
+    painter_.setPen(pen);
+    textPen_ = false;
+}
+
+PixelTarget QtCanvas::pixelsIn(const QRect& clip) const {
+    const QRect r = clip.intersected(image_.rect());
+    return {bits_, image_.bytesPerLine() / 4, r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
 bool QtCanvas::stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width,
                       const QRect& clip) {
     if (!bits_ || width > kMaxRasterWidth) return false;
-    const QRect r = clip.intersected(image_.rect());
-    if (r.isEmpty()) return true;
-    const PixelTarget target{bits_, image_.bytesPerLine() / 4, r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    const PixelTarget target = pixelsIn(clip);
+    if (target.left >= target.right || target.top >= target.bottom) return true;
     StrokePolyline(target, points, dx, dy, wordOf(colour), std::max(width, 1));
     return true;
 }
@@ -171,8 +180,7 @@ bool QtCanvas::stroke(std::span<const CanvasPoint> points, int dx, int dy, Colou
 void QtCanvas::polyline(std::span<const CanvasPoint> points, ColourValue colour, int width) {
     if (points.size() < 2) return;
     if (stroke(points, 0, 0, colour, width, image_.rect())) return;
-    painter_.setPen(penOf(colour, width));
-    textPen_ = false;
+    shapePen(penOf(colour, width));
     painter_.setBrush(Qt::NoBrush);
     painter_.drawPolyline(polygonOf(points));
 }
@@ -180,8 +188,7 @@ void QtCanvas::polyline(std::span<const CanvasPoint> points, ColourValue colour,
 void QtCanvas::polygon(std::span<const CanvasPoint> points, ColourValue outline, int width, ColourValue fill) {
     if (points.empty()) return;
     // The inside through the painter, the outline as a closed polyline over it.
-    painter_.setPen(Qt::NoPen);
-    textPen_ = false;
+    shapePen(Qt::NoPen);
     painter_.setBrush(colourOf(fill));
     painter_.drawPolygon(polygonOf(points));
     painter_.setBrush(Qt::NoBrush);
@@ -205,7 +212,8 @@ void QtCanvas::useFont(const CanvasFont& font, bool oneBit) {
     fontSet_ = true;
 }
 
-void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit) {
+void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit,
+                        const QRect& clip) {
     const auto q = [&] { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); };
     if (!textPen_) {
         painter_.setPen(Qt::black);
@@ -221,14 +229,12 @@ void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont&
         return qfont_;
     });
     if (kept && oneBit && bits_) {
-        const QRect clip = (painter_.hasClipping() ? painter_.clipBoundingRect().toAlignedRect() : image_.rect())
-                               .intersected(image_.rect());
-        const qsizetype words = image_.bytesPerLine() / 4;
+        const PixelTarget t = pixelsIn(clip);
         for (const TextCache::Run& run : kept->runs) {
             const int row = y + run.dy;
-            if (row < clip.top() || row > clip.bottom()) continue;
-            const int from = std::max(x + run.dx0, clip.left()), to = std::min(x + run.dx1, clip.right() + 1);
-            if (from < to) std::fill(bits_ + row * words + from, bits_ + row * words + to, run.pixel);
+            if (row < t.top || row >= t.bottom) continue;
+            const int from = std::max(x + run.dx0, t.left), to = std::min(x + run.dx1, t.right);
+            if (from < to) std::fill(t.bits + row * t.wordsPerLine + from, t.bits + row * t.wordsPerLine + to, run.pixel);
         }
         return;
     }
@@ -241,7 +247,9 @@ void QtCanvas::drawText(int x, int y, const std::string& text, const CanvasFont&
     painter_.drawText(QPoint(x, y + ascent_), q());
 }
 
-void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) { drawText(x, y, text, font, false); }
+void QtCanvas::text(int x, int y, const std::string& text, const CanvasFont& font) {
+    drawText(x, y, text, font, false, image_.rect());
+}
 
 void QtCanvas::restoreCursorBackground() {
     if (!saved_.isNull()) painter_.drawImage(savedAt_, saved_);
@@ -263,12 +271,11 @@ bool QtCanvas::blitStrip(const MonoStrip& strip, int x, int y) {
     painter_.fillRect(area, Qt::white);
     painter_.setClipRect(area);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
-    for (const MonoStrip::Text& t : strip.texts) drawText(x + t.x, y + t.y, t.text, t.font, true);
+    for (const MonoStrip::Text& t : strip.texts) drawText(x + t.x, y + t.y, t.text, t.font, true, area);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     for (const MonoStrip::Line& l : strip.lines) {
         if (l.points.size() < 2 || stroke(l.points, x, y, kBlackValue, l.width, area)) continue;
-        painter_.setPen(penOf(kBlackValue, l.width));
-        textPen_ = false;
+        shapePen(penOf(kBlackValue, l.width));
         painter_.drawPolyline(polygonOf(l.points).translated(x, y));
     }
     painter_.setClipping(false);

@@ -11,6 +11,8 @@
 
 namespace korvance {
 
+struct PixelTarget;
+
 class QtCanvas : public Canvas {
 public:
     explicit QtCanvas(QImage& target);
@@ -33,8 +35,15 @@ public:
 private:
     // Draws with StrokePolyline into the image inside `clip`; false when the
     // image's format or the width needs QPainter.
+    // The image's pixels inside `clip` (and the image).
+    PixelTarget pixelsIn(const QRect& clip) const;
+    // Every pen but the text's is set here, so that textPen_ always tells
+    // whether the painter's pen is the text's.
+    void shapePen(const QPen& pen);
     bool stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width, const QRect& clip);
-    void drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit);
+    // A text with its top-left corner at (x, y); a one-bit text drawn from its
+    // kept pixels is cut at `clip` as the painter's clip cuts the others.
+    void drawText(int x, int y, const std::string& text, const CanvasFont& font, bool oneBit, const QRect& clip);
     // Makes `font` the painter's (and qfont_ and ascent_ its) unless it is already.
     void useFont(const CanvasFont& font, bool oneBit);
 
