@@ -38,34 +38,26 @@ TEST(WaypointList, AddStoresEveryFieldAndGrowsByOne) {
     EXPECT_NE(list.altitude(3), 123.456);
 }
 
+// The question shows the identifier converted from the list's code page.
 TEST(WaypointList, DuplicateQuestionAnsweredBothWays) {
     struct Row {
         Answer answer;
         int result;
     } rows[] = {{Answer::Yes, 1}, {Answer::No, 0}};
+    CodePage cp("CP1252");
     for (const auto& r : rows) {
         ScriptedPrompt p({r.answer});
-        WaypointList list(10);
-        ASSERT_EQ(addSimple(list, p, "abc"), 1);
-        EXPECT_EQ(addSimple(list, p, "ABC"), 1) << "case-sensitive";
-        EXPECT_EQ(addSimple(list, p, "abc", 9, 9), r.result);
+        WaypointList list(10, &cp);
+        ASSERT_EQ(addSimple(list, p, "Caf\xE9"), 1);
+        EXPECT_EQ(addSimple(list, p, "CAF\xC9"), 1) << "case-sensitive";
+        EXPECT_EQ(addSimple(list, p, "Caf\xE9", 9, 9), r.result);
         EXPECT_EQ(list.count(), 2u);
         EXPECT_EQ(list.latitude(0), 1) << "existing record untouched";
         ASSERT_EQ(p.shown.size(), 1u);
         EXPECT_EQ(p.shown[0].kind, Kind::Question);
-        EXPECT_EQ(p.shown[0].text, "abc already exist.\nDo you wish to continue?");
+        EXPECT_EQ(p.shown[0].text, "Caf\xC3\xA9 already exist.\nDo you wish to continue?");
         EXPECT_EQ(p.shown[0].buttons, Buttons::YesNo);
     }
-}
-
-TEST(WaypointList, DuplicateQuestionShowsIdentifierInCodePage) {
-    CodePage cp("CP1252");
-    ScriptedPrompt p({Answer::Yes});
-    WaypointList list(10, &cp);
-    ASSERT_EQ(addSimple(list, p, "Caf\xE9"), 1);
-    EXPECT_EQ(addSimple(list, p, "Caf\xE9"), 1);
-    ASSERT_EQ(p.shown.size(), 1u);
-    EXPECT_EQ(p.shown[0].text, "Caf\xC3\xA9 already exist.\nDo you wish to continue?");
 }
 
 TEST(WaypointList, LimitRefusesWithMessageAndBeepAndKeepsRecords) {

@@ -162,25 +162,6 @@ TEST(GarminLink, TrafficLogHoldsExactBytesAndTraceBesideIt) {
     EXPECT_EQ(std::filesystem::file_size(o.logPath), 0u);
 }
 
-TEST(GarminLink, NmeaTextIsDiagnosed) {
-    PtyLink t(20);
-    std::atomic<bool> done{false};
-    std::thread talker([&] {
-        const std::string s = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
-        while (!done) {
-            t.pty.writeAll(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-            uint8_t sink[256];
-            t.pty.read(sink, sizeof sink, 20);
-        }
-    });
-    ProductInfo info;
-    EXPECT_EQ(RequestProduct(t.link, info), -1);
-    done = true;
-    talker.join();
-    EXPECT_TRUE(t.link.nmeaSuspected());
-    EXPECT_EQ(t.link.diagnosis(), "the receiver seems to send NMEA: set its interface format to Garmin");
-}
-
 TEST(GarminLink, SpeedNegotiation) {
     struct Row {
         const char* what;
@@ -188,6 +169,8 @@ TEST(GarminLink, SpeedNegotiation) {
         std::vector<uint32_t> offered;
         double factor;
         uint32_t expected;
+        bool refuseCheck = false;
+        SimProfile profile = SimProfile::New;
     };
     const Row rows[] = {
         {"cut to the limit, later lower entries ignored", 57600, {115200, 9600}, 1.0, 57600},
@@ -198,47 +181,32 @@ TEST(GarminLink, SpeedNegotiation) {
         {"odd speeds snapped", 115200, {9600, 38000}, 1.0, 38400},
         {"28800 cannot be set on this line", 115200, {28800, 19200}, 1.0, 19200},
         {"limit 14400 is 9600 here", 14400, {19200}, 1.0, 9600},
+        {"a failed speed check falls back", 115200, {115200}, 1.0, 9600, true},
+        {"a receiver of the model table asks nothing", 115200, {115200}, 1.0, 9600, false, SimProfile::Old},
     };
     for (const auto& r : rows) {
-        ReceiverSimulator sim(SimProfile::New);
+        SCOPED_TRACE(r.what);
+        ReceiverSimulator sim(r.profile);
         sim.setSpeeds(r.offered);
         sim.setSpeedAnswerFactor(r.factor);
+        sim.setRefuseSpeedCheck(r.refuseCheck);
         ASSERT_TRUE(sim.start());
         FixedClock clock;
-        GarminLink link(quickOptions(), &clock);
+        GarminLink link(quickOptions(r.refuseCheck ? 5 : 200), &clock);
         ASSERT_TRUE(link.OpenPort(sim.devicePath()));
-        link.protocolMark = 0;
+        link.protocolMark = r.profile == SimProfile::Old ? 77 : 0;
         link.limitBaud = r.limit;
-        EXPECT_EQ(link.RaiseBaudRate(), r.expected) << r.what;
-        EXPECT_EQ(link.port().baudRate(), r.expected) << r.what;
-        EXPECT_EQ(sim.speed(), r.expected) << r.what;
-        EXPECT_TRUE(link.RestoreBaudRate()) << r.what;
-        EXPECT_EQ(link.port().baudRate(), 9600u) << r.what;
-        EXPECT_EQ(sim.speed(), 9600u) << r.what;
+        EXPECT_EQ(link.RaiseBaudRate(), r.expected);
+        EXPECT_EQ(link.port().baudRate(), r.expected);
+        if (r.refuseCheck) continue;  // the receiver stays at the speed it was asked for
+        EXPECT_EQ(sim.speed(), r.expected);
+        if (r.profile == SimProfile::Old) {
+            EXPECT_TRUE(sim.receivedIds().empty());
+        }
+        EXPECT_TRUE(link.RestoreBaudRate());
+        EXPECT_EQ(link.port().baudRate(), 9600u);
+        EXPECT_EQ(sim.speed(), 9600u);
     }
-}
-
-TEST(GarminLink, FailedSpeedCheckFallsBackTo9600) {
-    ReceiverSimulator sim(SimProfile::New);
-    sim.setRefuseSpeedCheck(true);
-    ASSERT_TRUE(sim.start());
-    FixedClock clock;
-    GarminLink link(quickOptions(5), &clock);
-    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
-    link.protocolMark = 0;
-    EXPECT_EQ(link.RaiseBaudRate(), 9600u);
-    EXPECT_EQ(link.port().baudRate(), 9600u);
-}
-
-TEST(GarminLink, ModelTableReceiverKeeps9600) {
-    ReceiverSimulator sim(SimProfile::Old);
-    ASSERT_TRUE(sim.start());
-    FixedClock clock;
-    GarminLink link(quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(sim.devicePath()));
-    link.protocolMark = 77;
-    EXPECT_EQ(link.RaiseBaudRate(), 9600u);
-    EXPECT_TRUE(sim.receivedIds().empty());
 }
 
 TEST(GarminLink, ClosedPortFailsAtOnce) {

@@ -84,22 +84,6 @@ TEST(Datum, NearestNamesAnswerATypo) {
     EXPECT_EQ(NearestDatumNames("European", 2).at(0), "European 1950");
 }
 
-TEST(DatumShift, Wgs84IsExactlyTheIdentity) {
-    Datum d("WGS 84");
-    const double points[][3] = {{35, 139, 0}, {-33.9, 18.4, 1200.5}, {89.9, -179.9, -50}, {0, 0, 0}};
-    for (const auto& p : points) {
-        double lat, lon, h;
-        d.FromWgs84(p[0], p[1], p[2], lat, lon, h);
-        EXPECT_EQ(lat, p[0]);
-        EXPECT_EQ(lon, p[1]);
-        EXPECT_EQ(h, p[2]);
-        d.ToWgs84(p[0], p[1], p[2], lat, lon, h);
-        EXPECT_EQ(lat, p[0]);
-        EXPECT_EQ(lon, p[1]);
-        EXPECT_EQ(h, p[2]);
-    }
-}
-
 // The two shifts are not exact inverses: there and back errs by the second-order
 // terms, growing with the size of the shift and towards the poles (docs/geodesy.md).
 double worstRoundTrip(double maxLatitude, double latitudeStep) {

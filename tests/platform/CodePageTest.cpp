@@ -40,18 +40,6 @@ TEST(CodePage, UnknownNameFallsBack) {
     EXPECT_EQ(cp.toUtf8("A\xE9"), "A\xC3\xA9");
 }
 
-TEST(CodePage, CutNeverSplitsDoubleByteCharacter) {
-    CodePage cp932("CP932");
-    std::string s = "A\x93\x8C\x8B\x9E";  // A + two kanji
-    EXPECT_EQ(cp932.cutLength(s, 1), 1u);
-    EXPECT_EQ(cp932.cutLength(s, 2), 1u);
-    EXPECT_EQ(cp932.cutLength(s, 3), 3u);
-    EXPECT_EQ(cp932.cutLength(s, 4), 3u);
-    EXPECT_EQ(cp932.cutLength(s, 99), 5u);
-    CodePage cp1252("CP1252");
-    EXPECT_EQ(cp1252.cutLength(s, 2), 2u);
-}
-
 TEST(CodePage, Utf16RoundTripKeepsSurrogatePairs) {
     std::string s = "x\xF0\x9F\x97\xBA y";  // world map emoji
     std::u16string w = utf8ToUtf16(s);
