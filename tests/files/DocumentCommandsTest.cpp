@@ -100,7 +100,7 @@ TEST(DocumentCommands, SaveAsThenOpen) {
 
 TEST(DocumentCommands, OpenThatFailsKeepsTheDocument) {
     TempDir dir;
-    writeText(dir.file("text.kvn"), std::string(200, 'x'));  // wrong magic
+    writeText(dir.file("text.kvn"), "KORVANx" + std::string(200, 'x'));  // the magic's terminator is part of it
     writeText(dir.file("empty.kvn"), "");
     writeText(dir.file("short.kvn"), "KORVAN");
     std::vector<uint8_t> v8(108, 0);

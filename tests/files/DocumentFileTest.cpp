@@ -378,15 +378,3 @@ TEST(DocumentFileCorrupted, LyingCountsAndOffsets) {
         EXPECT_LE(total * 116, full.size());
     }
 }
-
-TEST(DocumentFileCorrupted, WrongMagic) {
-    std::vector<uint8_t> b = encodeDocument(SampleDocument().source());
-    for (size_t i : {0u, 5u, 6u}) {
-        std::vector<uint8_t> bad = b;
-        bad[i] = 'x';
-        ScriptedPrompt prompt;
-        DocumentContents c;
-        EXPECT_EQ(decode(bad, c, prompt).status, DocumentReadStatus::WrongMagic);
-        EXPECT_TRUE(prompt.shown.empty());  // no message for a file of another kind
-    }
-}
