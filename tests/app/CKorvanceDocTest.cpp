@@ -34,8 +34,6 @@ TEST(CKorvanceDoc, FreshStoreGivesTheDefaultsAndTheFirstRoute) {
     EXPECT_EQ(doc.trackCapacity(), 0u);
     EXPECT_EQ(doc.timeZoneBias(), -32400);
     EXPECT_EQ(doc.logInterval, 1u);
-    EXPECT_EQ(doc.settings().GPSModelID, -1);
-    EXPECT_EQ(doc.settings().GPSModel, "Other Garmin");
     EXPECT_EQ(doc.routes().routeName(0), "ROUTE-00");
     EXPECT_EQ(doc.datum().name(), "WGS 84");
     EXPECT_FALSE(doc.maps().hasMap());

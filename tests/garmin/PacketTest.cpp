@@ -41,10 +41,18 @@ TEST(GarminPacket, DecoderFindsFramesInNoise) {
     noisy.insert(noisy.end(), both.begin(), both.end());
     std::vector<uint8_t> badTrailer = stuffFrame(ack);
     badTrailer.back() = 0x04;
+    // Size 0x10, and data chosen so that the checksum is 0x10 too: the size,
+    // 15 data bytes and the checksum are doubled on the wire.
+    std::vector<uint8_t> data(16, 0x10);
+    data[0] = static_cast<uint8_t>(data[0] + makeFrame(35, data)[19] - 0x10);
+    const Frame all = makeFrame(35, data);
+    ASSERT_EQ(all[19], 0x10);
+    EXPECT_EQ(stuffFrame(all).size(), all.size() + 17);
     const Row rows[] = {
         {"two frames", both, {ack, dle}},
         {"noise before", noisy, {ack, dle}},
         {"bad trailer dropped", badTrailer, {}},
+        {"size, data and checksum 0x10", stuffFrame(all), {all}},
     };
     for (const auto& r : rows) {
         FrameDecoder dec;

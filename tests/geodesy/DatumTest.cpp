@@ -25,9 +25,6 @@ TEST(DatumTable, TextAndRowsHaveTheFixedShape) {
     EXPECT_NE(text.back(), '\n');
     const auto& table = DatumTable();
     ASSERT_EQ(table.size(), 124u);
-    EXPECT_EQ(table[116].name, "Tokyo");
-    EXPECT_EQ(table[121].name, "WGS 84");
-    EXPECT_EQ(table[8].name, "Astro Beacon \"E\"");
     // Table order is the order of the names without regard to case, so a sorted
     // list of names has every row at its index.
     for (size_t i = 1; i < table.size(); ++i) EXPECT_LT(lower(table[i - 1].name), lower(table[i].name)) << i;
@@ -74,14 +71,6 @@ TEST(Datum, NameCopiesAreBounded) {
     EXPECT_EQ(buf[0], 'x');
     EXPECT_EQ(d.GetRowName(121, buf, sizeof buf), 6u);
     EXPECT_STREQ(buf, "WGS 84");
-}
-
-TEST(Datum, NearestNamesAnswerATypo) {
-    auto near = NearestDatumNames("wgs84", 3);
-    ASSERT_EQ(near.size(), 3u);
-    EXPECT_EQ(near[0], "WGS 84");
-    EXPECT_EQ(NearestDatumNames("tokio", 1).at(0), "Tokyo");
-    EXPECT_EQ(NearestDatumNames("European", 2).at(0), "European 1950");
 }
 
 // The two shifts are not exact inverses: there and back errs by the second-order
