@@ -75,8 +75,6 @@ TEST(WaypointEditor, Gestures) {
          },
          {"P000", "P001", "P002", "W00012", "P004", "P005", "P006", "P007", "P008", "P009", "P010", "P011", "W00012"},
          {}},
-        {"Delete removes every selected row in one press", 5,
-         [](WaypointEditor& e, ScriptedDialogs&) { e.deleteRows({4, 0, 2}); }, {"P001", "P003"}, {}},
         {"a double tap opens the form on the row; its fields come back on OK", 3,
          [](WaypointEditor& e, ScriptedDialogs& d) {
              d.forms.push_back([](WaypointForm& form) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 
@@ -41,6 +42,7 @@
 #include "platform/testing/ScriptedPrompt.h"
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "sim/nmea/NmeaSentences.h"
 #include "view/MonitorLink.h"
 #include "qtplatform/TestApplication.h"
 #include "support/QtWait.h"
@@ -390,17 +392,8 @@ TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
     // Three positions 0.01 degree apart, as a receiver logs them.
     const QString nme = runtime.filePath("trip.nme");
     {
-        QFile f(nme);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 3; ++i) {
-            const std::string body = "GPRMC,1200" + std::to_string(10 + i) + ",A,3530.000,N,139" +
-                                     std::to_string(30 + i) + ".600,E,010.0,090.0,010526,,";
-            uint8_t sum = 0;
-            for (char c : body) sum ^= static_cast<uint8_t>(c);
-            char tail[8];
-            std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-            f.write(("$" + body + tail).c_str());
-        }
+        std::ofstream f(nme.toStdString(), std::ios::binary);
+        for (int i = 0; i < 3; ++i) f << FormatRmc({35.5, 139.51 + 0.01 * i, 0, 1777636810 + i, 18.52, 90});
     }
     qputenv("KORVANCE_REPLAY_NME", nme.toUtf8());
     qputenv("KORVANCE_REPLAY_INTERVAL_MS", "20");
@@ -427,7 +420,7 @@ TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
     ASSERT_TRUE(waitUntil([&] { return got.size() >= 3; }, 20000)) << got.size();
     EXPECT_NEAR(got[0].first, 35.5, 2e-6);
     EXPECT_NEAR(got[0].second, 139.51, 2e-6);
-    EXPECT_NEAR(got[2].second, 139.5433333, 2e-6);
+    EXPECT_NEAR(got[2].second, 139.53, 2e-6);
     // The monitor has ended: the next command ends the run and keeps the track's points.
     ASSERT_TRUE(waitUntil([&] { return !s.frame.view()->monitorRunning(); }, 10000));
     s.frame.routeCommand(cmd::RunNmeaMonitor);

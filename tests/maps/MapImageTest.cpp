@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <random>
 
 #include "files/TempDir.h"
 #include "mapmake/TileWriters.h"
@@ -188,7 +187,6 @@ TEST(DecodePng, ColourTypesBitDepthsAndPalettes) {
     }
 }
 
-// Every kind of damage must give 0 and no crash (the sanitizer build checks the rest).
 TEST(DecodePng, IntoABlockCutOrPaddedWithWhite) {
     TempDir dir;
     RasterImage src;
@@ -232,6 +230,8 @@ TEST(DecodePng, IntoABlockCutOrPaddedWithWhite) {
     }
 }
 
+// Every kind of damage must give 0 and no crash (the sanitizer build checks the rest;
+// random damage is the map tiles fuzzer's).
 TEST(DecodePng, DamagedFilesFail) {
     TempDir dir;
     const std::string good = dir.file("good.png");
@@ -259,13 +259,6 @@ TEST(DecodePng, DamagedFilesFail) {
     EXPECT_EQ(tryBytes({0x89, 'P', 'N', 'G'}), 0);
     for (size_t cut : {8ul, 20ul, 33ul, 50ul, bytes.size() / 2, bytes.size() - 13})
         EXPECT_EQ(tryBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut)), 0) << cut;
-    // Flipped bytes anywhere: any result, but no crash and no stray output.
-    std::mt19937 rng(7);
-    for (int i = 0; i < 200; ++i) {
-        std::vector<uint8_t> b = bytes;
-        for (int k = 0; k < 4; ++k) b[8 + rng() % (b.size() - 8)] ^= static_cast<uint8_t>(1 + rng() % 255);
-        tryBytes(b);
-    }
     // A header that claims a huge image is refused before any allocation.
     std::vector<uint8_t> huge = bytes;
     huge[16] = 0x7F;  // width's high byte
@@ -381,12 +374,6 @@ TEST(DecodeBmp, DamagedFilesFail) {
     std::vector<uint8_t> rle = bmpHeader(4, 4, 8, 1, 1000, {0xFF0000}, 0);
     for (uint8_t v : {255, 7, 0, 2, 200, 200, 0, 3, 5, 1, 0, 0, 0, 255}) rle.push_back(v);
     EXPECT_EQ(decode(rle), 1);
-    std::mt19937 rng(3);
-    for (int i = 0; i < 300; ++i) {
-        std::vector<uint8_t> b = i % 2 ? bytes : rle;
-        for (int k = 0; k < 6; ++k) b[rng() % b.size()] = static_cast<uint8_t>(rng());
-        decode(b);
-    }
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <sstream>
 
 #include "app/CommandIds.h"
 #include "files/TempDir.h"
@@ -16,6 +14,7 @@
 #include "view/ViewFixture.h"
 
 using namespace korvance;
+using korvance::testing::readText;
 using korvance::testing::TempDir;
 using korvance::testing::ViewEnv;
 
@@ -25,13 +24,6 @@ CommandState stateOf(CKorvanceView& v, uint16_t id) {
     CommandState s;
     v.onUpdate(id, s);
     return s;
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 }  // namespace
@@ -307,7 +299,7 @@ TEST(ViewCalibration, TheDialogueOfTwoTaps) {
     ASSERT_EQ(e.doc.maps().LoadMapInfo(info, e.prompt), 1);
     ASSERT_EQ(e.doc.maps().LoadWindow(4, e.prompt), 1);
     e.doc.waypoints().add(e.prompt, "TOWER", 35.75, 139.25, "", 18, 0, 0, 0);
-    const std::string before = slurp(info);
+    const std::string before = readText(info);
     auto apply = [&](const char* lon, const char* lat) {
         e.viewDialogs.calibrateAnswers.push_back([=](CalibrateMapForm& f) {
             (f.settingPoint1 ? f.p1Longitude : f.p2Longitude) = lon;
@@ -334,7 +326,7 @@ TEST(ViewCalibration, TheDialogueOfTwoTaps) {
     EXPECT_FALSE(e.viewDialogs.calibrateShown[1].settingPoint1);
     ASSERT_EQ(e.prompt.shown.size(), 1u);
     EXPECT_EQ(e.prompt.shown[0].text, "Update datfile?");
-    EXPECT_EQ(slurp(info), before);
+    EXPECT_EQ(readText(info), before);
     apply("139^15'00\"", "35^45'00\"");
     e.prompt.addAnswer(Answer::No);
     e.view.penDown(75, 75, true, true);
