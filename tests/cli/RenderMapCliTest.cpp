@@ -6,9 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "files/TempDir.h"

@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
 
 #include <unistd.h>
@@ -18,7 +17,6 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>

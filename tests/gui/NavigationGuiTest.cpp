@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QListWidget>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <QStatusBar>
 #include <QTest>
 
@@ -17,7 +16,6 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>

@@ -27,6 +27,7 @@ TEST(MapCommands, LoadMapFromListOrDescription) {
     putFile(dir.file("maps/two.lst"), "Map List for Korvan CE\r\n102\r\narea2\\mapinfo.dat\t5\r\narea1\\mapinfo.dat\r\n");
     putFile(dir.file("maps/empty.lst"), "Map List for Korvan CE\r\n102\r\n");
     putFile(dir.file("maps/comment.lst"), ";Map List for Korvan CE\r\n102\r\narea1\\mapinfo.dat\r\n");
+    putFile(dir.file("maps/cut.lst"), "Map List for Korvan");
     struct Case {
         const char* name;
         std::optional<std::string> pick;
@@ -39,6 +40,7 @@ TEST(MapCommands, LoadMapFromListOrDescription) {
         {"list opens its first entry", dir.file("maps/two.lst"), 1, dir.file("maps/area2/"), ""},
         {"empty list opens nothing", dir.file("maps/empty.lst"), 0, "", ""},
         {"comment before the header", dir.file("maps/comment.lst"), 0, "", "not a mapinfo.dat"},
+        {"list header cut short", dir.file("maps/cut.lst"), 0, "", "not a mapinfo.dat"},
         {"cancel", std::nullopt, 0, "", ""},
     };
     for (const Case& c : cases) {
