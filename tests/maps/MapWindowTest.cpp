@@ -38,16 +38,28 @@ void expectSlots(const MapSet& maps) {
     }
 }
 
-class MapWindow : public ::testing::TestWithParam<std::string> {
+// A map of columns x rows tiles over 35..36 N, 139..140 E in a scratch folder (flat-coloured
+// tiles in `ext`, or only its mapinfo.dat when `ext` is null), and a map set that loads it.
+class MapFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        korvance::testing::makeFlatMap(dir.file("m"), 5, 5, kTile, kTile, GetParam());
-        ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    bool load(int columns, int rows, int tile, const char* ext = "png") {
+        if (ext)
+            korvance::testing::makeFlatMap(dir.file("m"), columns, rows, tile, tile, ext);
+        else
+            korvance::testing::putFile(dir.file("m/mapinfo.dat"),
+                                       korvance::testing::infoText(columns, rows, 36, 139, 35, 140, tile, tile));
+        return maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt) == 1;
     }
     TempDir dir;
     MapSet maps;
     ScriptedPrompt prompt;
 };
+
+class MapWindow : public MapFolder, public ::testing::WithParamInterface<std::string> {
+protected:
+    void SetUp() override { ASSERT_TRUE(load(5, 5, kTile, GetParam().c_str())); }
+};
+using MapWindowRules = MapFolder;
 
 TEST_P(MapWindow, MovesReadOnlyTheMissingTiles) {
     EXPECT_TRUE(maps.blank());
@@ -132,13 +144,9 @@ TEST_P(MapWindow, MissingOrDamagedTilesAreClearedAndReportedInOneBox) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, MapWindow, ::testing::Values("png", "bmp", "2bp"));
 
-TEST(MapWindowRules, RecentreTargetTable) {
-    TempDir dir;
-    korvance::testing::putFile(dir.file("m/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 10, 10));
-    MapSet maps;
-    ScriptedPrompt prompt;
+TEST_F(MapWindowRules, RecentreTargetTable) {
     EXPECT_EQ(maps.RecentreTarget(0), -1);
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    ASSERT_TRUE(load(5, 5, 10, nullptr));
     struct Case {
         int centre;
         std::vector<int> targets;  // slots 0..8
@@ -159,15 +167,11 @@ TEST(MapWindowRules, RecentreTargetTable) {
     EXPECT_EQ(maps.RecentreTarget(9), -1);
 }
 
-TEST(MapWindowRules, ViewInsideWindowAndSlotAtCentre) {
-    TempDir dir;
-    korvance::testing::putFile(dir.file("m/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 100, 100));
-    MapSet maps;
-    ScriptedPrompt prompt;
+TEST_F(MapWindowRules, ViewInsideWindowAndSlotAtCentre) {
     const ClientRect c{0, 0, 120, 80};
     EXPECT_EQ(maps.ViewInsideWindow(c), 0);
     EXPECT_EQ(maps.SlotAtViewCentre(c), -1);
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    ASSERT_TRUE(load(5, 5, 100, nullptr));
     struct Case {
         int x, y, inside, slot;
     };
@@ -179,12 +183,8 @@ TEST(MapWindowRules, ViewInsideWindowAndSlotAtCentre) {
     }
 }
 
-TEST(MapWindowRules, SmallMapsAndDiscard) {
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 2, 1, kTile, kTile, "png");
-    MapSet maps;
-    ScriptedPrompt prompt;
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+TEST_F(MapWindowRules, SmallMapsAndDiscard) {
+    ASSERT_TRUE(load(2, 1, kTile));
     // No interior tile: the asked tile stays the centre and slots off the grid are white.
     ASSERT_EQ(maps.LoadWindow(1, prompt), 1);
     EXPECT_EQ(maps.centreTile(), 1);
@@ -206,7 +206,7 @@ TEST(MapWindowRules, SmallMapsAndDiscard) {
 
 // An opened map shows its top-left corner at the view's corner, whether the
 // window is smaller than the map or holds it whole with white around it.
-TEST(MapWindowRules, OpenedMapShowsItsCornerAtTheViewsCorner) {
+TEST(OpenedMap, ShowsItsCornerAtTheViewsCorner) {
     struct Case {
         int columns, rows, viewWidth, viewHeight;
     };
@@ -229,12 +229,8 @@ TEST(MapWindowRules, OpenedMapShowsItsCornerAtTheViewsCorner) {
 // A view wider than two tiles gets a window of 2h + 1 by 2v + 1 tiles that keeps the
 // rules of 3 x 3: an interior centre, moves that read only the missing tiles, and
 // re-centring one tile towards the view's middle, along the map's edges only.
-TEST(MapWindowRules, WiderViewsGetWiderWindows) {
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 12, 8, kTile, kTile, "png");
-    MapSet maps;
-    ScriptedPrompt prompt;
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+TEST_F(MapWindowRules, WiderViewsGetWiderWindows) {
+    ASSERT_TRUE(load(12, 8, kTile));
     maps.setViewSize(5 * kTile, 2 * kTile, prompt);  // h = 5 / 2 + 1 = 3, v = 2 / 2 + 1 = 2
     ASSERT_EQ(maps.slotColumns(), 7);
     ASSERT_EQ(maps.slotRows(), 5);
@@ -287,17 +283,11 @@ TEST(MapWindowRules, WiderViewsGetWiderWindows) {
 // A window the memory cannot hold fails the load with the system's box; the
 // program goes on. A child process runs the load under a small address-space
 // limit (which the sanitizers' shadow memory does not allow).
-TEST(MapWindowRules, WindowThatCannotBeAllocatedFailsTheLoad) {
+TEST_F(MapWindowRules, WindowThatCannotBeAllocatedFailsTheLoad) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "an address-space limit cannot be set under a sanitizer";
 #else
-    TempDir dir;
-    // 3 x 3 tiles of 2048 x 2048: a window of 151 MB.
-    korvance::testing::putFile(dir.file("m/mapinfo.dat"),
-                               korvance::testing::infoText(3, 3, 36, 139, 35, 140, 2048, 2048));
-    MapSet maps;
-    ScriptedPrompt prompt;
-    ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), prompt), 1);
+    ASSERT_TRUE(load(3, 3, 2048, nullptr));  // 3 x 3 tiles of 2048 x 2048: a window of 151 MB
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

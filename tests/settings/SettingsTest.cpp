@@ -18,12 +18,16 @@ public:
 
 }  // namespace
 
-// The round trip of every field is the INI store's test; a fresh document's
-// "Other Garmin" is the document's.
-TEST(Settings, EmptyStoreGivesDefaultsAndDebugControlIsNeverRead) {
+// The round trip of every field is the INI store's test.
+TEST(Settings, EmptyStoreGivesDefaultsThenOtherGarminAndDebugControlIsNeverRead) {
     MemorySettingsStore store;
-    EXPECT_EQ(loadAppSettings(store), AppSettings{});
+    AppSettings s = loadAppSettings(store);
+    EXPECT_EQ(s, AppSettings{});
     EXPECT_TRUE(store.hasKey(kSettingsKey));  // opening creates the key
+    validateModel(s);
+    EXPECT_EQ(s.GPSModelID, -1);
+    EXPECT_EQ(s.GPSModel, "Other Garmin");
+    EXPECT_EQ(s.GPSCharSet, 1u);
 
     // A stored 1 is read as 0 and written back as 0.
     store.writeDword(kSettingsKey, "DebugControl", 1);
