@@ -9,6 +9,7 @@
 #include "files/TempDir.h"
 #include "platform/Clock.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 using namespace korvance::files;
@@ -36,13 +37,7 @@ struct Doc {
 
     void giveTrack(size_t n) {
         track = TrackField::create(uint32_t(n));
-        for (size_t i = 0; i < n; ++i) {
-            TrackPoint p;
-            p.latitude = 35 + double(i) * 0.01;
-            p.longitude = 139;
-            p.segment = 1;
-            track->append(p);
-        }
+        for (const TrackPoint& p : pointsAlong(n, 35, 139, 0.01, 0)) track->append(p);
         track->setSegmentCount(1);
     }
 };

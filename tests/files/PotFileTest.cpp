@@ -7,6 +7,7 @@
 #include "data/TextUtil.h"
 #include "files/TempDir.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 using namespace korvance::files;
@@ -121,16 +122,7 @@ TEST(PotFile, RoundTripsThroughDisk) {
     Datum datum("WGS 84");
     ScriptedPrompt prompt;
 
-    std::vector<TrackPoint> points;
-    for (int i = 0; i < 5; ++i) {
-        TrackPoint p;
-        p.latitude = 35.123456 + i * 0.01;
-        p.longitude = -(139.654321 + i * 0.01);
-        p.time = 600000000u + uint32_t(i) * 61;
-        p.segment = uint16_t(i < 3 ? 1 : 2);
-        p.altitude = float(100 + i);
-        points.push_back(p);
-    }
+    const std::vector<TrackPoint> points = pointsAlong(5, 35.123456, -139.654321, 0.01, -0.01, 600000000u, 61, 100, 3);
     ASSERT_TRUE(writePotTrack(dir.file("t.pot"), datum, points, prompt));
     Doc t;
     ASSERT_EQ(t.readFile(dir.file("t.pot"), prompt), PotKind::TrackPoint);

@@ -7,6 +7,7 @@
 #include "garmin/GpsCommands.h"
 #include "garmin/Identification.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 using namespace korvance::testing;
@@ -22,10 +23,7 @@ struct Doc : GpsDoc {
         settings.GPSCharSet = profile == SimProfile::Japanese ? 2 : 1;
         // An unsaved track of one point, and one waypoint.
         track = TrackField::create(1);
-        TrackPoint p;
-        p.latitude = 1;
-        p.segment = 1;
-        track->append(p);
+        track->append(pointsAlong(1, 1, 0, 0, 0)[0]);
         ScriptedPrompt quiet;
         waypoints.add(quiet, "OLD", 1, 2, "", 0, 0, 0, 0);
         clock.setBias(-3600);

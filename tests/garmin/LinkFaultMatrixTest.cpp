@@ -17,6 +17,7 @@
 #include "garmin/GpsCommands.h"
 #include "garmin/Identification.h"
 #include "platform/testing/ScriptedPrompt.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 using namespace korvance::testing;
@@ -31,24 +32,9 @@ constexpr int kRetriesPerPacket = 3;  // retries a packet may need on the faulti
 // silent later has been identified.
 constexpr int kIdentifiedAfter = 12;
 
-// `kTrackPoints` points along a line from (lat, lon), `dt` seconds apart, the
-// first `firstSegment` of them in segment 1 and the rest in segment 2.
-std::vector<TrackPoint> lineOfPoints(double lat, double lon, double dLat, double dLon, float alt, uint32_t time,
-                                     uint32_t dt, int firstSegment) {
-    std::vector<TrackPoint> points(kTrackPoints);
-    for (int i = 0; i < kTrackPoints; ++i) {
-        points[i].latitude = lat + i * dLat;
-        points[i].longitude = lon + i * dLon;
-        points[i].altitude = alt + static_cast<float>(i);
-        points[i].time = time + dt * static_cast<uint32_t>(i);
-        points[i].segment = i < firstSegment ? 1 : 2;
-    }
-    return points;
-}
-
 ReceiverData matrixData() {
     ReceiverData d = BuiltinReceiverData(SimProfile::New);
-    d.track = lineOfPoints(46.5, 7.25, 0.0007, -0.0011, 600.0f, 900000000u, 7, 30);
+    d.track = pointsAlong(kTrackPoints, 46.5, 7.25, 0.0007, -0.0011, 900000000u, 7, 600.0f, 30);
     return d;
 }
 
@@ -64,7 +50,8 @@ struct Doc : GpsDoc {
         a.byteTimeoutMs = byteTimeoutMs;
         ScriptedPrompt quiet;
         track = TrackField::create(kTrackPoints);
-        for (const TrackPoint& p : lineOfPoints(-33.9, 18.4, 0.001, 0.0005, 10.0f, 950000000u, 3, 20)) track->append(p);
+        for (const TrackPoint& p : pointsAlong(kTrackPoints, -33.9, 18.4, 0.001, 0.0005, 950000000u, 3, 10.0f, 20))
+            track->append(p);
         waypoints.add(quiet, "CAPE", -34.35, 18.47, "", 0, 0, 0, 0);
         waypoints.add(quiet, "HARBOUR", -33.91, 18.42, "", 0, 0, 0, 0);
         waypoints.add(quiet, "TABLE", -33.96, 18.40, "", 0, 0, 0, 0);

@@ -18,6 +18,7 @@
 #include "sim/garmin/ReceiverData.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "support/RunCommand.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 
@@ -48,6 +49,8 @@ TEST(ReceiverCli, InfoNamesTheProtocol) {
     EXPECT_NE(r.out.find("track points D301"), std::string::npos) << r.out;
 }
 
+// What the program makes of the identification's question (its outcomes are
+// Identification.Outcomes').
 TEST(ReceiverCli, IdentificationAnswers) {
     struct Row {
         const char* what;
@@ -56,11 +59,9 @@ TEST(ReceiverCli, IdentificationAnswers) {
         const char* says;
     };
     const Row rows[] = {
-        {"no model", "", 1, "unsupported protocol. or choose proper model."},
         {"other model, no answer", "--model GPS12", 1, "--yes"},
         {"other model, --no", "--model GPS12 --no", 1, "Mismatch GPS Type."},
         {"other model, --yes", "--model GPS12 --yes", 0, "Mismatch GPS Type."},
-        {"its model", "--model GPS12XL", 0, ""},
     };
     for (const auto& row : rows) {
         ReceiverSimulator sim(SimProfile::Old);
@@ -125,16 +126,7 @@ TEST(ReceiverCli, PositionAndFailures) {
 // keeps the track, in a file the program names.
 TEST(ReceiverCli, DownloadIsKeptWhenItsFileCannotBeWritten) {
     ReceiverData data = BuiltinReceiverData(SimProfile::New);
-    data.track.clear();
-    for (uint32_t i = 0; i < kKeptTrackPoints; ++i) {
-        TrackPoint p;
-        p.latitude = 47.123456789 + i * 1e-5;
-        p.longitude = 8.987654321 - i * 1e-5;
-        p.altitude = 412.5f + static_cast<float>(i % 100);
-        p.time = 900000000u + i;
-        p.segment = 1;
-        data.track.push_back(p);
-    }
+    data.track = korvance::testing::pointsAlong(kKeptTrackPoints, 47.123456789, 8.987654321, 1e-5, -1e-5, 900000000u, 1, 412.5f);
     ReceiverSimulator sim(SimProfile::New, data);
     ASSERT_TRUE(sim.start());
     const std::filesystem::path dir = kScratch.file("kept");
