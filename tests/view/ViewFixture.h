@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/CKorvanceDoc.h"
+#include "files/TempDir.h"
+#include "maps/MapTestUtil.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "navigation/testing/ManualNavigationTimer.h"
@@ -25,7 +27,6 @@ public:
     RecordingSound sound_;
     bool nmeaOpens = true;
     int nmeaStarts = 0, nmeaStops = 0;
-    std::vector<std::string> statuses;
     NavigationHost* navigationHost() override { return this; }
     NavigationTimer& navigationTimer() override { return timer; }
     Sound& sound() override { return sound_; }
@@ -35,16 +36,13 @@ public:
         return nmeaOpens;
     }
     void stopNmea() override { ++nmeaStops; }
-    void showStatus(const std::string& text) override { statuses.push_back(text); }
+    void showStatus(const std::string&) override {}
 
     ClientRect client{0, 0, 300, 300};
-    int redraws = 0, erases = 0;
+    int erases = 0;
     bool running = false;
     ClientRect clientRect() const override { return client; }
-    void redraw(bool erase) override {
-        ++redraws;
-        erases += erase;
-    }
+    void redraw(bool erase) override { erases += erase; }
     uint32_t monitorToken() const override { return 0xbeef; }
     bool monitorRunning() const override { return running; }
 };
@@ -62,6 +60,14 @@ struct ViewEnv {
     ViewEnv() { doc.fitPending = false; }
     // The window without a map: 300 x 300 pixels over 35..36 N, 139..140 E.
     void plainWindow() { doc.maps().SetWindowGeometry(300, 300, 36, 35, 139, 140); }
+    // A map of columns x rows flat tiles over the same ground in a scratch folder, loaded,
+    // with its window on tile `centre` unless that is -1.
+    TempDir mapDir;
+    bool loadFlatMap(int columns, int rows, int tile, int centre = -1) {
+        makeFlatMap(mapDir.file("m"), columns, rows, tile, tile, "png");
+        return doc.maps().LoadMapInfo(mapDir.file("m/mapinfo.dat"), prompt) == 1 &&
+               (centre < 0 || doc.maps().LoadWindow(centre, prompt) == 1);
+    }
     void addTrack(std::initializer_list<std::pair<double, double>> points, float altitude = 0) {
         auto& log = doc.trackLog();
         if (!log.track) log.track = TrackField::create(70000);

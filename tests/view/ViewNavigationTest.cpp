@@ -7,9 +7,7 @@
 
 
 #include "app/CommandIds.h"
-#include "files/TempDir.h"
 #include "maps/MapCommands.h"
-#include "maps/MapTestUtil.h"
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "view/ViewFixture.h"

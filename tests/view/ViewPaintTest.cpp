@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <random>
 
-#include "files/TempDir.h"
-#include "maps/MapTestUtil.h"
 #include "view/ViewFixture.h"
 
 using namespace korvance;
-using korvance::testing::TempDir;
 using korvance::testing::ViewEnv;
 using Op = RecordingCanvas::Op;
 
@@ -199,11 +196,8 @@ TEST(ViewPaint, NavigationCursorStatusLineAndNavigatedRoute) {
 // Repaints reuse the track's converted pixels; after every kind of change the
 // line drawn must be what converting the whole track afresh gives.
 TEST(ViewPaint, TrackAfterScrollsAppendsAndChangesIsConvertedAfresh) {
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 100, 100, "png");
     ViewEnv e;
-    ASSERT_EQ(e.doc.maps().LoadMapInfo(dir.file("m/mapinfo.dat"), e.prompt), 1);
-    e.doc.maps().LoadWindow(12, e.prompt);
+    ASSERT_TRUE(e.loadFlatMap(5, 5, 100, 12));
     e.doc.settings().PenWidth = 3;
     e.doc.settings().TrackPlotCount = 32;
     std::mt19937 random(11);
@@ -288,8 +282,6 @@ TEST(ViewPaint, ThinningOverAMap) {
         }
         EXPECT_EQ(ThinTrack(pts, r), expected) << "round " << round;
     }
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 100, 100, "png");
     struct Case {
         uint32_t penWidth;
         int points;
@@ -298,8 +290,7 @@ TEST(ViewPaint, ThinningOverAMap) {
     // A track running far east of the map: thick pens keep only what is near the view.
     for (const Case c : {Case{3, 50, 2}, Case{1, 50, 50}, Case{3, 3, 3}}) {
         ViewEnv e;
-        ASSERT_EQ(e.doc.maps().LoadMapInfo(dir.file("m/mapinfo.dat"), e.prompt), 1);
-        e.doc.maps().LoadWindow(6, e.prompt);
+        ASSERT_TRUE(e.loadFlatMap(5, 5, 100, 6));
         e.doc.settings().PenWidth = c.penWidth;
         e.addTrack({{35.9, 139.05}});
         for (int i = 1; i < c.points; ++i) e.addTrack({{35.9, 139.7 + i * 0.001}});

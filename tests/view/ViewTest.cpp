@@ -7,8 +7,6 @@
 #include <array>
 
 #include "app/CommandIds.h"
-#include "files/TempDir.h"
-#include "maps/MapTestUtil.h"
 #include "platform/Process.h"
 #include "platform/testing/RecordingSound.h"
 #include "view/ViewFixture.h"
@@ -57,10 +55,8 @@ TEST(ViewCommands, TogglesAndMenuStates) {
     }
     // Zoom is refused over a map image; Current Position only after the map was moved
     // (Mark Waypoint only while navigating is the main window's test).
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 100, 100, "png");
     ViewEnv e;
-    ASSERT_EQ(e.doc.maps().LoadMapInfo(dir.file("m/mapinfo.dat"), e.prompt), 1);
+    ASSERT_TRUE(e.loadFlatMap(5, 5, 100));
     e.view.onCommand(cmd::Zoom);
     EXPECT_EQ(e.view.zoomMode, 0);
     EXPECT_FALSE(stateOf(e.view, cmd::CurrentPosition).enabled);
@@ -123,13 +119,10 @@ TEST(ViewPen, TapsWhileNavigatingDragsAndZoom) {
         EXPECT_EQ(p, (MapPoint{150, 150}));  // the tapped place comes to the middle
         EXPECT_EQ(e.view.dragging, 0);
     }
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 5, 5, 200, 200, "png");
     for (const bool shiftMode : {false, true}) {
         ViewEnv e;
+        ASSERT_TRUE(e.loadFlatMap(5, 5, 200, 12));
         MapSet& maps = e.doc.maps();
-        ASSERT_EQ(maps.LoadMapInfo(dir.file("m/mapinfo.dat"), e.prompt), 1);
-        maps.LoadWindow(12, e.prompt);
         maps.SetScrollOrigin(50, 50, e.view.viewRect());
         e.view.shiftMode = shiftMode;
         e.view.penDown(100, 100, false, false);
@@ -292,12 +285,9 @@ TEST(ViewCommands, CreateRouteGotoAndJump) {
 }
 
 TEST(ViewCalibration, TheDialogueOfTwoTaps) {
-    TempDir dir;
-    korvance::testing::makeFlatMap(dir.file("m"), 3, 3, 100, 100, "png");
-    const std::string info = dir.file("m/mapinfo.dat");
     ViewEnv e;
-    ASSERT_EQ(e.doc.maps().LoadMapInfo(info, e.prompt), 1);
-    ASSERT_EQ(e.doc.maps().LoadWindow(4, e.prompt), 1);
+    ASSERT_TRUE(e.loadFlatMap(3, 3, 100, 4));
+    const std::string info = e.mapDir.file("m/mapinfo.dat");
     e.doc.waypoints().add(e.prompt, "TOWER", 35.75, 139.25, "", 18, 0, 0, 0);
     const std::string before = readText(info);
     auto apply = [&](const char* lon, const char* lat) {
