@@ -214,7 +214,6 @@ TEST(MapMake, PositionsLandWhereGdalPutsThem) {
         std::vector<CalibrationPoint> points;
     };
     const Case cases[] = {
-        {"UTM 33N GeoTIFF", {"GTiff", 1000, 800, "EPSG:32633", utm}, "WGS 84", "png", 256, true, {}},
         {"UTM 33N into European 1950, BMP", {"GTiff", 1000, 800, "EPSG:32633", utm}, "European 1950", "bmp", 200, true, {}},
         {"paletted chart in UTM", {"GTiff", 1000, 800, "EPSG:32633", utm, true}, "WGS 84", "png", 256, true, {}},
         {"chart placed by control points", {"GTiff", 1000, 800, "EPSG:32633", utm, true, false, true}, "WGS 84", "png", 256, true, {}},
