@@ -350,7 +350,7 @@ TEST(ViewMonitor, RecordsAndTheMonitorRun) {
     e.view.ticked = [&](const TickResult& t) {
         ticks.push_back({t.fix.latitude, t.fix.longitude, t.fix.height, double(t.fix.unixTime)});
     };
-    // Records outside a monitor run are the main window's replay test.
+    EXPECT_FALSE(e.view.monitorMessage(kMonitorLatitude, 921600));  // not running: refused
     e.view.monitorActive = 1;
     EXPECT_TRUE(e.view.monitorMessage(kMonitorLatitude, 921600));
     EXPECT_TRUE(e.view.monitorMessage(kMonitorLongitude, -921600 * 2));
