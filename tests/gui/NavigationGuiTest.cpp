@@ -32,6 +32,7 @@
 #include "sim/garmin/ReceiverSimulator.h"
 #include "sim/nmea/NmeaSource.h"
 #include "support/QtWait.h"
+#include "support/TrackPoints.h"
 
 using namespace korvance;
 using korvance::testing::waitUntil;
@@ -114,13 +115,8 @@ TEST(NavigationGui, DrivesARouteToItsEndWithTheAlarmAndSurvivesThePulledReceiver
                 ASSERT_EQ(::symlink(nmeaSource->devicePath().c_str(), link.c_str()), 0);
             } else {
                 ReceiverData data;
-                for (int i = 0; i < kPoints; ++i) {
-                    TrackPoint p;
-                    p.latitude = northOf(i * kStepKm);
-                    p.longitude = 139.0;
-                    p.time = static_cast<uint32_t>(1700000000 + i - kReceiverEpochUnix);
-                    data.track.push_back(p);
-                }
+                data.track = korvance::testing::pointsAlong(kPoints, northOf(0), 139.0, northOf(kStepKm) - northOf(0), 0,
+                                                            uint32_t(1700000000 - kReceiverEpochUnix), 1);
                 garmin = StartReceiverSimulator(SimProfile::New, data, true);
                 ASSERT_TRUE(garmin);
                 ASSERT_EQ(::symlink(garmin->devicePath().c_str(), link.c_str()), 0);
