@@ -176,19 +176,6 @@ TEST(MapList, VersionsPrioritiesAndSeparators) {
     EXPECT_FALSE(list.next().has_value());
 }
 
-TEST(MapFiles, ReadMapBoundsDefaults) {
-    TempDir dir;
-    putFile(dir.file("a/mapinfo.dat"), kGood);
-    putFile(dir.file("b/mapinfo.dat"), "Korvan CE\r\n101\r\npng\r\n5\r\n5\r\n36.5\r\n");
-    ScriptedPrompt prompt;
-    double l, t, r, b;
-    EXPECT_EQ(MapSet::ReadMapBounds(dir.file("a/mapinfo.dat"), l, t, r, b, prompt), 1);
-    EXPECT_EQ(std::vector<double>({l, t, r, b}), std::vector<double>({139, 36, 140, 35}));
-    EXPECT_EQ(MapSet::ReadMapBounds(dir.file("b/mapinfo.dat"), l, t, r, b, prompt), 0);
-    EXPECT_EQ(std::vector<double>({l, t, r, b}), std::vector<double>({-200, 36.5, 200, -90}));
-    EXPECT_TRUE(prompt.shown.empty());  // a file without the signature is the map choice's test
-}
-
 TEST(Mapping, GeoToViewAndBack) {
     MapSet maps;
     maps.SetWindowGeometry(300, 300, 36, 35, 139, 140);
@@ -284,13 +271,16 @@ TEST(ChooseMap, PrioritiesTiesAndEdges) {
 }
 
 // The choice runs at every navigation tick: a list's files are read once, a
-// broken one is reported once, and a map rewritten meanwhile is seen anew.
+// broken one is reported once, one cut short is passed over without a word,
+// and a map rewritten meanwhile is seen anew.
 TEST(ChooseMap, ListFilesReadOnceUntilTheyChange) {
     TempDir dir;
     CodePage cp;
     putFile(dir.file("maps/a/mapinfo.dat"), korvance::testing::infoText(5, 5, 36, 139, 35, 140, 10, 10));
     putFile(dir.file("maps/broken/mapinfo.dat"), "junk");
-    putFile(dir.file("maps/list.lst"), "Map List for Korvan CE\n102\nbroken\\mapinfo.dat\t0\na\\mapinfo.dat\t5\n");
+    putFile(dir.file("maps/cut/mapinfo.dat"), "Korvan CE\r\n101\r\npng\r\n5\r\n5\r\n36.5\r\n");
+    putFile(dir.file("maps/list.lst"),
+            "Map List for Korvan CE\n102\nbroken\\mapinfo.dat\t0\ncut\\mapinfo.dat\t0\na\\mapinfo.dat\t5\n");
     MapSet maps;
     ASSERT_TRUE(maps.LoadMapList(dir.file("maps/list.lst"), cp));
     ScriptedPrompt prompt;
