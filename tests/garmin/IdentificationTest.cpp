@@ -163,7 +163,6 @@ TEST(Identification, ArraysAndChatter) {
     std::vector<Frame> chatter = {product(500)};
     for (int i = 0; i < 80; ++i) chatter.push_back(makeFrame(248, {'x', 0}));  // more product text, never an array
     const Row rows[] = {
-        {"D107 waypoints are not supported", {product(300), arrayFrame({{'A', 100}, {'D', 107}, {'A', 200}, {'D', 201}})}, -2, -1},
         {"D109 and D202", {product(300), arrayFrame({{'A', 100}, {'D', 109}, {'A', 201}, {'D', 202}, {'D', 109}, {'D', 210}})}, 0, 0},
         {"no route header type", {product(300), arrayFrame({{'A', 100}, {'D', 108}})}, -2, -1},
         {"extra product text before the array", {product(300), makeFrame(248, {'x', 0}), arrayFrame({{'D', 110}, {'D', 201}})}, 0, 0},

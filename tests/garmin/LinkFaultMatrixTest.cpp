@@ -65,15 +65,13 @@ struct Doc : GpsDoc {
     ScriptedPrompt prompt;
 };
 
-// The document's data in comparable form.
-struct Snapshot {
-    std::vector<TrackPoint> track;
-    std::vector<WaypointRecord> waypoints;
-    std::vector<Route> routes;
-};
-
-Snapshot snapshot(const Doc& d) {
-    return {d.track ? d.track->points() : std::vector<TrackPoint>{}, d.waypoints.records(), d.routes.routes()};
+// The document's data in the receiver's form, to compare the two.
+ReceiverData snapshot(const Doc& d) {
+    ReceiverData r;
+    r.track = d.track ? d.track->points() : std::vector<TrackPoint>{};
+    r.waypoints = d.waypoints.records();
+    r.routes = d.routes.routes();
+    return r;
 }
 
 std::string rtrim(std::string_view v) {
@@ -112,7 +110,7 @@ void expectSameRoutes(const std::vector<Route>& want, const std::vector<Route>& 
     }
 }
 
-void expectSameDocument(const Snapshot& want, const Snapshot& got) {
+void expectSameData(const ReceiverData& want, const ReceiverData& got) {
     expectSameTrack(want.track, got.track);
     expectSameWaypoints(want.waypoints, got.waypoints);
     expectSameRoutes(want.routes, got.routes);
@@ -160,7 +158,7 @@ const Fault kFaults[] = {
 };
 
 // The receiver's data after an upload, seen as the document sent it.
-void expectUploaded(Kind kind, const Snapshot& sent, const ReceiverData& before, const ReceiverData& after) {
+void expectUploaded(Kind kind, const ReceiverData& sent, const ReceiverData& before, const ReceiverData& after) {
     switch (kind) {
         case Kind::UploadTrack: expectSameTrack(sent.track, after.track); break;
         case Kind::UploadWaypoints: {
@@ -213,7 +211,7 @@ TEST_P(LinkFaults, DeliversExactlyOrFailsAndChangesNothingWithinItsRetryBound) {
     const auto& [f, t] = GetParam();
     Doc d(f.faults, f.byteTimeoutMs);
     ASSERT_TRUE(d.started);
-    const Snapshot before = snapshot(d);
+    const ReceiverData before = snapshot(d);
     const ReceiverData simBefore = d.sim.data();
 
     const auto t0 = std::chrono::steady_clock::now();
@@ -226,7 +224,7 @@ TEST_P(LinkFaults, DeliversExactlyOrFailsAndChangesNothingWithinItsRetryBound) {
         EXPECT_TRUE(ok) << d.prompt.texts().size();
     }
 
-    const Snapshot after = snapshot(d);
+    const ReceiverData after = snapshot(d);
     if (ok) {
         EXPECT_TRUE(d.prompt.texts().empty());
         switch (t.kind) {
@@ -235,7 +233,7 @@ TEST_P(LinkFaults, DeliversExactlyOrFailsAndChangesNothingWithinItsRetryBound) {
             case Kind::DownloadRoutes: expectSameRoutes(simBefore.routes, after.routes); break;
             default: {
                 EXPECT_EQ(*result, Changes{});  // an upload changes nothing in the document
-                expectSameDocument(before, after);
+                expectSameData(before, after);
                 // The receiver stores what it acknowledged last on its own thread.
                 const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
                 while (d.sim.uploads().empty() && std::chrono::steady_clock::now() < until)
@@ -254,12 +252,9 @@ TEST_P(LinkFaults, DeliversExactlyOrFailsAndChangesNothingWithinItsRetryBound) {
     else
         EXPECT_TRUE(msg == t.message || msg.rfind(kMsgCommunicationError, 0) == 0 || msg == kMsgUnsupportedProtocol) << msg;
     EXPECT_EQ(d.prompt.last()->icon, Icon::Stop);
-    expectSameDocument(before, after);
+    expectSameData(before, after);
     for (const auto& u : d.sim.uploads()) EXPECT_FALSE(u.accepted);
-    const ReceiverData simAfter = d.sim.data();
-    expectSameTrack(simBefore.track, simAfter.track);
-    expectSameWaypoints(simBefore.waypoints, simAfter.waypoints);
-    expectSameRoutes(simBefore.routes, simAfter.routes);
+    expectSameData(simBefore, d.sim.data());
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, LinkFaults, ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::ValuesIn(kTransfers)),
