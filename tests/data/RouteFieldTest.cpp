@@ -84,7 +84,6 @@ TEST(RouteField, MergeIntoWaypointList) {
     } rows[] = {
         {"differs by 0.00002", 139.00002, {"A has differ coordinate.", "A not added to waypoint list."}, 1},
         {"differs by 0.000005", 139.000005, {}, 1},
-        {"same position", 139.0, {}, 1},
     };
     for (const auto& r : rows) {
         ScriptedPrompt p;

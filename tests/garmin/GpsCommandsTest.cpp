@@ -34,10 +34,22 @@ struct Doc : GpsDoc {
 
 }  // namespace
 
+// Each download replaces its part of the document: the new receiver's
+// waypoints into a list that keeps the first three, the old receiver's routes
+// with a gap in their numbers.
 TEST(GpsCommands, DownloadsReplaceTheDocumentsData) {
     for (SimProfile p : {SimProfile::New, SimProfile::Old}) {
         SCOPED_TRACE(SimProfileName(p));
-        Doc d(p);
+        ReceiverData data = BuiltinReceiverData(p);
+        if (p == SimProfile::Old) {
+            data.routes.resize(6);
+            data.routes[5] = data.routes[1];
+            data.routes[1] = Route{};
+        }
+        Doc d(p, data);
+        const size_t listLimit = p == SimProfile::New ? 3 : 500;
+        d.waypoints = WaypointList(listLimit, &d.data.codePage);
+        d.waypoints.add(d.prompt, "OLD", 1, 2, "", 0, 0, 0, 0);
         const ReceiverData want = d.sim.data();
         EXPECT_EQ(onDownloadTrack(d.a, d.prompt, d.prompt), Changes::Track | Changes::Modified);
         ASSERT_TRUE(d.track);
@@ -50,15 +62,19 @@ TEST(GpsCommands, DownloadsReplaceTheDocumentsData) {
         EXPECT_EQ(d.bias, -3600);
 
         EXPECT_EQ(onDownloadWaypoint(d.a, d.prompt, d.prompt), Changes::Waypoints | Changes::Modified);
-        ASSERT_EQ(d.waypoints.count(), want.waypoints.size());
+        ASSERT_EQ(d.waypoints.count(), std::min(listLimit, want.waypoints.size()));
         EXPECT_FALSE(d.waypoints.find("OLD"));
-        EXPECT_NEAR(d.waypoints.latitude(0), want.waypoints[0].latitude, 1e-6);
+        for (uint32_t i = 0; i < d.waypoints.count(); ++i)
+            EXPECT_NEAR(d.waypoints.latitude(i), want.waypoints[i].latitude, 1e-6) << i;
 
         EXPECT_EQ(onDownloadRoute(d.a, d.prompt, d.prompt), Changes::Routes | Changes::Modified);
-        ASSERT_EQ(d.routes.routeCount(), 2u);
-        EXPECT_EQ(d.routes.routeWaypointCount(0), want.routes[0].waypoints.size());
-        EXPECT_EQ(std::string(d.routes.routeName(1)).substr(0, 4), "BACK");
-        EXPECT_TRUE(d.prompt.texts().empty());
+        ASSERT_EQ(d.routes.routeCount(), want.routes.size());
+        for (uint32_t r = 0; r < want.routes.size(); ++r) {
+            EXPECT_EQ(d.routes.routeWaypointCount(r), want.routes[r].waypoints.size()) << r;
+            EXPECT_EQ(d.routes.routeName(r).substr(0, want.routes[r].name.view().size()), want.routes[r].name.view());
+        }
+        EXPECT_EQ(d.prompt.texts(), p == SimProfile::New ? std::vector<std::string>{"Waypoint overflow!"}
+                                                          : std::vector<std::string>{});
     }
 }
 
@@ -143,26 +159,6 @@ TEST(GpsCommands, TwoRoutesTravelInTwoExchanges) {
     ASSERT_GE(routes.size(), 3u);
     EXPECT_EQ(routes[2].name.str(), "THIRD");
     EXPECT_EQ(routes[0].name.str(), "FIRST");
-}
-
-TEST(GpsCommands, RouteNumbersWithAGap) {
-    ReceiverData data = BuiltinReceiverData(SimProfile::Old);
-    data.routes.resize(6);
-    data.routes[5] = data.routes[1];
-    data.routes[1] = Route{};
-    Doc d(SimProfile::Old, data);
-    ASSERT_TRUE(onDownloadRoute(d.a, d.prompt, d.prompt));
-    EXPECT_EQ(d.routes.routeCount(), 6u);
-    EXPECT_EQ(d.routes.routeWaypointCount(5), 2u);
-    EXPECT_EQ(d.routes.routeWaypointCount(1), 0u);
-}
-
-TEST(GpsCommands, WaypointLimitKeepsTheFirstRecords) {
-    Doc d(SimProfile::New);
-    d.waypoints = WaypointList(3, &d.data.codePage);
-    ASSERT_TRUE(onDownloadWaypoint(d.a, d.prompt, d.prompt));
-    EXPECT_EQ(d.waypoints.count(), 3u);
-    EXPECT_EQ(d.waypoints.identifier(2), "PEAK");
 }
 
 TEST(GpsCommands, NothingWhileTheTrackLogRecordsOrWithoutData) {
