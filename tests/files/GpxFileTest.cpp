@@ -271,14 +271,15 @@ TEST(GpxRead, RefusesWhatIsNotGpx) {
     EXPECT_EQ(readGpxFile(dir.file("none.gpx"), c, wgs).status, GpxReadResult::Status::CannotOpen);
 }
 
-// gpsbabel, a second GPX program, must read what we write, and what it writes
+// gpsbabel, a second GPX program, must read what we write (a strict reader:
+// a control character would make it refuse the file), and what it writes
 // from it must read back as the same data.
 TEST(GpxGpsbabel, RoundTrip) {
     KORVANCE_REQUIRE_TOOL("gpsbabel");
     TempDir dir;
     SampleDocument d = sampleData();
     // gpsbabel fills an empty comment with the name: give every waypoint one.
-    d.waypoints[1].comment.set("opera");
+    d.waypoints[1].comment.set("op\x1b" "era");
     Datum wgs("WGS 84");
     ScriptedPrompt prompt;
     std::string ours = dir.file("ours.gpx"), theirs = dir.file("theirs.gpx");
@@ -288,6 +289,7 @@ TEST(GpxGpsbabel, RoundTrip) {
     DocumentContents c;
     GpxReadResult r = readGpxFile(theirs, c, wgs);
     ASSERT_TRUE(r.ok()) << r.problem;
+    d.waypoints[1].comment.set("op era");  // the control character became a blank
     expectSameData(c, d, 1e-9);  // gpsbabel writes nine decimals
 }
 
@@ -295,8 +297,7 @@ TEST(GpxGpsbabel, RoundTrip) {
 // not even as a character reference: strict readers (gpsbabel among them)
 // refuse the whole file. Names and comments holding every byte below 0x20
 // are written with blanks in their place.
-TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
-    KORVANCE_REQUIRE_TOOL("gpsbabel");
+TEST(GpxWrite, ControlCharactersNeverReachTheFile) {
     std::vector<WaypointRecord> waypoints;
     for (int b = 0; b < 0x20; ++b) {
         const std::string t = std::string("A") + char(b) + "B";
@@ -332,14 +333,4 @@ TEST(GpxGpsbabel, ControlCharactersNeverReachTheFile) {
     DocumentContents raw;
     ASSERT_TRUE(decodeGpx("<gpx><wpt lat=\"1\" lon=\"2\"><name>\x13YD</name></wpt></gpx>", raw, wgs).ok());
     EXPECT_EQ((*raw.waypoints)[0].identifier.str(), " YD");
-
-    TempDir dir;
-    ScriptedPrompt prompt;
-    const std::string ours = dir.file("control.gpx"), theirs = dir.file("theirs.gpx");
-    ASSERT_TRUE(writeGpxFile(ours, d, wgs, prompt));
-    const std::string cmd = "gpsbabel -w -r -i gpx -f '" + ours + "' -o gpx -F '" + theirs + "' 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    DocumentContents back;
-    ASSERT_TRUE(readGpxFile(theirs, back, wgs).ok());
-    EXPECT_EQ(back.waypoints->size(), 32u);
 }
