@@ -25,10 +25,7 @@ using korvance::testing::writeText;
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out, err;
-};
+using CliRun = korvance::testing::ProgramResult;
 
 CliRun run(int (*sub)(cli::Args&, std::ostream&, std::ostream&), std::vector<std::string> words) {
     cli::Args args(std::move(words));

@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "cli/Coord.h"
+#include "support/RunCommand.h"
 
 namespace korvance::cli {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out, err;
-};
+using CliRun = korvance::testing::ProgramResult;
 
 CliRun coord(std::vector<std::string> words, const std::string& defaultDatum = "WGS 84") {
     Args args(std::move(words));
