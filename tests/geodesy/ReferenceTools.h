@@ -1,5 +1,5 @@
 #pragma once
-// Runs the independent geodesy references (GeographicLib's GeoConvert,
+// Runs the independent geodesy references (GeographicLib's
 // TransverseMercatorProj and CartConvert) on a batch of input lines.
 
 #include <gtest/gtest.h>
