@@ -15,7 +15,6 @@
 #include "maps/MapCommands.h"
 #include "maps/MapSet.h"
 #include "maps/MapTestUtil.h"
-#include "platform/CodePage.h"
 #include "platform/testing/ScriptedPrompt.h"
 
 using namespace korvance;
@@ -311,34 +310,6 @@ TEST_F(MapWindowRules, WindowThatCannotBeAllocatedFailsTheLoad) {
     ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 #endif
-}
-
-}  // namespace
-
-namespace {
-
-// The demo map set drawn at build time: both maps load, every tile decodes, and
-// the detailed map is chosen where both cover.
-TEST(DemoMaps, ListLoadsAndChoosesTheDetailedMap) {
-    const std::string folder = std::string(KORVANCE_BINARY_DIR) + "/demo-maps";
-    ASSERT_EQ(DetectMapFile(folder + "/demo.lst"), MapFileKind::List);
-    MapSet maps;
-    CodePage cp;
-    ASSERT_TRUE(maps.LoadMapList(folder + "/demo.lst", cp));
-    ASSERT_EQ(maps.list().count(), 2u);
-    ScriptedPrompt prompt;
-    for (size_t i = 0; i < 2; ++i) {
-        ASSERT_EQ(maps.LoadMapInfo(*maps.list().path(i), prompt), 1);
-        EXPECT_GE(maps.info().columns, 4);
-        EXPECT_GE(maps.info().rows, 4);
-        for (int t = 0; t < maps.info().columns * maps.info().rows; ++t) ASSERT_EQ(maps.LoadWindow(t, prompt), 1);
-    }
-    EXPECT_TRUE(prompt.shown.empty());
-    EXPECT_EQ(maps.info().extension, "png");
-    maps.list().setCurrent(1);
-    EXPECT_EQ(maps.ChooseMapAt(52.52, 13.405, prompt).value_or(""), folder + "/centre/mapinfo.dat");
-    // Outside the detailed map only the overview covers.
-    EXPECT_EQ(maps.ChooseMapAt(52.62, 13.20, prompt).value_or(""), folder + "/overview/mapinfo.dat");
 }
 
 }  // namespace
