@@ -206,24 +206,6 @@ TEST(Transfers, ReadPositionOfASilentReceiverFails) {
     EXPECT_EQ(t, 0);
 }
 
-TEST(Transfers, AMovingReceiverFollowsItsTrack) {
-    auto sim = StartReceiverSimulator(SimProfile::New);
-    ASSERT_TRUE(sim);
-    FixedClock clock;
-    GarminLink link(quickOptions(), &clock);
-    ASSERT_TRUE(link.OpenPort(sim->devicePath()));
-    const auto track = sim->data().track;
-    for (size_t i = 0; i < track.size() + 2; ++i) {
-        double lat, lon;
-        int64_t t;
-        ASSERT_TRUE(ReadPosition(link, lat, lon, t));
-        const auto& p = track[i % track.size()];
-        EXPECT_NEAR(lat, p.latitude, 1e-9);
-        EXPECT_NEAR(lon, p.longitude, 1e-9);
-        EXPECT_EQ(t, int64_t(p.time) + 631065600);
-    }
-}
-
 TEST(Transfers, EarlyTransferCompleteIsAFailure) {
     // The receiver announces 5 packets and completes after 3.
     PseudoTerminal pty;

