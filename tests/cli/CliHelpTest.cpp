@@ -70,7 +70,6 @@ TEST(CliHelp, VersionUnknownWordsAndDemoMaps) {
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, std::string("korvance-cli ") + KORVANCE_VERSION + "\n");
     EXPECT_EQ(run(kCli, "frobnicate").code, 2);
-    EXPECT_EQ(run(kCli, "map frobnicate").code, 2);
     EXPECT_EQ(run(kCli, "map demo extra").code, 2);
     // map demo names the build tree's demo maps.
     const korvance::testing::CommandResult demo = run(kCli, "map demo");

@@ -1,6 +1,7 @@
 #pragma once
 // A scratch folder under the system's temporary folder, removed with its contents.
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -33,6 +34,12 @@ public:
 
 private:
     std::string path_;
+};
+
+// A runtime folder (XDG_RUNTIME_DIR) of the test's own, for the sockets it makes.
+struct RuntimeDir {
+    TempDir dir;
+    RuntimeDir() { ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1); }
 };
 
 inline std::vector<uint8_t> readBytes(const std::string& path) {

@@ -38,6 +38,7 @@ extern char** environ;
 
 using namespace korvance;
 using korvance::testing::readText;
+using korvance::testing::RuntimeDir;
 using korvance::testing::TempDir;
 using namespace std::chrono_literals;
 
@@ -130,11 +131,6 @@ TEST(GpsdReports, LinesOfTheDaemon) {
 // ------------------------------------------------------------ the program
 
 const char* const kMonitor = KORVANCE_BINARY_DIR "/src/gpsd/korvance-gpsd-monitor";
-
-struct RuntimeDir {
-    TempDir dir;
-    RuntimeDir() { ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1); }
-};
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;

@@ -25,15 +25,13 @@
 #include <QTimer>
 
 #include "app/CommandIds.h"
+#include "dialogs/DialogFixture.h"
 #include "dialogs/Pickers.h"
 #include "gui/MainFrame.h"
 #include "gui/dialogs/NumberEdit.h"
 #include "gui/dialogs/QtDialogHost.h"
-#include "platform/Clock.h"
 #include "platform/SerialPort.h"
-#include "platform/SettingsStore.h"
 #include "platform/testing/RecordingSound.h"
-#include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/TestApplication.h"
 #include "sim/garmin/ReceiverSimulator.h"
 
@@ -44,14 +42,9 @@ namespace {
 
 QApplication& app() { return testApplication("gui_dialogs_tests"); }
 
-struct Shell {
-    Shell() : doc((app(), store), clock, prompt), frame(doc, prompt, chooser, prompt, sound) { frame.show(); }
-    MemorySettingsStore store;
-    FixedClock clock{1262304000, -32400};
-    ScriptedPrompt prompt;
-    ScriptedFileChooser chooser;
+struct Shell : korvance::testing::DocFixture {
+    Shell() : frame((app(), doc), prompt, chooser, prompt, sound) { frame.show(); }
     RecordingSound sound;
-    CKorvanceDoc doc;
     MainFrame frame;
 };
 
@@ -289,7 +282,6 @@ TEST(RouteEditorDialog, UpLoadPutsTheRouteIntoTheReceiver) {
     EXPECT_EQ(s.doc.routes().waypointComment(0, 1), "mountain hut");
     EXPECT_EQ(s.doc.waypoints().count(), 3u);
     EXPECT_TRUE(s.doc.isModified());
-    EXPECT_EQ(s.prompt.waitDepth, 0);
     // The receiver holds exactly that route, under number 5.
     const auto uploads = sim->uploads();
     ASSERT_EQ(uploads.size(), 1u) << (s.prompt.last() ? s.prompt.last()->text : "");

@@ -272,9 +272,6 @@ TEST(MainFrame, TrackFromTheReceiverSavedAndOpenedThroughTheMenu) {
         EXPECT_TRUE(s.doc.isModified());
         EXPECT_TRUE(s.frame.isWindowModified());
         EXPECT_FALSE(s.frame.view()->isEmptyStart());
-        EXPECT_FALSE(s.prompt.progressCaptions.empty());
-        EXPECT_FALSE(s.prompt.progressOpen);
-        EXPECT_EQ(s.prompt.waitDepth, 0);
 
         s.chooser.add(path);
         s.frame.actionFor(cmd::FileSaveAs)->trigger();

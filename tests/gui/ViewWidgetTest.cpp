@@ -11,20 +11,16 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "dialogs/DialogFixture.h"
 #include "files/TempDir.h"
 #include "maps/MapTestUtil.h"
 #include "gui/ViewWidget.h"
 #include "maps/MapCommands.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "platform/CodePage.h"
 #include "platform/testing/RecordingSound.h"
-#include "platform/testing/ScriptedPrompt.h"
 #include "qtplatform/QtCanvas.h"
 #include "qtplatform/TestApplication.h"
 #include "navigation/NavigationFigures.h"
 #include "view/CKorvanceView.h"
-#include "dialogs/testing/ScriptedDialogs.h"
 #include "view/testing/ScriptedViewDialogs.h"
 
 using namespace korvance;
@@ -47,18 +43,10 @@ void drag(QWidget& w, QPoint from, int dx, int dy) {
     send(w, QEvent::MouseButtonRelease, from + QPoint(dx, dy), Qt::NoButton, Qt::LeftButton);
 }
 
-struct DemoView {
-    MemorySettingsStore store;
-    FixedClock clock;
-    ScriptedPrompt prompt;
-    CKorvanceDoc doc{store, clock, prompt};
+struct DemoView : korvance::testing::DocFixture {
     MapSet& maps = doc.maps();
-    const CodePage& cp = doc.codePage();
-    std::string& mapPath = doc.settings().MapPath;
-    ScriptedDialogs dialogs{prompt};
     ScriptedViewDialogs viewDialogs;
     RecordingSound sound;
-    ScriptedFileChooser chooser;
 };
 
 // Drags over maps of flat-coloured PNG tiles on views of desktop and handheld size:
@@ -84,7 +72,8 @@ TEST(ViewWidget, DragsKeepTheGroundUnderThePenAndTheMapCoversTheView) {
         korvance::testing::TempDir dir;
         korvance::testing::makeFlatMap(dir.file("m"), c.columns, c.rows, c.tile, c.tile, "png");
         DemoView d;
-        ASSERT_EQ(OpenMapOrList(d.maps, dir.file("m/mapinfo.dat"), d.cp, d.mapPath, d.prompt), Changes::MapOpened);
+        ASSERT_EQ(OpenMapOrList(d.maps, dir.file("m/mapinfo.dat"), d.doc.codePage(), d.doc.settings().MapPath, d.prompt),
+                  Changes::MapOpened);
         ViewWidget view(d.doc, d.dialogs, d.viewDialogs, d.sound, d.chooser);
         view.resize(c.width, c.height);
         view.show();

@@ -15,14 +15,9 @@
 #include "view/MonitorLink.h"
 
 using namespace korvance;
-using korvance::testing::TempDir;
+using korvance::testing::RuntimeDir;
 
 namespace {
-
-struct RuntimeDir {
-    TempDir dir;
-    RuntimeDir() { ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1); }
-};
 
 void sendAll(int fd, const std::vector<std::pair<uint32_t, int32_t>>& records, size_t cut = 0) {
     std::vector<uint8_t> bytes;
