@@ -5,7 +5,7 @@
 
 #include "dialogs/DialogCommands.h"
 #include "dialogs/RouteEditor.h"
-#include "dialogs/DialogFixture.h"
+#include "support/DocFixture.h"
 
 using namespace korvance;
 using korvance::testing::DocFixture;

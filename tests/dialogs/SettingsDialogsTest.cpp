@@ -7,7 +7,7 @@
 #include "app/CommandIds.h"
 #include "dialogs/DialogCommands.h"
 #include "dialogs/SettingsForms.h"
-#include "dialogs/DialogFixture.h"
+#include "support/DocFixture.h"
 
 using namespace korvance;
 using korvance::testing::DocFixture;

@@ -6,7 +6,7 @@
 
 #include "dialogs/DialogCommands.h"
 #include "dialogs/WaypointEditor.h"
-#include "dialogs/DialogFixture.h"
+#include "support/DocFixture.h"
 
 using namespace korvance;
 using korvance::testing::DocFixture;

@@ -25,7 +25,6 @@
 #include <QTimer>
 
 #include "app/CommandIds.h"
-#include "dialogs/DialogFixture.h"
 #include "dialogs/Pickers.h"
 #include "gui/MainFrame.h"
 #include "gui/dialogs/NumberEdit.h"
@@ -34,6 +33,7 @@
 #include "platform/testing/RecordingSound.h"
 #include "qtplatform/TestApplication.h"
 #include "sim/garmin/ReceiverSimulator.h"
+#include "support/DocFixture.h"
 
 using namespace korvance;
 

@@ -41,6 +41,7 @@
 #include "settings/Settings.h"
 #include "sim/garmin/ReceiverSimulator.h"
 #include "sim/nmea/NmeaSentences.h"
+#include "support/DocFixture.h"
 #include "view/MonitorLink.h"
 #include "qtplatform/TestApplication.h"
 #include "support/QtWait.h"
@@ -54,18 +55,9 @@ namespace {
 QApplication& app() { return testApplication("gui_tests"); }
 
 
-struct Fixture {
-    Fixture() { app(); }
-    MemorySettingsStore store;
-    FixedClock clock{1262304000, -32400};
-    ScriptedPrompt prompt;
-    ScriptedFileChooser chooser;
+struct Shell : korvance::testing::DocFixture {
+    Shell() : frame((app(), doc), prompt, chooser, prompt, sound) {}
     RecordingSound sound;
-};
-
-struct Shell : Fixture {
-    Shell() : doc(store, clock, prompt), frame(doc, prompt, chooser, prompt, sound) {}
-    CKorvanceDoc doc;
     MainFrame frame;
 };
 
@@ -428,15 +420,19 @@ TEST(MainFrame, ReplayMonitorDeliversPositionsOverTheLink) {
 // whose window meets three missing tiles: nothing opens while the window is
 // hidden, then one box lists all three.
 TEST(MainFrame, MissingTilesAtStartShowOneBoxOnceTheWindowIsVisible) {
-    Fixture f;
+    app();
+    MemorySettingsStore store;
+    FixedClock clock;
+    ScriptedFileChooser chooser;
+    RecordingSound sound;
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/m";
     korvance::testing::makeFlatMap(folder, 3, 3, 16, 16, "png");
     for (int t : {0, 4, 8}) std::filesystem::remove(folder + "/" + std::to_string(t) + ".png");
     QtUserPrompt prompt;
     QtProgress progress;
-    CKorvanceDoc doc(f.store, f.clock, prompt);
-    MainFrame frame(doc, prompt, f.chooser, progress, f.sound);
+    CKorvanceDoc doc(store, clock, prompt);
+    MainFrame frame(doc, prompt, chooser, progress, sound);
     prompt.setParentWidget(&frame);
 
     std::vector<std::pair<QString, QString>> boxes;

@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "dialogs/DialogFixture.h"
 #include "files/TempDir.h"
 #include "maps/MapTestUtil.h"
 #include "gui/ViewWidget.h"
@@ -20,6 +19,7 @@
 #include "qtplatform/QtCanvas.h"
 #include "qtplatform/TestApplication.h"
 #include "navigation/NavigationFigures.h"
+#include "support/DocFixture.h"
 #include "view/CKorvanceView.h"
 #include "view/testing/ScriptedViewDialogs.h"
 

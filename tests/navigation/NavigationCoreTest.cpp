@@ -6,26 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "app/CKorvanceDoc.h"
 #include "navigation/NavigationFigures.h"
 #include "navigation/RouteNavigator.h"
 #include "navigation/WaypointAlarmState.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
 #include "platform/testing/RecordingSound.h"
-#include "platform/testing/ScriptedPrompt.h"
+#include "support/DocFixture.h"
 
 namespace korvance {
 namespace {
 
 // Positions along the meridian 139.0 E, given in kilometres north of 35.0 N
 // (the document's datum measures on a sphere of its semi-major axis).
-struct Fixture {
-    MemorySettingsStore store;
-    FixedClock clock;
-    ScriptedPrompt prompt;
-    CKorvanceDoc doc{store, clock, prompt};
-
+struct Fixture : korvance::testing::DocFixture {
     double kmPerDegree() const { return doc.datum().DistanceKm(35.0, 139.0, 36.0, 139.0); }
     GeoPosition north(double km) const { return {35.0 + km / kmPerDegree(), 139.0}; }
 

@@ -3,17 +3,13 @@
 
 #include <memory>
 
-#include "app/CKorvanceDoc.h"
 #include "files/TempDir.h"
 #include "maps/MapTestUtil.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
 #include "navigation/testing/ManualNavigationTimer.h"
 #include "platform/testing/RecordingSound.h"
-#include "platform/testing/ScriptedPrompt.h"
+#include "support/DocFixture.h"
 #include "view/CKorvanceView.h"
 #include "view/testing/RecordingCanvas.h"
-#include "dialogs/testing/ScriptedDialogs.h"
 #include "view/testing/ScriptedViewDialogs.h"
 
 namespace korvance::testing {
@@ -47,13 +43,8 @@ public:
     bool monitorRunning() const override { return running; }
 };
 
-struct ViewEnv {
-    MemorySettingsStore store;
-    FixedClock clock;
-    ScriptedPrompt prompt;
-    CKorvanceDoc doc{store, clock, prompt};
+struct ViewEnv : DocFixture {
     FixedHost host;
-    ScriptedDialogs dialogs{prompt};
     ScriptedViewDialogs viewDialogs;
     CKorvanceView view{doc, host, dialogs, viewDialogs};
 
