@@ -141,6 +141,26 @@ TEST(GpsCommands, CancelIsSilentAndAFinishedUploadSaysSo) {
     }
 }
 
+TEST(GpsCommands, TwoRoutesTravelInTwoExchanges) {
+    Doc d(SimProfile::New);
+    ScriptedPrompt quiet;
+    d.routes.appendRoute(quiet);
+    d.routes.appendRoute(quiet);
+    for (uint32_t r : {0u, 2u}) {
+        d.routes.setRouteName(r, r == 0 ? "FIRST" : "THIRD");
+        d.routes.appendWaypoint(quiet, r, "A", 10, 20, "", 0, 0, 0, 0);
+        d.routes.appendWaypoint(quiet, r, "B", 11, 21, "", 0, 0, 0, 0);
+    }
+    ASSERT_TRUE(onUploadRoute(d.a, d.prompt, d.prompt));
+    auto ups = d.sim.uploads();
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_TRUE(ups[0].accepted && ups[1].accepted);
+    const auto routes = d.sim.data().routes;
+    ASSERT_GE(routes.size(), 3u);
+    EXPECT_EQ(routes[2].name.str(), "THIRD");
+    EXPECT_EQ(routes[0].name.str(), "FIRST");
+}
+
 TEST(GpsCommands, NothingWhileTheTrackLogRecordsOrWithoutData) {
     Doc d(SimProfile::New);
     d.data.trackLog.logging = true;
