@@ -18,8 +18,6 @@ std::optional<PositionFix> GarminPollSource::fix() {
     return f;
 }
 
-std::optional<PositionFix> NmeaPositionSource::fix() { return FixOf(receiver_.lastPosition()); }
-
 PositionFix FixOf(const NmeaPosition& p) {
     PositionFix f;
     f.latitude = p.latitude;

@@ -1,5 +1,5 @@
 #pragma once
-// The three position sources of a navigation run.
+// The position sources of a navigation run.
 
 #include <optional>
 
@@ -24,22 +24,9 @@ private:
     SourceStatus status_ = SourceStatus::Running;
 };
 
-// A position as the navigation tick takes it from the NMEA receiver.
+// A position as the navigation tick takes it from the NMEA receiver, with its
+// speed and course.
 PositionFix FixOf(const NmeaPosition& position);
-
-// NMEA: the position the receiver thread delivered last and the user
-// interface took (NmeaReceiver::takePosition), with its speed and course.
-class NmeaPositionSource : public PositionSource {
-public:
-    explicit NmeaPositionSource(const NmeaReceiver& receiver) : receiver_(receiver) {}
-    SourceStatus status() const override {
-        return receiver_.running() ? SourceStatus::Running : SourceStatus::Stopped;
-    }
-    std::optional<PositionFix> fix() override;
-
-private:
-    const NmeaReceiver& receiver_;
-};
 
 // A position handed to the view: what the external monitor committed last,
 // or the NMEA position the user-interface thread took from the reader.

@@ -33,13 +33,13 @@ public:
     static QFont fontOf(const CanvasFont& font);
 
 private:
-    // Draws with StrokePolyline into the image inside `clip`; false when the
-    // image's format or the width needs QPainter.
     // The image's pixels inside `clip` (and the image).
     PixelTarget pixelsIn(const QRect& clip) const;
     // Every pen but the text's is set here, so that textPen_ always tells
     // whether the painter's pen is the text's.
     void shapePen(const QPen& pen);
+    // Draws with StrokePolyline into the image inside `clip`; false when the
+    // image's format or the width needs QPainter.
     bool stroke(std::span<const CanvasPoint> points, int dx, int dy, ColourValue colour, int width, const QRect& clip);
     // A text with its top-left corner at (x, y); a one-bit text drawn from its
     // kept pixels is cut at `clip` as the painter's clip cuts the others.

@@ -1,4 +1,4 @@
-// The NMEA position source over a real pseudo-terminal with the NMEA
+// The NMEA position as the navigation tick takes it, over a real pseudo-terminal with the NMEA
 // simulator at the other end (Garmin polling is the view's navigation test).
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 namespace korvance {
 namespace {
 
-TEST(PositionSources, NmeaGivesTheLastPositionTakenWithSpeedAndCourse) {
+TEST(PositionSources, NmeaFixIsTheLastPositionTakenWithSpeedAndCourse) {
     const auto track = BuiltinNmeaTrack(5);
     NmeaSource sim(track, 50.0, {}, false);
     sim.hold();
@@ -21,23 +21,21 @@ TEST(PositionSources, NmeaGivesTheLastPositionTakenWithSpeedAndCourse) {
     NmeaReceiver receiver;
     ASSERT_TRUE(receiver.openPort(sim.devicePath(), 4800)) << receiver.portError();
     TakingConsumer taker;  // takes every position on the reader thread, as the program's queued take does
-    NmeaPositionSource source(receiver);
     ASSERT_TRUE(receiver.start(taker));
     ASSERT_TRUE(receiver.waitUntilReading(5000));
-    EXPECT_EQ(source.status(), SourceStatus::Running);
+    EXPECT_TRUE(receiver.running());
     sim.release();
     ASSERT_TRUE(taker.waitFor(track.size(), std::chrono::seconds(10)));
-    const auto fix = source.fix();
-    ASSERT_TRUE(fix);
-    EXPECT_NEAR(fix->latitude, track.back().latitude, 1e-6);
-    EXPECT_NEAR(fix->longitude, track.back().longitude, 1e-6);
-    EXPECT_NEAR(fix->height, track.back().altitude, 0.051);
-    EXPECT_EQ(fix->unixTime, receiver.time());
-    ASSERT_TRUE(fix->speedKmh && fix->course);
-    EXPECT_NEAR(*fix->speedKmh, track.back().speedKmh, 0.01);
-    EXPECT_EQ(*fix->course, static_cast<int>(track.back().course));
+    const PositionFix fix = FixOf(receiver.lastPosition());
+    EXPECT_NEAR(fix.latitude, track.back().latitude, 1e-6);
+    EXPECT_NEAR(fix.longitude, track.back().longitude, 1e-6);
+    EXPECT_NEAR(fix.height, track.back().altitude, 0.051);
+    EXPECT_EQ(fix.unixTime, receiver.time());
+    ASSERT_TRUE(fix.speedKmh && fix.course);
+    EXPECT_NEAR(*fix.speedKmh, track.back().speedKmh, 0.01);
+    EXPECT_EQ(*fix.course, static_cast<int>(track.back().course));
     receiver.stop();
-    EXPECT_EQ(source.status(), SourceStatus::Stopped);
+    EXPECT_FALSE(receiver.running());
 }
 
 }  // namespace
