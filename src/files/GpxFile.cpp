@@ -46,20 +46,31 @@ pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
 // Text as XML 1.0 allows it: control characters other than tab, line feed
 // and carriage return (which no character reference may name either) become
 // blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
-// U+FFFD, so that strict readers take the file.
+// U+FFFD, so that strict readers take the file. A carriage return, alone or
+// before a line feed, becomes one line feed: the XML writer leaves it bare and
+// every reader turns a bare one into a line feed, so a comment read from
+// "&#13;" would otherwise change between a reading and the next.
 std::string xmlText(std::string_view utf8) {
     // Most texts (every number and time of a track) are plain ASCII that XML takes as it is.
     const auto plain = [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u < 0x80 && (u >= 0x20 || c == '\t' || c == '\n' || c == '\r');
+        return u < 0x80 && (u >= 0x20 || c == '\t' || c == '\n');
     };
     if (std::all_of(utf8.begin(), utf8.end(), plain)) return std::string(utf8);
     std::u16string wide = utf8ToUtf16(utf8);
-    for (char16_t& c : wide) {
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = u' ';
+    std::u16string out;
+    out.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char16_t c = wide[i];
+        if (c == u'\r') {
+            if (i + 1 < wide.size() && wide[i + 1] == u'\n') continue;
+            c = u'\n';
+        }
+        if (c < 0x20 && c != u'\t' && c != u'\n') c = u' ';
         if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
+        out += c;
     }
-    return utf16ToUtf8(wide);
+    return utf16ToUtf8(out);
 }
 
 // The whole text of a child: every text and CDATA part in order, as other

@@ -333,4 +333,10 @@ TEST(GpxWrite, ControlCharactersNeverReachTheFile) {
     DocumentContents raw;
     ASSERT_TRUE(decodeGpx("<gpx><wpt lat=\"1\" lon=\"2\"><name>\x13YD</name></wpt></gpx>", raw, wgs).ok());
     EXPECT_EQ((*raw.waypoints)[0].identifier.str(), " YD");
+    // A carriage return from a character reference, which the writer could
+    // only leave bare, reads as the line feed it would become.
+    DocumentContents cr;
+    ASSERT_TRUE(decodeGpx("<gpx><wpt lat=\"1\" lon=\"2\"><name>A</name><cmt>x&#13;y&#13;&#10;z</cmt></wpt></gpx>",
+                          cr, wgs).ok());
+    EXPECT_EQ((*cr.waypoints)[0].comment.str(), "x\ny\nz");
 }
