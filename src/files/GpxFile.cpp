@@ -43,13 +43,13 @@ pugi::xml_node child(const pugi::xml_node& n, std::string_view name) {
     return {};
 }
 
-// Text as XML 1.0 allows it: control characters other than tab, line feed
-// and carriage return (which no character reference may name either) become
-// blanks, and what is no character (broken UTF-8, U+FFFE, U+FFFF) becomes
-// U+FFFD, so that strict readers take the file. A carriage return, alone or
-// before a line feed, becomes one line feed: the XML writer leaves it bare and
-// every reader turns a bare one into a line feed, so a comment read from
-// "&#13;" would otherwise change between a reading and the next.
+// Text as XML 1.0 allows it, and as it will read back: a carriage return,
+// alone or before a line feed, becomes one line feed (the XML writer leaves it
+// bare, and every reader makes a bare one a line feed, so a comment read from
+// "&#13;" would change between one reading and the next); other control
+// characters but tab and line feed, which no character reference may name
+// either, become blanks; what is no character (broken UTF-8, U+FFFE, U+FFFF)
+// becomes U+FFFD, so that strict readers take the file.
 std::string xmlText(std::string_view utf8) {
     // Most texts (every number and time of a track) are plain ASCII that XML takes as it is.
     const auto plain = [](char c) {
