@@ -315,7 +315,10 @@ GpxReadResult decodeGpx(std::string_view text, DocumentContents& out, const Datu
         encoding = pugi::encoding_utf8;
     }
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), pugi::parse_default, encoding);
+    // A text of blanks alone is a text too: a comment of blanks that we wrote
+    // reads back as written instead of vanishing.
+    constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), kParseOptions, encoding);
     if (!parsed) {
         result.status = GpxReadResult::Status::NotGpx;
         result.problem = std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);

@@ -339,4 +339,11 @@ TEST(GpxWrite, ControlCharactersNeverReachTheFile) {
     ASSERT_TRUE(decodeGpx("<gpx><wpt lat=\"1\" lon=\"2\"><name>A</name><cmt>x&#13;y&#13;&#10;z</cmt></wpt></gpx>",
                           cr, wgs).ok());
     EXPECT_EQ((*cr.waypoints)[0].comment.str(), "x\ny\nz");
+    // A comment of control characters alone is written as blanks and read back so.
+    const std::vector<WaypointRecord> blank = {makeWaypointRecord("B", 1, 2, "\x01\x02", 0, 0, 0, 0, nullptr)};
+    DocumentSource blanks;
+    blanks.waypoints = blank;
+    DocumentContents back;
+    ASSERT_TRUE(decodeGpx(encodeGpx(blanks, wgs), back, wgs).ok());
+    EXPECT_EQ((*back.waypoints)[0].comment.str(), "  ");
 }
